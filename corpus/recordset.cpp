@@ -1,0 +1,42 @@
+#include "corpus/recordset.h"
+
+#include <strings.h>
+
+namespace corpus {
+
+ResultTable::ResultTable(std::vector<std::string> columns) : columns_(std::move(columns)) {}
+
+int ResultTable::column(std::string_view name) const {
+    for (size_t i = 0; i < columns_.size(); ++i)
+        if (columns_[i].size() == name.size() &&
+            strncasecmp(columns_[i].data(), name.data(), name.size()) == 0)
+            return int(i);
+    return -1;
+}
+
+void ResultTable::addCell(const char* text, size_t len) {
+    cells_.push_back(Cell{arena_.size(), uint32_t(len)});
+    arena_.append(text, len);
+}
+
+void ResultTable::reserve(size_t rows, size_t bytes) {
+    cells_.reserve(rows * columns_.size());
+    arena_.reserve(bytes);
+}
+
+Recordset::Recordset(std::shared_ptr<const ResultTable> table) : table_(std::move(table)) {}
+
+std::optional<std::string_view> Recordset::raw(std::string_view column) const {
+    if (EOF_()) return std::nullopt;
+    const int c = table_->column(column);
+    if (c < 0) return std::nullopt;
+    return table_->cell(pos_, c);
+}
+
+QString Recordset::text(std::string_view column) const {
+    const auto v = raw(column);
+    if (!v) return {};
+    return QString::fromUtf8(v->data(), qsizetype(v->size()));
+}
+
+} // namespace corpus

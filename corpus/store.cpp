@@ -1,0 +1,55 @@
+#include "corpus/store.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <sys/stat.h>
+
+#ifndef VELKARO_LOAD_HELPER
+#define VELKARO_LOAD_HELPER ""
+#endif
+
+namespace corpus {
+
+LoadedCorpus::~LoadedCorpus() { sqlite3_close(db_); }
+
+std::string defaultHelper() {
+    if (QCoreApplication::instance()) {
+        const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/velkaro-load");
+        if (QFileInfo(beside).isExecutable()) return beside.toStdString();
+    }
+    return VELKARO_LOAD_HELPER;
+}
+
+CorpusStore::CorpusStore(std::string helper, LoadLimits limits)
+    : helper_(helper.empty() ? defaultHelper() : std::move(helper)), limits_(limits) {}
+
+std::shared_ptr<LoadedCorpus> CorpusStore::open(const std::string& path, std::string* error) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        current_.reset();
+        path_.clear();
+        if (error) *error = "the database file is missing";
+        return nullptr;
+    }
+    const long long mtime = (long long)st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
+    if (current_ && path == path_ && st.st_size == size_ && mtime == mtimeNs_ &&
+        (long long)st.st_ino == inode_)
+        return current_;
+
+    current_.reset();
+    ++loads_;
+    LoadOutcome o = loadIsolated(helper_, path, limits_);
+    if (!o.db) {
+        path_.clear();
+        if (error) *error = o.error;
+        return nullptr;
+    }
+    current_ = std::make_shared<LoadedCorpus>(o.db);
+    path_ = path;
+    size_ = st.st_size;
+    mtimeNs_ = mtime;
+    inode_ = (long long)st.st_ino;
+    return current_;
+}
+
+} // namespace corpus

@@ -1,0 +1,49 @@
+#pragma once
+// Keeps the topic table loaded while its file stays the same, and loads it again when
+// the file changes.
+#include "corpus/isolated_load.h"
+
+#include <memory>
+#include <sqlite3.h>
+#include <string>
+
+namespace corpus {
+
+// One loaded copy of the table in the embedded engine.
+class LoadedCorpus {
+public:
+    explicit LoadedCorpus(sqlite3* db) : db_(db) {}
+    ~LoadedCorpus();
+    LoadedCorpus(const LoadedCorpus&) = delete;
+    LoadedCorpus& operator=(const LoadedCorpus&) = delete;
+    sqlite3* db() const { return db_; }
+
+private:
+    sqlite3* db_;
+};
+
+class CorpusStore {
+public:
+    // helper: the loader executable; empty for the one beside this program.
+    explicit CorpusStore(std::string helper = {}, LoadLimits limits = {});
+
+    // The loaded table of the file at path, or null with a reason.
+    std::shared_ptr<LoadedCorpus> open(const std::string& path, std::string* error);
+    int loadCount() const { return loads_; }
+    const std::string& helper() const { return helper_; }
+
+private:
+    std::string helper_;
+    LoadLimits limits_;
+    std::string path_;
+    long long size_ = -1;
+    long long mtimeNs_ = -1;
+    long long inode_ = -1;
+    std::shared_ptr<LoadedCorpus> current_;
+    int loads_ = 0;
+};
+
+// The loader beside the running executable, or the one of the build tree.
+std::string defaultHelper();
+
+} // namespace corpus

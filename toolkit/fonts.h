@@ -1,0 +1,13 @@
+#pragma once
+// Fonts named as the design names them, resolved to installed Thai-capable fonts.
+#include <QFont>
+#include <QString>
+
+namespace tk {
+
+// Angsana New/AngsanaUPC -> Kinnari, Browallia New -> Garuda, Tahoma -> Loma (Tahoma
+// here has no Thai glyphs); the design name stays as a fallback.
+QFont thaiFont(const QString& designName, double points);
+QString thaiFamily(const QString& designName);
+
+} // namespace tk
