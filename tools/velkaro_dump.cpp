@@ -1,0 +1,51 @@
+// Prints table Velkaro of a program folder's velkaro.mdb as tab-separated UTF-8 text,
+// read through the same isolated loader and engine as the program.
+//   velkaro-dump [FOLDER]
+#include "corpus/dbfunction.h"
+#include "corpus/schema.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <cstdio>
+#include <string>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const QString folder = args.size() > 1 ? QDir(args[1]).absolutePath()
+                                           : QCoreApplication::applicationDirPath();
+    corpus::CorpusStore store;
+    std::string error;
+    auto loaded = store.open((folder + "/velkaro.mdb").toStdString(), &error);
+    if (!loaded) {
+        std::fprintf(stderr, "velkaro-dump: cannot read %s/velkaro.mdb: %s\n", qPrintable(folder),
+                     error.c_str());
+        return 1;
+    }
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(loaded->db(), "SELECT * FROM Velkaro", -1, &st, nullptr);
+    const int n = sqlite3_column_count(st);
+    std::string out;
+    for (int i = 0; i < n; ++i) {
+        out += i ? "\t" : "";
+        out += sqlite3_column_name(st, i);
+    }
+    out += '\n';
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        for (int i = 0; i < n; ++i) {
+            if (i) out += '\t';
+            const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+            // Tabs and line breaks inside a value would break the columns.
+            for (const char* c = t ? t : ""; *c; ++c)
+                out += (*c == '\t' || *c == '\n' || *c == '\r') ? ' ' : *c;
+        }
+        out += '\n';
+        if (out.size() > (1 << 20)) {
+            std::fwrite(out.data(), 1, out.size(), stdout);
+            out.clear();
+        }
+    }
+    sqlite3_finalize(st);
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return 0;
+}
