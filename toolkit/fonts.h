@@ -9,5 +9,7 @@ namespace tk {
 // here has no Thai glyphs); the design name stays as a fallback.
 QFont thaiFont(const QString& designName, double points);
 QString thaiFamily(const QString& designName);
+// Scale from the design's point size to the stand-in's.
+double sizeFactor(const QString& designName);
 
 } // namespace tk

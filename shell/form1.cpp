@@ -1,0 +1,61 @@
+#include "shell/form1.h"
+
+#include "corpus/dbfunction.h"
+#include "shell/dialog.h"
+#include "toolkit/twips.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+
+namespace shell {
+
+Form1::Form1(tk::Platform& platform, corpus::DBFunction& db, QWidget* parent)
+    : QWidget(parent), Timer1(100, this), Timer2(2000, this), Timer3(3000, this),
+      platform_(platform), db_(db) {
+    buildControls();
+    Timer2.onTimer = [this] { Timer2_Timer(); };
+    Timer3.onTimer = [this] { Timer3_Timer(); };
+}
+
+Form1::~Form1() = default;
+
+void Form1::Form_Load() {
+    LeftPanelStartWidth = tk::toInt16(Frame1.Width()).value_or(0);
+    CollectionOpened = false;
+    Command6.setVisible(false);
+    Command8.setVisible(false);
+    frame1->setStyleSheet(QStringLiteral("QGroupBox#Frame1 { background-color: rgb(85, 85, 85); }"));
+    Frame4.setVisible(false);
+    frame2->setStyleSheet(QStringLiteral("QGroupBox#Frame2 { background-color: rgb(85, 85, 85); }"));
+    label1->setText(QString());
+}
+
+void Form1::Timer2_Timer() {
+    Command6.setVisible(false);
+    Timer2.setEnabled(false);
+}
+
+void Form1::Timer3_Timer() {
+    Command8.setVisible(false);
+    Timer3.setEnabled(false);
+}
+
+void Form1::Command9_Click() {
+    if (platform_.MsgBox(QStringLiteral("คุณต้องการปิดโปรแกรมใช่หรือไม่"), tk::YesNo | tk::IconInformation,
+                         QStringLiteral("คำยืนยัน")) == tk::AnswerYes)
+        platform_.End();
+}
+
+void Form1::Command10_Click() {
+    Dialog dialog(platform_, this);
+    dialog.Form_Load();
+    platform_.ShowModal(dialog);
+}
+
+void Form1::closeEvent(QCloseEvent* e) {
+    // The close box ends the program without a question.
+    e->accept();
+}
+
+} // namespace shell

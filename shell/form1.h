@@ -1,0 +1,85 @@
+#pragma once
+// The main window. It owns every control and the window-level values, and hands each
+// event to the class of the subsystem that implements it.
+#include "toolkit/control.h"
+#include "toolkit/listview.h"
+#include "toolkit/picture.h"
+#include "toolkit/platform.h"
+#include "toolkit/timer.h"
+
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace corpus {
+class DBFunction;
+}
+
+namespace shell {
+
+inline const QString kForm1Caption =
+    QStringLiteral("โปรแกรมหัวข้อธรรมจากพระไตรปิฎก (รวบรวมข้อมูลโดยคณะวัดฟลอมาร์)");
+
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    Form1(tk::Platform& platform, corpus::DBFunction& db, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Handlers of this window.
+    void Form_Load();
+    void Command9_Click();
+    void Command10_Click();
+    void Timer2_Timer();
+    void Timer3_Timer();
+
+    // Controls, by container. Each keeps its place in twips.
+    QGroupBox *frame1 = nullptr, *frame2 = nullptr, *frame3 = nullptr, *frame4 = nullptr;
+    QPushButton *command1 = nullptr, *command2 = nullptr, *command3 = nullptr, *command4 = nullptr,
+                *command5 = nullptr, *command6 = nullptr, *command7 = nullptr, *command8 = nullptr,
+                *command9 = nullptr, *command10 = nullptr;
+    QLabel *picture1 = nullptr, *picture2 = nullptr, *picture3 = nullptr, *picture4 = nullptr;
+    QLabel *label1 = nullptr, *label2 = nullptr, *label3 = nullptr;
+    QLabel *image1 = nullptr, *imageBox = nullptr;
+    QLineEdit* text1 = nullptr;
+    QComboBox* combo1 = nullptr;
+    tk::ListView *listView1 = nullptr, *listView2 = nullptr;
+    std::vector<QPushButton*> cmdBookButtons;
+
+    tk::Control Frame1, Frame2, Frame3, Frame4;
+    tk::Control Command1, Command2, Command3, Command4, Command5, Command6, Command7, Command8,
+        Command9, Command10;
+    tk::Control Picture1, Picture2, Picture3, Picture4;
+    tk::Control Label1, Label2, Label3, Image1, ImageBox;
+    tk::Control Text1, Combo1, ListView1, ListView2;
+    std::vector<tk::Control> cmdBook; // element 0 at design; the shelf adds 1 to 90
+
+    tk::Timer Timer1, Timer2, Timer3;
+
+    // Window-level values.
+    int16_t LeftPanelStartWidth = 0;
+    bool CollectionOpened = false;
+
+    tk::Platform& platform() { return platform_; }
+    corpus::DBFunction& db() { return db_; }
+    tk::PictureLoader& pictures() { return pictures_; }
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void buildControls();
+
+    tk::Platform& platform_;
+    corpus::DBFunction& db_;
+    tk::PictureLoader pictures_;
+};
+
+} // namespace shell

@@ -1,0 +1,70 @@
+#include "toolkit/listview.h"
+
+#include "toolkit/twips.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+
+namespace tk {
+
+ListView::ListView(QWidget* parent) : QTableView(parent) {
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(false);
+    setWordWrap(false);
+    setTextElideMode(Qt::ElideRight);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+}
+
+void ListView::setColumnWidthsTwips(const std::vector<int>& twips) {
+    for (size_t i = 0; i < twips.size(); ++i) {
+        const int c = int(i);
+        if (twips[i] <= 0) {
+            setColumnHidden(c, true);
+        } else {
+            setColumnHidden(c, false);
+            setColumnWidth(c, twipsToPixels(twips[i]));
+        }
+    }
+}
+
+int ListView::rowCount() const { return model() ? model()->rowCount() : 0; }
+
+int ListView::selectedRow() const {
+    const QModelIndex i = currentIndex();
+    return i.isValid() ? i.row() : -1;
+}
+
+void ListView::selectRow0IfNone() {
+    if (rowCount() > 0 && selectedRow() < 0) setCurrentIndex(model()->index(0, 0));
+}
+
+float ListView::rowTop(int row) const {
+    if (!model() || row < 0) return 0;
+    const QRect r = visualRect(model()->index(row, 0));
+    const int y = viewport()->mapTo(this, r.topLeft()).y();
+    return float(pixelsToTwips(y));
+}
+
+void ListView::mouseReleaseEvent(QMouseEvent* e) {
+    QTableView::mouseReleaseEvent(e);
+    if (suppressRelease_) {
+        suppressRelease_ = false;
+        return;
+    }
+    if (e->button() == Qt::LeftButton) emit listClick();
+}
+
+void ListView::mouseDoubleClickEvent(QMouseEvent* e) {
+    QTableView::mouseDoubleClickEvent(e);
+    suppressRelease_ = true; // the release that ends a double-click is not another click
+    if (e->button() == Qt::LeftButton) emit listDblClick();
+}
+
+} // namespace tk
