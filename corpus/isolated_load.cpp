@@ -79,7 +79,7 @@ LoadOutcome loadIsolated(const std::string& helper, const std::string& mdbPath,
     std::string data, err;
     data.reserve(1 << 20);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limits.seconds);
-    bool outOpen = true, errOpen = true, timedOut = false;
+    bool outOpen = true, errOpen = true, timedOut = false, tooLarge = false;
     std::vector<char> buf(1 << 16);
     while (outOpen || errOpen) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -103,6 +103,10 @@ LoadOutcome loadIsolated(const std::string& helper, const std::string& mdbPath,
                 (isOut ? outOpen : errOpen) = false;
             } else if (isOut) {
                 data.append(buf.data(), size_t(got));
+                if (data.size() > limits.memoryBytes) {
+                    tooLarge = true;
+                    outOpen = errOpen = false;
+                }
             } else if (err.size() < 65536) {
                 err.append(buf.data(), size_t(got));
             }
@@ -110,12 +114,16 @@ LoadOutcome loadIsolated(const std::string& helper, const std::string& mdbPath,
     }
     ::close(outPipe[0]);
     ::close(errPipe[0]);
-    if (timedOut) ::kill(pid, SIGKILL);
+    if (timedOut || tooLarge) ::kill(pid, SIGKILL);
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     if (timedOut) {
         out.error = "the database file took too long to read (damaged?)";
+        return out;
+    }
+    if (tooLarge) {
+        out.error = "the loader handed back more than the memory limit";
         return out;
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {

@@ -4,6 +4,7 @@ namespace tk {
 
 Timer::Timer(int intervalMs, QObject* parent) : timer_(parent), interval_(intervalMs) {
     timer_.setSingleShot(false);
+    timer_.setTimerType(Qt::PreciseTimer); // a coarse timer may fire 5% early
     QObject::connect(&timer_, &QTimer::timeout, [this] { fire(); });
 }
 

@@ -1,0 +1,274 @@
+#include "corpus/dbfunction.h"
+#include "fixtures.h"
+#include "jet4_writer.h"
+#include "toolkit/scripted_platform.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using fixtures::Topic;
+
+namespace {
+
+struct Db {
+    tk::ScriptedPlatform platform;
+    corpus::CorpusStore store;
+    corpus::DBFunction db{platform, store};
+    explicit Db(const QString& folder) : platform(folder) {}
+};
+
+const QString kSelectAll = QStringLiteral("SELECT *  From Velkaro");
+
+} // namespace
+
+TEST(DBFunction, ConnectionStringIsJoinedAsIsAndRemainsInSqlTextAfterAQuery) {
+    fixtures::Folder f({Topic{}});
+    Db d(f.path());
+    d.db.OpenDatabase();
+    EXPECT_EQ(d.db.SqlText, QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + f.path() +
+                                QStringLiteral("\\velkaro.mdb;Jet OLEDB:Database Password=harbelune27kest"));
+    EXPECT_EQ(d.db.SharedConnection->ConnectionTimeout, 30);
+    d.db.SqlText = kSelectAll;
+    d.db.OpenQuery(d.db.SqlText);
+    ASSERT_TRUE(d.db.SharedRecordset->isOpen());
+    EXPECT_EQ(d.db.SharedRecordset->RecordCount(), 1);
+    EXPECT_TRUE(d.db.SqlText.startsWith(QStringLiteral("Provider=")));
+    EXPECT_TRUE(d.platform.boxes.empty());
+    // A program folder that ends with a separator gives two before the file name.
+    EXPECT_TRUE(corpus::DBFunction::connectionString(QStringLiteral("C:\\x\\"))
+                    .contains(QStringLiteral("C:\\x\\\\velkaro.mdb;")));
+}
+
+TEST(DBFunction, EveryOpeningMakesANewConnectionButTheFileIsReadOnce) {
+    fixtures::Folder f({Topic{}});
+    Db d(f.path());
+    d.db.OpenDatabase();
+    auto first = d.db.SharedConnection;
+    d.db.OpenQuery(kSelectAll);
+    auto second = d.db.SharedConnection;
+    d.db.OpenQuery(kSelectAll);
+    EXPECT_NE(first, second);
+    EXPECT_NE(second, d.db.SharedConnection);
+    EXPECT_EQ(d.store.loadCount(), 1);
+    // A changed file is read again; a vanished one fails the connection.
+    fixtures::writeDatabase(f.path(), {Topic{}, Topic{}});
+    d.db.OpenQuery(kSelectAll);
+    EXPECT_EQ(d.db.SharedRecordset->RecordCount(), 2);
+    EXPECT_EQ(d.store.loadCount(), 2);
+    QFile::remove(f.path() + QStringLiteral("/velkaro.mdb"));
+    EXPECT_THROW(d.db.OpenDatabase(), tk::ProgramEnded);
+}
+
+TEST(DBFunction, AnInvalidQueryIsReportedWithTheEngineDescriptionAndLeavesASetNotOpen) {
+    fixtures::Folder f({Topic{}});
+    Db d(f.path());
+    d.db.OpenQuery(QStringLiteral("SELECT * From Velkaro WHERE velkaro_title Like '%a'b%'"));
+    ASSERT_EQ(d.platform.boxes.size(), 1u);
+    const tk::ShownBox& box = d.platform.boxes[0];
+    EXPECT_EQ(box.title, QStringLiteral("แจ้งข้อผิดพลาด"));
+    EXPECT_EQ(box.icon(), tk::IconStop);
+    EXPECT_EQ(box.buttons(), tk::OkOnly);
+    const QString head = QStringLiteral("ไม่สามารถดึงขอมูลได้ กรุณาตรวจสอบวิธีการดึงข้อมูล\r\n");
+    EXPECT_TRUE(box.text.startsWith(head));
+    EXPECT_GT(box.text.size(), head.size()); // the description follows
+    EXPECT_FALSE(d.db.SharedRecordset->isOpen());
+    EXPECT_EQ(d.db.SharedRecordset->RecordCount(), 0);
+    EXPECT_FALSE(d.platform.ended);
+    // Statements that would change anything are refused too.
+    d.db.OpenQuery(QStringLiteral("DELETE FROM Velkaro"));
+    EXPECT_EQ(d.platform.boxes.size(), 2u);
+}
+
+TEST(DBFunction, TheResultSetCanBePassedTwiceAndTellsNullsFromEmptyTexts) {
+    Topic a;
+    a.title = QStringLiteral("ก่อน");
+    a.mark = QString(); // empty text
+    Topic b;
+    b.title = QStringLiteral("หัวข้อ");
+    b.mark.reset(); // null
+    b.readFromFile = QStringLiteral("1");
+    fixtures::Folder f({a, b});
+    Db d(f.path());
+    d.db.OpenQuery(kSelectAll);
+    corpus::Recordset& rs = *d.db.SharedRecordset;
+    ASSERT_EQ(rs.RecordCount(), 2);
+    QStringList titles;
+    for (int pass = 0; pass < 2; ++pass) {
+        rs.MoveFirst();
+        while (!rs.EOF_()) {
+            titles << rs.text("VELKARO_TITLE");
+            rs.MoveNext();
+        }
+    }
+    EXPECT_EQ(titles, (QStringList{"ก่อน", "หัวข้อ", "ก่อน", "หัวข้อ"}));
+    rs.MoveFirst();
+    EXPECT_FALSE(rs.isNull("velkaro_mark"));
+    EXPECT_TRUE(rs.isNull("velkaro_readfromfile"));
+    rs.MoveNext();
+    EXPECT_TRUE(rs.isNull("velkaro_mark"));
+    EXPECT_EQ(rs.text("velkaro_mark"), QString());
+    EXPECT_EQ(rs.text("velkaro_readfromfile"), QStringLiteral("1"));
+    EXPECT_EQ(rs.text("velkaro_code"), QStringLiteral("1"));
+}
+
+TEST(DBFunction, TheOtherPartsSqlRunsWithItsMeaning) {
+    Topic a;
+    a.code = 5;
+    a.title = QStringLiteral("Metta and KARUNA");
+    Topic b;
+    b.code = 12;
+    b.group = QStringLiteral("กลุ่มสอง");
+    fixtures::Folder f({a, b, a});
+    Db d(f.path());
+    d.db.OpenQuery(QStringLiteral("SELECT * ") + QStringLiteral(" From Velkaro") +
+                   QStringLiteral(" WHERE velkaro.velkaro_code= ") + QString::number(5));
+    EXPECT_EQ(d.db.SharedRecordset->RecordCount(), 2);
+    d.db.OpenQuery(QStringLiteral("SELECT *  From Velkaro WHERE velkaro.velkaro_title Like '%karuna%'"));
+    EXPECT_EQ(d.db.SharedRecordset->RecordCount(), 2); // case-insensitive
+    d.db.OpenQuery(QStringLiteral("SELECT velkaro.velkaro_group, velkaro.velkaro_code  From Velkaro"
+                                  " Where Velkaro.velkaro_category = 'พระสุตตันตปิฎก'"
+                                  " GROUP BY velkaro.velkaro_group, velkaro.velkaro_code"
+                                  " ORDER BY velkaro.velkaro_code"));
+    corpus::Recordset& rs = *d.db.SharedRecordset;
+    ASSERT_EQ(rs.RecordCount(), 2);
+    EXPECT_EQ(rs.text("velkaro_code"), QStringLiteral("5"));
+    rs.MoveNext();
+    EXPECT_EQ(rs.text("velkaro_group"), QStringLiteral("กลุ่มสอง"));
+    // Bound values are searched for literally.
+    d.db.OpenQuery(QStringLiteral("SELECT *  From Velkaro WHERE velkaro.velkaro_title Like ?1"),
+                   {QStringLiteral("%' OR 1=1 --%")});
+    EXPECT_TRUE(d.db.SharedRecordset->isOpen());
+    EXPECT_EQ(d.db.SharedRecordset->RecordCount(), 0);
+}
+
+TEST(DBFunction, ABrokenOrMissingFileShowsTheConnectionMessageAndEndsInTime) {
+    const QString sample = fixtures::sampleFolder() + QStringLiteral("/velkaro.mdb");
+    QFile src(sample);
+    ASSERT_TRUE(src.open(QIODevice::ReadOnly));
+    const QByteArray good = src.readAll();
+    ASSERT_GT(good.size(), 100000);
+
+    QByteArray flipped = good;
+    for (int i = 4096 * 2; i < flipped.size(); i += 97) flipped[i] = char(flipped[i] ^ 0x5A);
+    QByteArray tdefFlipped = good;
+    for (int i = 4096 * 3 + 40; i < 4096 * 3 + 400; ++i) tdefFlipped[i] = char(0xFF);
+    const std::vector<std::pair<const char*, QByteArray>> cases = {
+        {"empty", QByteArray()},
+        {"text", QByteArray("This is not a database, only some text.\n").repeated(200)},
+        {"truncated to the header", good.left(4096)},
+        {"truncated mid-way", good.left(good.size() / 2)},
+        {"truncated oddly", good.left(good.size() / 3 + 123)},
+        {"bytes flipped", flipped},
+        {"table definition damaged", tdefFlipped},
+    };
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        QTemporaryDir dir;
+        QFile out(dir.path() + QStringLiteral("/velkaro.mdb"));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+        out.close();
+        Db d(dir.path());
+        QElapsedTimer t;
+        t.start();
+        bool ended = false;
+        try {
+            d.db.OpenQuery(kSelectAll);
+        } catch (const tk::ProgramEnded&) {
+            ended = true;
+        }
+        EXPECT_LT(t.elapsed(), 8000);
+        if (ended) {
+            ASSERT_EQ(d.platform.boxes.size(), 1u);
+            EXPECT_EQ(d.platform.boxes[0].text, QStringLiteral("ไม่สามารถติดต่อฐานข้อมูลได้"));
+            EXPECT_EQ(d.platform.boxes[0].title, QStringLiteral("แจ้งข้อผิดพลาด"));
+            EXPECT_EQ(d.platform.boxes[0].style, tk::OkOnly | tk::IconStop);
+        } else {
+            // A damage that libmdb reads past yields whatever rows survived, never garbage sizes.
+            EXPECT_TRUE(d.db.SharedRecordset->isOpen());
+        }
+    }
+    // Missing file.
+    QTemporaryDir none;
+    Db d(none.path());
+    EXPECT_THROW(d.db.OpenDatabase(), tk::ProgramEnded);
+    ASSERT_EQ(d.platform.boxes.size(), 1u);
+    EXPECT_EQ(d.platform.boxes[0].text, QStringLiteral("ไม่สามารถติดต่อฐานข้อมูลได้"));
+}
+
+TEST(IsolatedLoad, ALoaderThatHangsOrFloodsIsStoppedAtItsLimits) {
+    QTemporaryDir dir;
+    const std::string file = (dir.path() + QStringLiteral("/velkaro.mdb")).toStdString();
+    QFile f(QString::fromStdString(file));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("x");
+    f.close();
+    QElapsedTimer t;
+    t.start();
+    // Reading a pipe that nobody writes never ends: the time limit stops it.
+    const std::string fifo = (dir.path() + QStringLiteral("/fifo")).toStdString();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    corpus::LoadOutcome hang = corpus::loadIsolated("/bin/cat", fifo, {1, 1ull << 30});
+    EXPECT_EQ(hang.db, nullptr);
+    EXPECT_NE(hang.error.find("too long"), std::string::npos);
+    EXPECT_LT(t.elapsed(), 3000);
+    // "yes" writes without end: the size limit stops it.
+    t.restart();
+    corpus::LoadOutcome flood = corpus::loadIsolated("/usr/bin/yes", file, {5, 8ull << 20});
+    EXPECT_EQ(flood.db, nullptr);
+    EXPECT_LT(t.elapsed(), 3000);
+    // A loader that is missing.
+    corpus::LoadOutcome missing = corpus::loadIsolated("/nonexistent/velkaro-load", file);
+    EXPECT_EQ(missing.db, nullptr);
+    EXPECT_FALSE(missing.error.empty());
+}
+
+TEST(Jet4Writer, WhatItWritesReadsBackThroughLibmdbUnchangedThaiIncluded) {
+    Topic a;
+    a.title = QStringLiteral("อริยสัจ ๔ ประการ: ทุกข์ สมุทัย นิโรธ มรรค");
+    a.group = QStringLiteral("Latin group name"); // stored compressed
+    Topic b;
+    b.title = QString(6000, QChar(0x0E01)) + QStringLiteral("จบ"); // a long memo on pages of its own
+    b.code = 86;
+    b.blue.reset();
+    Topic c;
+    c.title = QString(1500, QChar(0x0E02)); // one long-value row
+    fixtures::Folder f({a, b, c});
+    Db d(f.path());
+    d.db.OpenQuery(kSelectAll);
+    corpus::Recordset& rs = *d.db.SharedRecordset;
+    ASSERT_EQ(rs.RecordCount(), 3);
+    EXPECT_EQ(rs.text("velkaro_title"), *a.title);
+    EXPECT_EQ(rs.text("velkaro_group"), *a.group);
+    EXPECT_EQ(rs.text("velkaro_category"), *a.category);
+    rs.MoveNext();
+    EXPECT_EQ(rs.text("velkaro_title"), *b.title);
+    EXPECT_EQ(rs.text("velkaro_code"), QStringLiteral("86"));
+    EXPECT_TRUE(rs.isNull("velkaro_book_blue"));
+    rs.MoveNext();
+    EXPECT_EQ(rs.text("velkaro_title"), *c.title);
+
+    QFile file(f.path() + QStringLiteral("/velkaro.mdb"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_EQ(bytes.size() % 4096, 0);
+    EXPECT_EQ(jet4::readPassword(bytes.toStdString()), u"harbelune27kest");
+}
+
+TEST(Jet4Writer, TheSampleFolderIsReadByMdbExportAsByOurLoader) {
+    const QString folder = fixtures::sampleFolder();
+    QProcess exp;
+    exp.start(QStringLiteral("mdb-export"), {QStringLiteral("-H"), folder + QStringLiteral("/velkaro.mdb"),
+                                              QStringLiteral("Velkaro")});
+    ASSERT_TRUE(exp.waitForFinished(30000));
+    const int exported = QString::fromUtf8(exp.readAllStandardOutput()).count(QLatin1Char('\n'));
+    Db d(folder);
+    d.db.OpenQuery(kSelectAll);
+    EXPECT_EQ(d.db.SharedRecordset->RecordCount(), exported);
+    EXPECT_GT(exported, 2800);
+    d.db.OpenQuery(QStringLiteral("SELECT count(*) AS n FROM Velkaro WHERE velkaro_category = 'พระวินัยปิฎก '"));
+    EXPECT_GT(d.db.SharedRecordset->text("n").toInt(), 0);
+}

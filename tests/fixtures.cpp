@@ -1,0 +1,60 @@
+#include "fixtures.h"
+
+#include "jet4_writer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace fixtures {
+
+namespace {
+jet4::Value text(const std::optional<QString>& s) {
+    if (!s) return jet4::Null{};
+    return std::u16string(reinterpret_cast<const char16_t*>(s->utf16()), size_t(s->size()));
+}
+jet4::Value number(const std::optional<int>& n) {
+    if (!n) return jet4::Null{};
+    return int64_t(*n);
+}
+} // namespace
+
+void writeDatabase(const QString& folder, const std::vector<Topic>& topics) {
+    using jet4::ColType;
+    jet4::Table t;
+    t.name = u"Velkaro";
+    t.columns = {
+        {u"velkaro_group", ColType::Text},     {u"velkaro_code", ColType::Long},
+        {u"velkaro_category", ColType::Text},  {u"velkaro_title", ColType::Memo},
+        {u"velkaro_no", ColType::Long},        {u"velkaro_mark", ColType::Text},
+        {u"velkaro_book_blue", ColType::Text}, {u"velkaro_book_red", ColType::Text},
+        {u"velkaro_book", ColType::Text},      {u"velkaro_page", ColType::Text},
+        {u"velkaro_line", ColType::Text},      {u"velkaro_readfromfile", ColType::Text},
+    };
+    for (const Topic& x : topics)
+        t.rows.push_back({text(x.group), number(x.code), text(x.category), text(x.title), number(x.no),
+                          text(x.mark), text(x.blue), text(x.red), text(x.book), text(x.page),
+                          text(x.line), text(x.readFromFile)});
+    jet4::Options o;
+    o.password = u"harbelune27kest";
+    const std::string bytes = jet4::writeDatabase(t, o);
+    QFile f(folder + QStringLiteral("/velkaro.mdb"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes.data(), qint64(bytes.size()));
+}
+
+Folder::Folder(const std::vector<Topic>& topics) { writeDatabase(dir.path(), topics); }
+
+QString sampleFolder() {
+    static QTemporaryDir dir;
+    static bool written = false;
+    if (!written) {
+        const int rc = QProcess::execute(QStringLiteral(VELKARO_SAMPLE_TOOL), {dir.path()});
+        EXPECT_EQ(rc, 0);
+        written = true;
+    }
+    return dir.path();
+}
+
+} // namespace fixtures

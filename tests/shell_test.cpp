@@ -1,0 +1,145 @@
+#include "corpus/dbfunction.h"
+#include "fixtures.h"
+#include "shell/dialog.h"
+#include "shell/form1.h"
+#include "toolkit/scripted_platform.h"
+#include "toolkit/twips.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Window {
+    tk::ScriptedPlatform platform;
+    corpus::CorpusStore store;
+    corpus::DBFunction db{platform, store};
+    shell::Form1 form{platform, db};
+    explicit Window(const QString& folder = fixtures::sampleFolder()) : platform(folder) {
+        form.Form_Load();
+    }
+};
+
+} // namespace
+
+TEST(Form1, LoadStepLeavesTheDesignedStartingState) {
+    Window w;
+    EXPECT_EQ(w.form.windowTitle(), shell::kForm1Caption);
+    EXPECT_EQ(w.form.LeftPanelStartWidth, 4335);
+    EXPECT_FALSE(w.form.CollectionOpened);
+    EXPECT_FALSE(w.form.Command6.Visible());
+    EXPECT_FALSE(w.form.Command8.Visible());
+    EXPECT_FALSE(w.form.Frame4.Visible());
+    EXPECT_TRUE(w.form.Frame3.Visible());
+    EXPECT_EQ(w.form.label1->text(), QString());
+    EXPECT_TRUE(w.form.frame1->styleSheet().contains(QStringLiteral("rgb(85, 85, 85)")));
+    EXPECT_TRUE(w.form.frame2->styleSheet().contains(QStringLiteral("rgb(85, 85, 85)")));
+    EXPECT_EQ(w.form.text1->text(), QStringLiteral("ป้อนหัวข้อธรรมที่ต้องการค้นหา"));
+    EXPECT_EQ(w.form.combo1->currentText(), QStringLiteral("เลือกพระไตรปิฎก"));
+    EXPECT_EQ(w.form.command4->text(), QStringLiteral("รวมหัวข้อธรรมสำคัญ 91 เล่ม"));
+    EXPECT_EQ(w.form.cmdBook.size(), 1u);
+    EXPECT_EQ(w.form.cmdBook[0].Width(), 2450);
+    EXPECT_EQ(w.form.cmdBook[0].Height(), 3200);
+    EXPECT_EQ(w.form.Frame3.Left(), 4800);
+    EXPECT_EQ(w.form.Command1.Width(), 3855);
+    EXPECT_FALSE(w.form.Timer1.Enabled());
+    EXPECT_FALSE(w.form.Timer2.Enabled());
+    EXPECT_FALSE(w.form.Timer3.Enabled());
+    EXPECT_EQ(w.form.Timer1.Interval(), 100);
+    EXPECT_EQ(w.form.Timer2.Interval(), 2000);
+    EXPECT_EQ(w.form.Timer3.Interval(), 3000);
+    // Nothing touches the database until a list is asked for.
+    EXPECT_EQ(w.store.loadCount(), 0);
+}
+
+TEST(Form1, EveryThaiCaptionHasAThaiCapableFont) {
+    Window w;
+    for (QWidget* c : w.form.findChildren<QWidget*>()) {
+        const QFontInfo info(c->font());
+        EXPECT_NE(info.family(), QStringLiteral("Tahoma")) << c->objectName().toStdString();
+        const QFontMetrics fm(c->font());
+        EXPECT_TRUE(fm.inFont(QChar(0x0E01))) << c->objectName().toStdString() << " " << info.family().toStdString();
+    }
+}
+
+TEST(Form1, EachTimerHidesItsOwnButtonAndStopsItself) {
+    Window w;
+    w.form.Command6.setVisible(true);
+    w.form.Command8.setVisible(true);
+    w.form.Timer2.setEnabled(true);
+    w.form.Timer3.setEnabled(true);
+    w.form.Timer3.fire();
+    EXPECT_FALSE(w.form.Command8.Visible());
+    EXPECT_FALSE(w.form.Timer3.Enabled());
+    EXPECT_TRUE(w.form.Command6.Visible());
+    EXPECT_TRUE(w.form.Timer2.Enabled());
+    w.form.Timer2.fire();
+    EXPECT_FALSE(w.form.Command6.Visible());
+    EXPECT_FALSE(w.form.Timer2.Enabled());
+    // Started again after it fired, it runs its whole interval.
+    w.form.Timer3.setEnabled(true);
+    EXPECT_GT(w.form.Timer3.remaining(), 2900);
+    w.form.Timer1.fire(); // never enabled, never fires
+}
+
+TEST(Form1, CloseButtonAsksAndEndsOnlyOnYes) {
+    Window w;
+    w.platform.answers = {tk::AnswerNo};
+    w.form.Command9_Click();
+    ASSERT_EQ(w.platform.boxes.size(), 1u);
+    EXPECT_EQ(w.platform.boxes[0].text, QStringLiteral("คุณต้องการปิดโปรแกรมใช่หรือไม่"));
+    EXPECT_EQ(w.platform.boxes[0].title, QStringLiteral("คำยืนยัน"));
+    EXPECT_EQ(w.platform.boxes[0].style, tk::YesNo | tk::IconInformation);
+    EXPECT_FALSE(w.platform.ended);
+    EXPECT_EQ(w.form.text1->text(), QStringLiteral("ป้อนหัวข้อธรรมที่ต้องการค้นหา"));
+    w.platform.answers = {tk::AnswerYes};
+    EXPECT_THROW(w.form.Command9_Click(), tk::ProgramEnded);
+    EXPECT_TRUE(w.platform.ended);
+}
+
+TEST(Form1, TheCloseBoxClosesWithoutAQuestion) {
+    Window w;
+    w.form.show();
+    EXPECT_TRUE(w.form.close());
+    EXPECT_TRUE(w.platform.boxes.empty());
+    EXPECT_FALSE(w.form.isVisible());
+}
+
+TEST(Dialog, PlacementDividesTheFreeSpaceInIntegers) {
+    auto p = shell::dialogPlacement(15360, 11520, 7425, 4800);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->left, 3967);
+    EXPECT_EQ(p->top, 2240);
+    p = shell::dialogPlacement(6000, 3000, 7425, 4800);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->left, -712); // truncated toward zero
+    EXPECT_EQ(p->top, -600);
+}
+
+TEST(Dialog, OpensModallyPlacedByItsLoadStepAndClosesWithOk) {
+    tk::setTwipsPerPixelOverride(15);
+    Window w;
+    w.platform.screenWidth = 15360;
+    w.platform.screenHeight = 11520;
+    QPoint where;
+    QString title;
+    w.platform.onModal = [&](QDialog& d) {
+        title = d.windowTitle();
+        where = d.frameGeometry().topLeft();
+        auto* ok = d.findChild<QPushButton*>();
+        ASSERT_NE(ok, nullptr);
+        EXPECT_EQ(ok->text(), QStringLiteral("ตกลง"));
+        ok->click();
+        EXPECT_FALSE(d.isVisible());
+    };
+    w.form.Command10_Click();
+    EXPECT_EQ(w.platform.modalCount, 1);
+    EXPECT_EQ(title, QStringLiteral("เกี่ยวกับโปรแกรม"));
+    // Offscreen windows have no frame: the dialog is its client area, 7305 x 4350.
+    EXPECT_EQ(where, QPoint((15360 - 7305) / 2 / 15, (11520 - 4350) / 3 / 15));
+    tk::setTwipsPerPixelOverride(0);
+}

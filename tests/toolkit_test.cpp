@@ -1,0 +1,131 @@
+#include "toolkit/control.h"
+#include "toolkit/paths.h"
+#include "toolkit/picture.h"
+#include "toolkit/timer.h"
+#include "toolkit/twips.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <gtest/gtest.h>
+#include <thread>
+
+TEST(Twips, SixteenBitConversionRoundsHalfToEvenAndRefusesOverflow) {
+    EXPECT_EQ(tk::toInt16(2.5), 2);
+    EXPECT_EQ(tk::toInt16(3.5), 4);
+    EXPECT_EQ(tk::toInt16(-2.5), -2);
+    EXPECT_EQ(tk::toInt16(32767.0), 32767);
+    EXPECT_FALSE(tk::toInt16(32767.5)); // rounds to 32768
+    EXPECT_FALSE(tk::toInt16(-32769.0));
+    EXPECT_FALSE(tk::toInt16(std::nan("")));
+}
+
+TEST(Twips, IntegerDivisionTruncatesTowardZeroAfterRounding) {
+    EXPECT_EQ(tk::intDiv(15360 - 6660, 3), 2900);
+    EXPECT_EQ(tk::intDiv(6660 - 15360, 3), -2900);
+    EXPECT_EQ(tk::intDiv(-7, 2), -3);
+    EXPECT_EQ(tk::intDiv(8675, 4000), 2);
+    EXPECT_EQ(tk::intDiv(2.5, 1), 2);
+    EXPECT_FALSE(tk::intDiv(5, 0));
+}
+
+TEST(Control, MoveChangesOnlyTheValuesGivenAndDerivesPixels) {
+    tk::setTwipsPerPixelOverride(15);
+    QWidget parent;
+    auto* w = new QWidget(&parent);
+    tk::Control c(w, 100, 200, 300, 450);
+    EXPECT_EQ(w->geometry(), QRect(7, 13, 20, 30));
+    ASSERT_TRUE(c.Move(1500));
+    EXPECT_EQ(c.Left(), 1500);
+    EXPECT_EQ(c.Top(), 200);
+    EXPECT_EQ(c.Width(), 300);
+    ASSERT_TRUE(c.Move(1500, 3000, {}, 600));
+    EXPECT_EQ(c.Height(), 600);
+    EXPECT_EQ(c.Width(), 300);
+    EXPECT_EQ(w->geometry(), QRect(100, 200, 20, 40));
+    tk::setTwipsPerPixelOverride(0);
+}
+
+TEST(Control, AFailingPlacementLeavesTheControlAsItWas) {
+    tk::setTwipsPerPixelOverride(15);
+    QWidget parent;
+    auto* w = new QWidget(&parent);
+    tk::Control c(w, 100, 200, 300, 450);
+    EXPECT_FALSE(c.Move(0, 0, -1, 10));
+    EXPECT_FALSE(c.Move(0, 0, 10, -15));
+    EXPECT_FALSE(c.Move(1e12, 0, 10, 10));
+    EXPECT_FALSE(c.Move(std::numeric_limits<double>::infinity()));
+    EXPECT_EQ(c.Left(), 100);
+    EXPECT_EQ(c.Top(), 200);
+    EXPECT_EQ(c.Width(), 300);
+    EXPECT_EQ(c.Height(), 450);
+    EXPECT_EQ(w->geometry(), QRect(7, 13, 20, 30));
+    EXPECT_TRUE(c.Move(-500, -500, 0, 0)); // negative places are fine, negative sizes are not
+    tk::setTwipsPerPixelOverride(0);
+}
+
+TEST(Paths, LocationsWithBackslashesResolveWithoutRegardToLetterCase) {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("91Book/BOOK05"));
+    QFile f(dir.path() + QStringLiteral("/91Book/BOOK05/101_150.HTM"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    const QString want = dir.path() + QStringLiteral("/91Book/BOOK05/101_150.HTM");
+    EXPECT_EQ(tk::resolvePath(dir.path() + QStringLiteral("\\91book\\book05\\101_150.htm")), want);
+    EXPECT_EQ(tk::resolvePath(dir.path() + QStringLiteral("\\91Book\\BOOK05\\101_150.HTM")), want);
+    // Missing stays missing, separators converted.
+    EXPECT_EQ(tk::resolvePath(dir.path() + QStringLiteral("\\91book\\book06\\001_050.htm")),
+              dir.path() + QStringLiteral("/91book/book06/001_050.htm"));
+    QString path, anchor;
+    tk::splitAnchor(QStringLiteral("a\\b.htm#123"), path, anchor);
+    EXPECT_EQ(path, QStringLiteral("a\\b.htm"));
+    EXPECT_EQ(anchor, QStringLiteral("123"));
+}
+
+TEST(Timer, FiresOnlyWhileOnAndARestartRunsTheFullInterval) {
+    tk::Timer t(3000);
+    int fired = 0;
+    t.onTimer = [&] {
+        ++fired;
+        t.setEnabled(false);
+    };
+    t.fire();
+    EXPECT_EQ(fired, 0);
+    t.setEnabled(true);
+    t.fire();
+    EXPECT_EQ(fired, 1);
+    EXPECT_FALSE(t.Enabled());
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    t.setEnabled(true);
+    EXPECT_GT(t.remaining(), 2900);
+    // Switching on while running does not restart it.
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    t.setEnabled(true);
+    EXPECT_LT(t.remaining(), 2950);
+}
+
+TEST(Pictures, AChangedFileIsReadAgainAnUnchangedOneIsNotDecodedTwice) {
+    QTemporaryDir dir;
+    const QString p = dir.path() + QStringLiteral("/a.jpg");
+    QImage img(10, 10, QImage::Format_RGB32);
+    img.fill(Qt::red);
+    ASSERT_TRUE(img.save(p, "JPG"));
+    tk::PictureLoader loader;
+    ASSERT_TRUE(loader.load(p));
+    ASSERT_TRUE(loader.load(p));
+    EXPECT_EQ(loader.decodeCount(), 1);
+    QImage big(20, 10, QImage::Format_RGB32);
+    big.fill(Qt::blue);
+    ASSERT_TRUE(big.save(p, "JPG"));
+    auto again = loader.load(p);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->width(), 20);
+    EXPECT_FALSE(loader.load(dir.path() + QStringLiteral("/missing.jpg")));
+    QFile junk(dir.path() + QStringLiteral("/junk.jpg"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("not a picture");
+    junk.close();
+    EXPECT_FALSE(loader.load(junk.fileName()));
+}
