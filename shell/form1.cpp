@@ -2,6 +2,7 @@
 
 #include "corpus/dbfunction.h"
 #include "shell/dialog.h"
+#include "topics/topic_pane.h"
 #include "toolkit/twips.h"
 
 #include <QCloseEvent>
@@ -14,6 +15,8 @@ Form1::Form1(tk::Platform& platform, corpus::DBFunction& db, QWidget* parent)
     : QWidget(parent), Timer1(100, this), Timer2(2000, this), Timer3(3000, this),
       platform_(platform), db_(db) {
     buildControls();
+    topicPane = std::make_unique<topics::TopicPane>(
+        platform_, db_, topics::TopicControls{listView2, &ListView2, label1, &Frame4, text1, command5});
     Timer2.onTimer = [this] { Timer2_Timer(); };
     Timer3.onTimer = [this] { Timer3_Timer(); };
 }

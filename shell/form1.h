@@ -21,6 +21,9 @@ class QPushButton;
 namespace corpus {
 class DBFunction;
 }
+namespace topics {
+class TopicPane;
+}
 
 namespace shell {
 
@@ -66,6 +69,9 @@ public:
     // Window-level values.
     int16_t LeftPanelStartWidth = 0;
     bool CollectionOpened = false;
+
+    // The subsystems that handle this window's events.
+    std::unique_ptr<topics::TopicPane> topicPane;
 
     tk::Platform& platform() { return platform_; }
     corpus::DBFunction& db() { return db_; }

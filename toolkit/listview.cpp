@@ -18,6 +18,7 @@ ListView::ListView(QWidget* parent) : QTableView(parent) {
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setMinimumSectionSize(0);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
 }

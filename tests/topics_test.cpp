@@ -1,0 +1,267 @@
+#include "corpus/dbfunction.h"
+#include "fixtures.h"
+#include "shell/form1.h"
+#include "toolkit/scripted_platform.h"
+#include "toolkit/twips.h"
+#include "topics/measure.h"
+#include "topics/topic_pane.h"
+#include "topics/topic_row.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QKeyEvent>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using fixtures::Topic;
+
+namespace {
+
+Topic topic(int code, const QString& title, int no = 1) {
+    Topic t;
+    t.code = code;
+    t.title = title;
+    t.no = no;
+    return t;
+}
+
+struct Window {
+    fixtures::Folder folder;
+    tk::ScriptedPlatform platform;
+    corpus::CorpusStore store;
+    corpus::DBFunction db{platform, store};
+    shell::Form1 form{platform, db};
+    topics::TopicPane& pane = *form.topicPane;
+    topics::TopicModel& model = pane.model();
+    explicit Window(const std::vector<Topic>& topics) : folder(topics), platform(folder.path()) {
+        form.Form_Load();
+    }
+    int rows() const { return model.rowCount(); }
+    int columns() const { return model.columnCount(); }
+    QString header(int c) const { return model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(); }
+};
+
+} // namespace
+
+TEST(ThaiMeasure, MarksTakeNoCellAndBothCountsAgree) {
+    topics::ModuleAll m;
+    m.MeasureThaiText(QStringLiteral("ก่อน"));
+    EXPECT_EQ(m.MeasuredCells, 3);
+    m.MeasureThaiText(QStringLiteral("หัวข้อ"));
+    EXPECT_EQ(m.MeasuredCells, 4);
+    m.MeasureThaiText(QStringLiteral("\u0E31\u0E34\u0E48\u0E4C"));
+    EXPECT_EQ(m.MeasuredCells, 0);
+    // SARA AM, PHINTHU, NIKHAHIT and YAMAKKAN take a cell.
+    m.MeasureThaiText(QStringLiteral("\u0E33\u0E3A\u0E4D\u0E4E"));
+    EXPECT_EQ(m.MeasuredCells, 4);
+    m.MeasureThaiText(QString(40000, QChar(u'ก')));
+    EXPECT_EQ(m.MeasuredCells, 32767);
+    QString all;
+    for (char16_t c = 0x0E00; c <= 0x0E7F; ++c) all += QChar(c);
+    all += QStringLiteral("abc 123 é€") + QString::fromUcs4(U"\U0001F600");
+    m.MeasureThaiText(all);
+    EXPECT_EQ(topics::measureCellsUtf8(all.toUtf8().toStdString()), m.MeasuredCells);
+    EXPECT_EQ(m.MeasuredCells, all.size() - 13);
+}
+
+TEST(TopicRow, FormatOfTextMarkerAndColour) {
+    EXPECT_EQ(topics::rowText("7", "T"), QStringLiteral("(7)      T"));
+    EXPECT_EQ(topics::fileMarker("31", "1"), QStringLiteral("HTML31"));
+    EXPECT_EQ(topics::fileMarker("31", "0"), QStringLiteral("HTML"));
+    EXPECT_EQ(topics::fileMarker("31", ""), QStringLiteral("HTML"));
+    EXPECT_TRUE(topics::isMarked("TRUE"));
+    EXPECT_FALSE(topics::isMarked("True"));
+    EXPECT_FALSE(topics::isMarked(""));
+    EXPECT_EQ(topics::volumeTopicsSql(5), QStringLiteral("SELECT *  From Velkaro WHERE velkaro.velkaro_code= 5"));
+    EXPECT_EQ(topics::groupTopicsSql("12"), QStringLiteral("SELECT *  From Velkaro WHERE velkaro.velkaro_code= 12"));
+    EXPECT_EQ(topics::titleColumnWidth(273), 32760);
+    EXPECT_EQ(topics::titleColumnWidth(274), 32767);
+}
+
+TEST(TopicList, AFillBuildsSevenColumnsAndOneRowPerRecordInOrder) {
+    Topic a = topic(5, "T", 7);
+    a.group = QStringLiteral("กลุ่มแรก");
+    a.mark = QStringLiteral("TRUE");
+    a.readFromFile = QStringLiteral("1");
+    a.book = "5";
+    a.page = "123";
+    a.line = "7";
+    Topic b = topic(5, "ก่อน", 8);
+    b.group = QStringLiteral("กลุ่มที่สอง");
+    b.mark = QStringLiteral("True");
+    Topic c = topic(5, "หัวข้อ", 9);
+    c.mark = QString();
+    Window w({a, b, c, topic(6, "อื่น")});
+    w.form.label1->setText("x");
+    w.pane.ListVolumeTopics(5);
+    ASSERT_EQ(w.rows(), 3);
+    ASSERT_EQ(w.columns(), 7);
+    EXPECT_EQ(w.header(0), QStringLiteral("(ลำดับ) - หัวข้อธรรม (กลุ่มแรก)"));
+    EXPECT_EQ(w.header(1), QStringLiteral("เล่มสีน้ำเงิน"));
+    EXPECT_EQ(w.header(2), QStringLiteral("ไฟล์"));
+    EXPECT_EQ(w.header(3), QStringLiteral("เล่มสีแดง"));
+    EXPECT_EQ(w.header(6), QStringLiteral("บรรทัด"));
+    EXPECT_EQ(w.form.label1->text(), QStringLiteral("กำลังแสดงจำนวน : 3 รายการ"));
+    EXPECT_TRUE(w.form.Frame4.Visible());
+    EXPECT_EQ(w.model.subItem(0, 0), QStringLiteral("(7)      T"));
+    EXPECT_EQ(w.model.subItem(0, 2), QStringLiteral("HTML7"));
+    EXPECT_EQ(w.model.subItem(1, 2), QStringLiteral("HTML"));
+    EXPECT_EQ(w.model.subItem(0, 4), QStringLiteral("5"));
+    EXPECT_EQ(w.model.subItem(0, 5), QStringLiteral("123"));
+    EXPECT_EQ(w.model.subItem(0, 6), QStringLiteral("7"));
+    EXPECT_EQ(w.model.toolTip(1), QStringLiteral("ก่อน"));
+    EXPECT_TRUE(w.model.isRed(0));
+    EXPECT_FALSE(w.model.isRed(1));
+    EXPECT_FALSE(w.model.isRed(2));
+    EXPECT_EQ(w.model.data(w.model.index(0, 0), Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
+    // Widest title "หัวข้อ" = 4 cells; the last three columns are carried but hidden.
+    EXPECT_EQ(w.form.listView2->columnWidth(0), tk::twipsToPixels(480));
+    EXPECT_EQ(w.form.listView2->columnWidth(1), tk::twipsToPixels(1200));
+    for (int col : {4, 5, 6}) EXPECT_TRUE(w.form.listView2->isColumnHidden(col));
+    EXPECT_FALSE(w.form.listView2->isColumnHidden(0));
+    EXPECT_EQ(w.pane.RowButtonLeft, 2775 - 3700);
+    EXPECT_TRUE(w.platform.boxes.empty());
+}
+
+TEST(TopicList, WidthsFollowTheWidestTitle) {
+    struct Case {
+        QString title;
+        int twips;
+    };
+    for (const Case& c : {Case{"ก่อน", 360}, Case{"หัวข้อ", 480}, Case{"\u0E48\u0E49", 0},
+                          Case{QString(300, QChar(u'ก')), 32767}, Case{QString(40000, QChar(u'ข')), 32767}}) {
+        Window w({topic(3, c.title)});
+        w.pane.ListGroupTopics("3");
+        ASSERT_EQ(w.rows(), 1);
+        if (c.twips == 0)
+            EXPECT_TRUE(w.form.listView2->isColumnHidden(0));
+        else
+            EXPECT_EQ(w.form.listView2->columnWidth(0), tk::twipsToPixels(c.twips)) << c.title.size();
+    }
+}
+
+TEST(TopicList, NoRecordsOrAFailedQueryLeaveAnEmptyListAndTheCaption) {
+    Window w({topic(1, "หนึ่ง")});
+    w.pane.ListGroupTopics("1");
+    ASSERT_EQ(w.rows(), 1);
+    const QString caption = w.form.label1->text();
+    w.form.Frame4.setVisible(false);
+    w.form.ListView2.Move(0, 0, 6000, 1000);
+    w.pane.ListGroupTopics("2");
+    EXPECT_EQ(w.rows(), 0);
+    EXPECT_EQ(w.columns(), 0);
+    EXPECT_EQ(w.form.label1->text(), caption);
+    EXPECT_TRUE(w.form.Frame4.Visible());
+    EXPECT_EQ(w.pane.RowButtonLeft, 2300);
+    // A code the engine cannot read: one message only, the list stays empty.
+    w.pane.ListGroupTopics("1 +");
+    EXPECT_EQ(w.platform.boxes.size(), 1u);
+    EXPECT_EQ(w.rows(), 0);
+    EXPECT_EQ(w.form.label1->text(), caption);
+}
+
+TEST(TopicSearch, ThePromptComesAndGoesWithTheFocus) {
+    Window w({topic(1, "ศีล")});
+    EXPECT_EQ(w.form.text1->text(), topics::kPrompt);
+    w.pane.Text1_GotFocus();
+    EXPECT_EQ(w.form.text1->text(), QString());
+    w.pane.Text1_LostFocus();
+    EXPECT_EQ(w.form.text1->text(), topics::kPrompt);
+    w.pane.Text1_GotFocus();
+    w.form.text1->setText("ศีล");
+    w.pane.Text1_LostFocus();
+    EXPECT_EQ(w.form.text1->text(), QStringLiteral("ศีล"));
+    w.pane.Text1_GotFocus(); // coming back empties it, the word included
+    EXPECT_EQ(w.form.text1->text(), QString());
+}
+
+TEST(TopicSearch, AnEmptyBoxOrThePromptAsksForAWordFirst) {
+    Window w({topic(1, "ศีล")});
+    w.pane.Command5_Click(); // the prompt is showing
+    w.form.text1->setText(QString());
+    w.pane.Command5_Click();
+    ASSERT_EQ(w.platform.boxes.size(), 2u);
+    for (const auto& b : w.platform.boxes) {
+        EXPECT_EQ(b.text, QStringLiteral("กรุณาป้อนคำที่ต้องการค้นหาก่อน"));
+        EXPECT_EQ(b.title, QStringLiteral("แจ้งให้ทราบ"));
+        EXPECT_EQ(b.style, tk::OkOnly | tk::IconInformation);
+    }
+    EXPECT_EQ(w.store.loadCount(), 0);
+}
+
+TEST(TopicSearch, TypingThenEnterSearchesWithoutAClick) {
+    Window w({topic(1, "ศีล ๕"), topic(2, "สมาธิ")});
+    w.form.show();
+    w.form.text1->setFocus();
+    QApplication::processEvents();
+    EXPECT_FALSE(w.pane.command5IsDefault());
+    for (QChar ch : QStringLiteral("ศีล")) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(w.form.text1, &press);
+    }
+    EXPECT_EQ(w.form.text1->text(), QStringLiteral("ศีล"));
+    EXPECT_TRUE(w.pane.command5IsDefault());
+    EXPECT_TRUE(w.form.command5->isDefault());
+    QTest::keyClick(w.form.text1, Qt::Key_Return);
+    EXPECT_EQ(w.rows(), 1);
+    EXPECT_EQ(w.form.label1->text(), QStringLiteral("ผลการค้นหาคำว่า : ศีล : พบจำนวน : 1 รายการ"));
+}
+
+TEST(TopicSearch, MatchesTitleOrBlueReferenceOnceAndTakesWordsLiterally) {
+    Topic both = topic(1, "ปัญญา");
+    both.blue = QStringLiteral("ปัญญา เล่ม 1");
+    Topic blueOnly = topic(2, "สติ");
+    blueOnly.blue = QStringLiteral("ดูปัญญาด้วย");
+    Topic quote = topic(3, "คำว่า 'บุญ' ในพระสูตร");
+    Topic blanks = topic(4, "ทาน   ศีล");
+    Topic percent = topic(5, "ร้อยละ 50% ของผู้ฟัง");
+    Window w({both, blueOnly, quote, blanks, percent, topic(6, "อื่นๆ")});
+
+    w.pane.SearchTopics("ปัญญา");
+    EXPECT_EQ(w.rows(), 2);
+    w.pane.SearchTopics("'บุญ'");
+    EXPECT_EQ(w.rows(), 1);
+    EXPECT_EQ(w.model.toolTip(0), *quote.title);
+    w.pane.SearchTopics("   ");
+    EXPECT_EQ(w.rows(), 1);
+    EXPECT_EQ(w.model.toolTip(0), *blanks.title);
+    // "%" and "_" keep their wildcard meaning.
+    w.pane.SearchTopics("50%");
+    EXPECT_EQ(w.rows(), 1);
+    w.pane.SearchTopics("ท_น");
+    EXPECT_EQ(w.rows(), 1);
+    EXPECT_TRUE(w.platform.boxes.empty());
+    // SQL fragments find nothing and change nothing.
+    for (const QString& word : {QStringLiteral("' OR '1'='1"), QStringLiteral("x'; DROP TABLE Velkaro; --")}) {
+        w.form.text1->setText(word);
+        w.pane.Command5_Click();
+        EXPECT_EQ(w.rows(), 0);
+        ASSERT_FALSE(w.platform.boxes.empty());
+        EXPECT_EQ(w.platform.boxes.back().text,
+                  QStringLiteral("ค้นหาคำว่า :  ") + word + QStringLiteral(" : ไม่ตรงกับรายการที่มีอยู่ในฐานข้อมูล"));
+    }
+    w.pane.SearchTopics("อื่น");
+    EXPECT_EQ(w.rows(), 1);
+}
+
+TEST(TopicSearch, NoMatchAfterAHitEmptiesListAndCaptionButKeepsThePanel) {
+    Window w({topic(1, "เมตตา"), topic(1, "กรุณา"), topic(1, "มุทิตา")});
+    w.pane.SearchTopics("ตา");
+    EXPECT_EQ(w.rows(), 2);
+    EXPECT_EQ(w.form.label1->text(), QStringLiteral("ผลการค้นหาคำว่า : ตา : พบจำนวน : 2 รายการ"));
+    EXPECT_TRUE(w.form.Frame4.Visible());
+    w.form.text1->setText("อุเบกขา");
+    w.pane.Command5_Click();
+    EXPECT_EQ(w.rows(), 0);
+    EXPECT_EQ(w.columns(), 0);
+    EXPECT_EQ(w.form.label1->text(), QString());
+    EXPECT_TRUE(w.form.Frame4.Visible());
+    ASSERT_EQ(w.platform.boxes.size(), 1u);
+    EXPECT_EQ(w.platform.boxes[0].style, tk::OkOnly | tk::IconInformation);
+    // A search without results leaves a hidden panel hidden.
+    w.form.Frame4.setVisible(false);
+    w.pane.SearchTopics("อุเบกขา");
+    EXPECT_FALSE(w.form.Frame4.Visible());
+}

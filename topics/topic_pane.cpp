@@ -1,0 +1,135 @@
+#include "topics/topic_pane.h"
+
+#include "toolkit/twips.h"
+#include "topics/topic_row.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace topics {
+
+TopicPane::TopicPane(tk::Platform& platform, corpus::DBFunction& db, TopicControls controls)
+    : platform_(platform), db_(db), c_(controls) {
+    c_.listView2->setModel(&model_);
+    c_.text1->installEventFilter(this);
+    connect(c_.command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
+}
+
+void TopicPane::ListVolumeTopics(const int16_t& volume) {
+    fill(volumeTopicsSql(volume), {}, Kind::Fill, {});
+}
+
+void TopicPane::ListGroupTopics(const QString& code) { fill(groupTopicsSql(code), {}, Kind::Fill, {}); }
+
+void TopicPane::SearchTopics(const QString& word) {
+    // The word is bound, never pasted into the SQL: an apostrophe is searched for like
+    // any other character, and "%" and "_" keep their wildcard meaning.
+    fill(searchSql(), {searchPattern(word)}, Kind::Search, word);
+}
+
+void TopicPane::emptyList() {
+    model_.clear();
+}
+
+void TopicPane::setLabel1(const QString& caption) {
+    c_.label1->setText(caption);
+    // The caption is longer than the label's design width; show it whole.
+    const int want = c_.label1->sizeHint().width();
+    if (want > c_.label1->width()) c_.label1->resize(want, c_.label1->height());
+}
+
+void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Kind kind,
+                     const QString& word) {
+    // 1, 2: empty the list, place the open button's left edge.
+    emptyList();
+    if (auto left = tk::toInt16(double(c_.ListView2->Width()) - 3700)) RowButtonLeft = *left;
+    // 3, 4: open the database, build the text in the shared buffer, run it.
+    db_.OpenDatabase();
+    db_.SqlText = sql;
+    db_.OpenQuery(db_.SqlText, params);
+    corpus::Recordset& rs = *db_.SharedRecordset;
+    if (!rs.isOpen() && kind == Kind::Search) return; // already reported; no second message
+    // 5: nothing found.
+    const long count = rs.RecordCount();
+    if (count == 0) {
+        if (kind == Kind::Search) {
+            platform_.MsgBox(QStringLiteral("ค้นหาคำว่า :  ") + c_.text1->text() +
+                                 QStringLiteral(" : ไม่ตรงกับรายการที่มีอยู่ในฐานข้อมูล"),
+                             tk::OkOnly | tk::IconInformation, kNotice);
+            setLabel1(QString());
+            return;
+        }
+        c_.Frame4->setVisible(true);
+        return;
+    }
+    // 6.1, 6.2: the widest title sets the first column's width.
+    long widest = 0;
+    for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext()) {
+        const auto title = rs.raw("velkaro_title");
+        widest = std::max(widest, title ? measureCellsUtf8(*title) : 0L);
+    }
+    module.MeasuredCells = int16_t(std::min(widest, 32767L));
+    const int16_t width0 = titleColumnWidth(widest);
+    rs.MoveFirst();
+    // 6.4: the caption.
+    setLabel1(kind == Kind::Search ? searchCaption(word, count) : countCaption(count));
+    // 6.5: the seven columns, headed by the first record's group.
+    model_.setColumns({firstColumnHeader(rs.text("velkaro_group")), QStringLiteral("เล่มสีน้ำเงิน"),
+                       QStringLiteral("ไฟล์"), QStringLiteral("เล่มสีแดง"), QStringLiteral("เล่ม"),
+                       QStringLiteral("หน้า"), QStringLiteral("บรรทัด")});
+    c_.listView2->setColumnWidthsTwips({width0, 1200, 1000, 1200, 0, 0, 0});
+    // 6.6: one topic row per record, in the order delivered.
+    for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext()) model_.appendRow(rs);
+    model_.commitRows();
+    c_.listView2->selectRow0IfNone();
+    // 7.
+    c_.Frame4->setVisible(true);
+}
+
+void TopicPane::Text1_GotFocus() { c_.text1->setText(QString()); }
+
+void TopicPane::Text1_LostFocus() {
+    if (c_.text1->text().isEmpty()) c_.text1->setText(kPrompt);
+}
+
+void TopicPane::Text1_KeyPress() {
+    command5Default_ = true;
+    c_.command5->setDefault(true);
+}
+
+void TopicPane::Command5_Click() {
+    const QString text = c_.text1->text();
+    // The prompt is not a word anybody means to search for.
+    if (text.isEmpty() || text == kPrompt) {
+        platform_.MsgBox(QStringLiteral("กรุณาป้อนคำที่ต้องการค้นหาก่อน"), tk::OkOnly | tk::IconInformation,
+                         kNotice);
+        return;
+    }
+    SearchTopics(text);
+}
+
+bool TopicPane::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == c_.text1) {
+        switch (event->type()) {
+        case QEvent::FocusIn: Text1_GotFocus(); break;
+        case QEvent::FocusOut: Text1_LostFocus(); break;
+        case QEvent::KeyPress: {
+            const auto* k = static_cast<QKeyEvent*>(event);
+            const bool enter = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
+            if (enter && command5Default_) {
+                Command5_Click(); // Enter presses the default button
+                return true;
+            }
+            if (!k->text().isEmpty() || enter) Text1_KeyPress();
+            break;
+        }
+        default: break;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace topics

@@ -1,0 +1,68 @@
+#pragma once
+// The topic list and the search box: fills the topic list for a volume, a group code or
+// a search word.
+#include "corpus/dbfunction.h"
+#include "toolkit/control.h"
+#include "toolkit/listview.h"
+#include "toolkit/platform.h"
+#include "topics/measure.h"
+#include "topics/topic_model.h"
+
+#include <QObject>
+#include <cstdint>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace topics {
+
+inline const QString kPrompt = QStringLiteral("ป้อนหัวข้อธรรมที่ต้องการค้นหา");
+inline const QString kNotice = QStringLiteral("แจ้งให้ทราบ");
+
+// The controls the topic list and the search work on.
+struct TopicControls {
+    tk::ListView* listView2;
+    tk::Control* ListView2;
+    QLabel* label1;
+    tk::Control* Frame4;
+    QLineEdit* text1;
+    QPushButton* command5;
+};
+
+class TopicPane : public QObject {
+    Q_OBJECT
+public:
+    TopicPane(tk::Platform& platform, corpus::DBFunction& db, TopicControls controls);
+
+    void ListVolumeTopics(const int16_t& volume);
+    void ListGroupTopics(const QString& code);
+    void SearchTopics(const QString& word);
+
+    void Text1_GotFocus();
+    void Text1_LostFocus();
+    void Text1_KeyPress();
+    void Command5_Click();
+
+    int16_t RowButtonLeft = 0;
+    ModuleAll module;
+    TopicModel& model() { return model_; }
+    bool command5IsDefault() const { return command5Default_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    enum class Kind { Fill, Search };
+    void fill(const QString& sql, const std::vector<QVariant>& params, Kind kind, const QString& word);
+    void emptyList();
+    void setLabel1(const QString& caption);
+
+    tk::Platform& platform_;
+    corpus::DBFunction& db_;
+    TopicControls c_;
+    TopicModel model_;
+    bool command5Default_ = false;
+};
+
+} // namespace topics

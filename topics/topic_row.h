@@ -1,0 +1,31 @@
+#pragma once
+// The topic row: what every row of the topic list shows and carries, and the SQL texts
+// that fill the list.
+#include <QString>
+#include <cstdint>
+
+namespace topics {
+
+// "(" + number + ")" + six blanks + title.
+QString rowText(const QString& no, const QString& title);
+// "HTML" + number for a topic with a page of its own ("1" exactly), else "HTML".
+QString fileMarker(const QString& no, const QString& readFromFile);
+// Red when the mark reads exactly "TRUE".
+inline bool isMarked(const QString& mark) { return mark == QLatin1String("TRUE"); }
+
+inline const QString kCountCaption = QStringLiteral("กำลังแสดงจำนวน : ");
+inline const QString kItems = QStringLiteral(" รายการ");
+QString countCaption(long count);
+QString searchCaption(const QString& word, long count);
+QString firstColumnHeader(const QString& group);
+
+QString volumeTopicsSql(int16_t volume);
+QString groupTopicsSql(const QString& code);
+// The search text: the word is bound as parameter 1 ("%" + word + "%").
+QString searchSql();
+QString searchPattern(const QString& word);
+
+// Width of the first column in twips: cells x 120, held within 16 bits.
+int16_t titleColumnWidth(long cells);
+
+} // namespace topics
