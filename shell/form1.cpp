@@ -2,12 +2,15 @@
 
 #include "corpus/dbfunction.h"
 #include "shell/dialog.h"
+#include "reader/content_opener.h"
+#include "reader/frm_browser.h"
 #include "topics/topic_pane.h"
 #include "toolkit/twips.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 
 namespace shell {
 
@@ -17,11 +20,26 @@ Form1::Form1(tk::Platform& platform, corpus::DBFunction& db, QWidget* parent)
     buildControls();
     topicPane = std::make_unique<topics::TopicPane>(
         platform_, db_, topics::TopicControls{listView2, &ListView2, label1, &Frame4, text1, command5});
+    topics::TopicModel& model = topicPane->model();
+    opener = std::make_unique<reader::ContentOpener>(
+        platform_,
+        reader::TopicListAccess{[this] { return listView2->rowCount(); },
+                                [this] { return listView2->selectedRow(); },
+                                [&model](int row, int sub) { return model.subItem(row, sub); }},
+        [this](int16_t volume) { topicPane->ListVolumeTopics(volume); },
+        [this] { reader::showReader(platform_, opener->handOff, this); });
+    connect(listView2, &tk::ListView::listDblClick, this, [this] { opener->ListView2_DblClick(); });
+    wireBook(0);
     Timer2.onTimer = [this] { Timer2_Timer(); };
     Timer3.onTimer = [this] { Timer3_Timer(); };
 }
 
 Form1::~Form1() = default;
+
+void Form1::wireBook(int index) {
+    connect(cmdBookButtons[size_t(index)], &QPushButton::clicked, this,
+            [this, index] { opener->cmdBook_Click(index); });
+}
 
 void Form1::Form_Load() {
     LeftPanelStartWidth = tk::toInt16(Frame1.Width()).value_or(0);

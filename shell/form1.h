@@ -24,6 +24,9 @@ class DBFunction;
 namespace topics {
 class TopicPane;
 }
+namespace reader {
+class ContentOpener;
+}
 
 namespace shell {
 
@@ -72,6 +75,10 @@ public:
 
     // The subsystems that handle this window's events.
     std::unique_ptr<topics::TopicPane> topicPane;
+    std::unique_ptr<reader::ContentOpener> opener;
+
+    // Connects a volume button created at run time.
+    void wireBook(int index);
 
     tk::Platform& platform() { return platform_; }
     corpus::DBFunction& db() { return db_; }

@@ -1,0 +1,40 @@
+#pragma once
+// Turns a chosen topic or volume into a page location and opens the reader window on it.
+#include "reader/locations.h"
+#include "toolkit/platform.h"
+
+#include <QString>
+#include <functional>
+
+namespace reader {
+
+// What the opener reads of the topic list.
+struct TopicListAccess {
+    std::function<int()> rowCount;
+    std::function<int()> selectedRow;
+    std::function<QString(int row, int subItem)> subItem;
+};
+
+class ContentOpener {
+public:
+    ContentOpener(tk::Platform& platform, TopicListAccess list,
+                  std::function<void(int16_t)> listVolumeTopics,
+                  std::function<void()> showReader);
+
+    void ListView2_DblClick();
+    void cmdBook_Click(int index);
+
+    HandOff handOff;
+    QString BookFolder;
+    QString BookPagePath;
+
+private:
+    void notAvailable(const QString& why);
+
+    tk::Platform& platform_;
+    TopicListAccess list_;
+    std::function<void(int16_t)> listVolumeTopics_;
+    std::function<void()> showReader_;
+};
+
+} // namespace reader

@@ -1,0 +1,34 @@
+#pragma once
+// The HTML view of the reader window: opens a local page file, scrolls to the named
+// anchor after "#", and stays within the program folder (no network, no scripts).
+#include <QTextBrowser>
+
+namespace reader {
+
+class PageView : public QTextBrowser {
+    Q_OBJECT
+public:
+    explicit PageView(QString programFolder, QWidget* parent = nullptr);
+
+    // location: a host or backslash path, optionally followed by "#" and an anchor.
+    void navigate(const QString& location);
+    // What the view shows: the file it opened (empty for an explanation) and the anchor.
+    QString shownFile() const { return shownFile_; }
+    QString shownAnchor() const { return shownAnchor_; }
+    bool showsExplanation() const { return explanation_; }
+
+    QVariant loadResource(int type, const QUrl& name) override;
+
+private:
+    void showExplanation(const QString& what, const QString& location);
+    void openLink(const QUrl& url);
+
+    QString root_;
+    QString shownFile_, shownAnchor_;
+    bool explanation_ = false;
+};
+
+// Names Windows Thai fonts by their stand-ins so the page renders with Thai glyphs.
+QString mapFontFaces(QString html);
+
+} // namespace reader

@@ -1,0 +1,285 @@
+#include "corpus/dbfunction.h"
+#include "fixtures.h"
+#include "reader/content_opener.h"
+#include "reader/frm_browser.h"
+#include "reader/locations.h"
+#include "reader/thai_codec.h"
+#include "shell/form1.h"
+#include "toolkit/control.h"
+#include "toolkit/scripted_platform.h"
+#include "toolkit/twips.h"
+#include "topics/topic_pane.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using fixtures::Topic;
+
+namespace {
+
+Topic at(const QString& book, const QString& page, const QString& line, const QString& readFromFile = {},
+         int no = 1) {
+    Topic t;
+    t.code = 7;
+    t.no = no;
+    t.book = book;
+    t.page = page;
+    t.line = line;
+    if (!readFromFile.isEmpty()) t.readFromFile = readFromFile;
+    return t;
+}
+
+struct Opened {
+    QString title;
+    QString target;
+    QString file;
+    QString anchor;
+    bool explanation = false;
+    QString text;
+    QSize size;
+};
+
+struct Window {
+    fixtures::Folder folder;
+    tk::ScriptedPlatform platform;
+    corpus::CorpusStore store;
+    corpus::DBFunction db{platform, store};
+    shell::Form1 form{platform, db};
+    reader::ContentOpener& opener = *form.opener;
+    std::vector<Opened> opened;
+    explicit Window(const std::vector<Topic>& topics) : folder(topics), platform(folder.path()) {
+        form.Form_Load();
+        platform.onModal = [this](QDialog& d) {
+            auto* b = dynamic_cast<reader::frmBrowser*>(&d);
+            ASSERT_NE(b, nullptr);
+            opened.push_back({d.windowTitle(), opener.handOff.ReaderTarget, b->brwWebBrowser->shownFile(),
+                              b->brwWebBrowser->shownAnchor(), b->brwWebBrowser->showsExplanation(),
+                              b->brwWebBrowser->toPlainText(), d.frameGeometry().size()});
+        };
+    }
+    void open(int row) {
+        form.topicPane->ListGroupTopics("7");
+        form.listView2->setCurrentIndex(form.topicPane->model().index(row, 0));
+        opener.ListView2_DblClick();
+    }
+    void writePage(const QString& rel, const QByteArray& bytes) {
+        const QString p = folder.path() + "/" + rel;
+        QDir().mkpath(QFileInfo(p).absolutePath());
+        QFile f(p);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+};
+
+} // namespace
+
+TEST(Locations, PageRangeTableFromPageZeroTo1550) {
+    const std::vector<std::pair<double, const char*>> cases = {
+        {0, "001_050.htm"},       {1, "001_050.htm"},       {50, "001_050.htm"},
+        {51, "051_100.htm"},      {100, "051_100.htm"},     {101, "101_150.htm"},
+        {123, "101_150.htm"},     {951, "951_1000.htm"},    {1000, "951_1000.htm"},
+        {1001, "1001_1050.htm"},  {1501, "1501_1550.htm"},  {1550, "1501_1550.htm"},
+    };
+    for (const auto& [page, file] : cases) EXPECT_EQ(reader::pageRangeFile(page), QString(file)) << page;
+    EXPECT_FALSE(reader::pageRangeFile(1551));
+    EXPECT_FALSE(reader::pageRangeFile(-1));
+    EXPECT_FALSE(reader::pageRangeFile(50.5));
+    EXPECT_EQ(reader::volumeFolder(9, "9"), QStringLiteral("book09"));
+    EXPECT_EQ(reader::volumeFolder(10, "10"), QStringLiteral("book10"));
+    EXPECT_EQ(reader::volumeFolder(91, "91"), QStringLiteral("book91"));
+    EXPECT_FALSE(reader::volumeFolder(92, "92"));
+    EXPECT_FALSE(reader::volumeFolder(0, "0"));
+}
+
+TEST(Locations, VariantsCompareAsNumbersWithEmptyAsZero) {
+    EXPECT_EQ(reader::numeric(reader::Variant{}), 0.0);
+    EXPECT_EQ(reader::numeric(reader::Variant{QStringLiteral("087")}), 87.0);
+    EXPECT_EQ(reader::numeric(reader::Variant{86.0}), 86.0);
+    EXPECT_FALSE(reader::numeric(reader::Variant{QStringLiteral("สิบ")}));
+    EXPECT_EQ(reader::text(reader::Variant{}), QString());
+    EXPECT_EQ(reader::text(reader::Variant{87.0}), QStringLiteral("87"));
+}
+
+TEST(ReaderWindow, TitleFormsAndLeftEdge) {
+    reader::HandOff h;
+    h.ReaderVolume = QStringLiteral("86");
+    h.ReaderPage = QStringLiteral("12");
+    h.ReaderLine = 3;
+    EXPECT_EQ(reader::readerTitle(h), QStringLiteral("กำลังแสดงรายการที่คุณเลือก คือ เล่ม 86 หน้า 12 บรรทัด 3"));
+    h.ReaderVolume = 87.0;
+    EXPECT_EQ(reader::readerTitle(h), QStringLiteral("กำลังแสดงรายการที่คุณเลือก คือ เล่ม 87"));
+    EXPECT_EQ(reader::readerTitle(reader::HandOff{}),
+              QStringLiteral("กำลังแสดงรายการที่คุณเลือก คือ เล่ม  หน้า  บรรทัด 0"));
+    EXPECT_EQ(reader::readerLeft(15360, 6660), 2900);
+    EXPECT_EQ(reader::readerLeft(6000, 10000), -1333);
+}
+
+TEST(Codec, EveryByteOfTheThaiTable) {
+    for (int b = 0; b < 0x80; ++b) EXPECT_EQ(reader::windows874(uchar(b)), char16_t(b));
+    const std::map<int, char16_t> special = {{0x80, 0x20AC}, {0x85, 0x2026}, {0x91, 0x2018}, {0x92, 0x2019},
+                                             {0x93, 0x201C}, {0x94, 0x201D}, {0x95, 0x2022}, {0x96, 0x2013},
+                                             {0x97, 0x2014}, {0xA0, 0x00A0}, {0xDF, 0x0E3F}};
+    for (int b = 0x80; b < 0x100; ++b) {
+        char16_t want;
+        if (special.count(b)) want = special.at(b);
+        else if (b < 0xA0) want = char16_t(b);
+        else if (b <= 0xDA) want = char16_t(0x0E01 + b - 0xA1);
+        else if (b >= 0xE0 && b <= 0xFB) want = char16_t(0x0E40 + b - 0xE0);
+        else want = 0xFFFD;
+        EXPECT_EQ(reader::windows874(uchar(b)), want) << std::hex << b;
+    }
+    EXPECT_EQ(reader::decodeWindows874(QByteArray("\xBE\xC3\xD0\xE4\xB5\xC3\xBB\xD4\xAE\xA1")),
+              QStringLiteral("พระไตรปิฎก"));
+}
+
+TEST(Codec, LabelsAndUnlabelledPages) {
+    const QByteArray thai("\xBE\xC3\xD0\xE4\xB5\xC3\xBB\xD4\xAE\xA1");
+    for (const char* label : {"windows-874", "TIS-620", "iso-8859-11", "x-cp874", "tis620"}) {
+        const QByteArray page = QByteArray("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=") +
+                                label + "\"><p>" + thai;
+        EXPECT_TRUE(reader::decodePage(page).endsWith(QStringLiteral("พระไตรปิฎก"))) << label;
+    }
+    EXPECT_TRUE(reader::decodePage("<p>" + thai).endsWith(QStringLiteral("พระไตรปิฎก")));
+    const QByteArray utf8 = QStringLiteral("<p>พระไตรปิฎก").toUtf8();
+    EXPECT_EQ(reader::decodePage(utf8), QStringLiteral("<p>พระไตรปิฎก"));
+    EXPECT_EQ(reader::decodePage("<meta charset=utf-8>" + utf8), QStringLiteral("<meta charset=utf-8><p>พระไตรปิฎก"));
+    EXPECT_EQ(reader::decodePage("\xEF\xBB\xBF" + utf8), QStringLiteral("<p>พระไตรปิฎก"));
+    // A Western label on Thai bytes: the bytes decide.
+    EXPECT_TRUE(reader::decodePage("<meta charset=\"iso-8859-1\">" + thai).endsWith(QStringLiteral("พระไตรปิฎก")));
+}
+
+TEST(Opening, ATopicOpensItsPageAtItsAnchorAndTheValuesResetAfterwards) {
+    Window w({at("5", "123", "7")});
+    w.writePage("91book/book05/101_150.htm",
+                "<meta charset=windows-874><a name=\"122\"></a>a<a name=\"123\"></a>\xBE\xC3\xD0");
+    w.open(0);
+    ASSERT_EQ(w.opened.size(), 1u);
+    EXPECT_EQ(w.opened[0].target, w.folder.path() + QStringLiteral("\\91book\\book05\\101_150.htm#123"));
+    EXPECT_EQ(w.opened[0].title, QStringLiteral("กำลังแสดงรายการที่คุณเลือก คือ เล่ม 5 หน้า 123 บรรทัด 7"));
+    EXPECT_EQ(w.opened[0].anchor, QStringLiteral("123"));
+    EXPECT_FALSE(w.opened[0].explanation);
+    EXPECT_TRUE(w.opened[0].text.contains(QStringLiteral("พระ")));
+    EXPECT_EQ(reader::numeric(w.opener.handOff.ReaderVolume), 0.0);
+    EXPECT_EQ(reader::numeric(w.opener.handOff.ReaderPage), 0.0);
+    EXPECT_EQ(w.opener.handOff.ReaderLine, 0);
+    EXPECT_EQ(w.opener.BookFolder, QStringLiteral("book05"));
+    EXPECT_EQ(w.opener.BookPagePath, QStringLiteral("91book\\book05\\101_150.htm#123"));
+    EXPECT_TRUE(w.platform.boxes.empty());
+}
+
+TEST(Opening, AMixedCaseDataFolderFromWindowsMediaOpens) {
+    Window w({at("47", "1000", "2")});
+    w.writePage("91Book/BOOK47/951_1000.HTM", "<a name=\"1000\"></a>page");
+    w.open(0);
+    ASSERT_EQ(w.opened.size(), 1u);
+    EXPECT_FALSE(w.opened[0].explanation);
+    EXPECT_TRUE(w.opened[0].file.endsWith(QStringLiteral("91Book/BOOK47/951_1000.HTM")));
+}
+
+TEST(Opening, AMissingFileOrAnchorIsExplainedWithTheLocation) {
+    Window w({at("6", "10", "1"), at("6", "12", "1")});
+    w.open(0);
+    ASSERT_EQ(w.opened.size(), 1u);
+    EXPECT_TRUE(w.opened[0].explanation);
+    EXPECT_TRUE(w.opened[0].text.contains(QStringLiteral("ไม่พบไฟล์")));
+    EXPECT_TRUE(w.opened[0].text.contains(QStringLiteral("91book\\book06\\001_050.htm#10")));
+    w.writePage("91book/book06/001_050.htm", "<a name=\"11\"></a>x");
+    w.open(1);
+    ASSERT_EQ(w.opened.size(), 2u);
+    EXPECT_TRUE(w.opened[1].text.contains(QStringLiteral("ไม่พบหน้าที่ 12")));
+}
+
+TEST(Opening, StandAlonePagesByTheLastTwoCharactersOfTheMarker) {
+    Window w({at("0", "0", "0", "1", 31), at("0", "0", "0", "1", 131), at("0", "0", "0", "1", 94),
+              at("3", "4", "5")});
+    w.open(0); // before any canon topic: empty volume and page
+    w.open(1);
+    w.open(3);
+    w.open(0); // after one: zeros
+    w.open(2);
+    ASSERT_EQ(w.opened.size(), 5u);
+    const QString web1 = w.folder.path() + QStringLiteral("\\img_detail\\flomar_web1.htm");
+    EXPECT_EQ(w.opened[0].target, web1);
+    EXPECT_EQ(w.opened[0].title, QStringLiteral("กำลังแสดงรายการที่คุณเลือก คือ เล่ม  หน้า  บรรทัด 0"));
+    EXPECT_EQ(w.opened[1].target, web1);
+    EXPECT_EQ(w.opened[3].title, QStringLiteral("กำลังแสดงรายการที่คุณเลือก คือ เล่ม 0 หน้า 0 บรรทัด 0"));
+    EXPECT_EQ(w.opened[4].target, w.folder.path() + QStringLiteral("\\img_detail\\flomar_web2.htm"));
+}
+
+TEST(Opening, NoStalePageForOutOfRangeOrUnreadableLocations) {
+    Window w({at("5", "123", "7"), at("5", "1600", "1"), at("95", "10", "1"), at("5", "50.5", "1"),
+              at("5", "หนึ่ง", "1"), at("5", "10", "99999"), at("0", "10", "1")});
+    w.open(0);
+    ASSERT_EQ(w.opened.size(), 1u);
+    const QString before = w.opener.BookPagePath;
+    for (int row = 1; row <= 5; ++row) {
+        w.open(row);
+        EXPECT_EQ(w.opened.size(), 1u) << row; // no reader window on an earlier page
+        ASSERT_EQ(w.platform.boxes.size(), size_t(row)) << row;
+        EXPECT_EQ(w.platform.boxes.back().title, QStringLiteral("แจ้งให้ทราบ"));
+        EXPECT_TRUE(w.platform.boxes.back().text.startsWith(QStringLiteral("ไม่สามารถเปิดหน้าของหัวข้อนี้ได้")));
+        EXPECT_EQ(w.opener.BookPagePath, before);
+        EXPECT_EQ(reader::numeric(w.opener.handOff.ReaderVolume), 0.0);
+        EXPECT_EQ(w.opener.handOff.ReaderLine, 0);
+    }
+    // Volume 0 opens nothing and says nothing.
+    w.open(6);
+    EXPECT_EQ(w.opened.size(), 1u);
+    EXPECT_EQ(w.platform.boxes.size(), 5u);
+    // An unknown marker: the model never writes one, so test the opener alone.
+    tk::ScriptedPlatform p(QStringLiteral("/x"));
+    int shown = 0;
+    reader::ContentOpener o(p, {[] { return 1; }, [] { return 0; }, [](int, int s) {
+                                    return s == 2 ? QStringLiteral("XHTM") : QString();
+                                }},
+                            [](int16_t) {}, [&] { ++shown; });
+    o.ListView2_DblClick();
+    EXPECT_EQ(shown, 0);
+    EXPECT_EQ(p.boxes.size(), 1u);
+    // An empty list does nothing at all.
+    reader::ContentOpener empty(p, {[] { return 0; }, [] { return -1; }, [](int, int) { return QString(); }},
+                                [](int16_t) {}, [&] { ++shown; });
+    empty.handOff.ReaderVolume = 5.0;
+    empty.ListView2_DblClick();
+    EXPECT_EQ(reader::numeric(empty.handOff.ReaderVolume), 5.0);
+}
+
+TEST(Opening, VolumeButtonsListTopicsUpTo86AndOpenTheFirstPageFrom87) {
+    Topic v86 = at("86", "1", "1");
+    v86.code = 86;
+    Window w({v86});
+    w.platform.answers = {tk::AnswerNo};
+    w.opener.cmdBook_Click(85);
+    EXPECT_EQ(w.form.topicPane->model().rowCount(), 0);
+    ASSERT_EQ(w.platform.boxes.size(), 1u);
+    EXPECT_EQ(w.platform.boxes[0].text, QStringLiteral("คุณต้องการเปิดอ่านพระไตรปิฎกเล่มที่ 86 ใช่หรือไม่"));
+    EXPECT_EQ(w.platform.boxes[0].style, tk::YesNo | tk::IconInformation);
+    EXPECT_EQ(w.platform.boxes[0].title, QStringLiteral("คำยืนยัน"));
+    w.opener.cmdBook_Click(85);
+    EXPECT_EQ(w.form.topicPane->model().rowCount(), 1);
+    EXPECT_TRUE(w.opened.empty());
+    w.writePage("91book/book87/001_050.htm", "<a name=\"0\"></a>x");
+    w.opener.cmdBook_Click(86);
+    ASSERT_EQ(w.opened.size(), 1u);
+    EXPECT_EQ(w.opened[0].target, w.folder.path() + QStringLiteral("\\91book\\book87\\001_050.htm"));
+    EXPECT_EQ(w.opened[0].title, QStringLiteral("กำลังแสดงรายการที่คุณเลือก คือ เล่ม 87"));
+    EXPECT_EQ(reader::numeric(w.opener.handOff.ReaderVolume), 87.0); // not reset on this path
+}
+
+TEST(Opening, ATopicOfVolume88GetsTheShortTitle) {
+    Window w({at("88", "5", "2")});
+    w.open(0);
+    ASSERT_EQ(w.opened.size(), 1u);
+    EXPECT_EQ(w.opened[0].title, QStringLiteral("กำลังแสดงรายการที่คุณเลือก คือ เล่ม 88"));
+}
+
+TEST(ReaderWindow, SnapsTo10000TwipsWideAndScreenHeightLess500) {
+    tk::setTwipsPerPixelOverride(15);
+    Window w({at("5", "123", "7")});
+    w.platform.screenHeight = 11520;
+    w.open(0);
+    ASSERT_EQ(w.opened.size(), 1u);
+    EXPECT_EQ(w.opened[0].size, QSize(tk::twipsToPixels(10000), tk::twipsToPixels(11520 - 500)));
+    tk::setTwipsPerPixelOverride(0);
+}
