@@ -30,6 +30,20 @@ Form1::Form1(tk::Platform& platform, corpus::DBFunction& db, QWidget* parent)
         [this] { reader::showReader(platform_, opener->handOff, this); });
     connect(listView2, &tk::ListView::listDblClick, this, [this] { opener->ListView2_DblClick(); });
     wireBook(0);
+    browser = std::make_unique<catalogue::CategoryBrowser>(
+        platform_, db_, pictures_,
+        catalogue::BrowserControls{{&Command1, &Command2, &Command3, &Command4},
+                                   {&Picture1, &Picture2, &Picture3, &Picture4},
+                                   {picture1, picture2, picture3, picture4},
+                                   &ListView1, listView1, &Command6, &Timer2, &Frame4, label1},
+        CollectionOpened, saved, [this](const QString& code) { topicPane->ListGroupTopics(code); },
+        [this] { opener->ListView2_DblClick(); });
+    const std::array<QPushButton*, 4> collections{command1, command2, command3, command4};
+    for (int k = 1; k <= 4; ++k)
+        connect(collections[size_t(k - 1)], &QPushButton::clicked, this, [this, k] { browser->CommandN_Click(k); });
+    connect(command6, &QPushButton::clicked, this, [this] { browser->Command6_Click(); });
+    connect(command7, &QPushButton::clicked, this, [this] { browser->Command7_Click(); });
+    connect(command8, &QPushButton::clicked, this, [this] { browser->Command8_Click(); });
     Timer2.onTimer = [this] { Timer2_Timer(); };
     Timer3.onTimer = [this] { Timer3_Timer(); };
 }

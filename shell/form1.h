@@ -1,6 +1,7 @@
 #pragma once
 // The main window. It owns every control and the window-level values, and hands each
 // event to the class of the subsystem that implements it.
+#include "catalogue/category_browser.h"
 #include "toolkit/control.h"
 #include "toolkit/listview.h"
 #include "toolkit/picture.h"
@@ -72,10 +73,12 @@ public:
     // Window-level values.
     int16_t LeftPanelStartWidth = 0;
     bool CollectionOpened = false;
+    catalogue::SavedLayout saved;
 
     // The subsystems that handle this window's events.
     std::unique_ptr<topics::TopicPane> topicPane;
     std::unique_ptr<reader::ContentOpener> opener;
+    std::unique_ptr<catalogue::CategoryBrowser> browser;
 
     // Connects a volume button created at run time.
     void wireBook(int index);
