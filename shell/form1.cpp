@@ -2,6 +2,8 @@
 
 #include "corpus/dbfunction.h"
 #include "shell/dialog.h"
+#include "shell/main_layout.h"
+#include "shell/shelf.h"
 #include "reader/content_opener.h"
 #include "reader/frm_browser.h"
 #include "topics/topic_pane.h"
@@ -44,6 +46,13 @@ Form1::Form1(tk::Platform& platform, corpus::DBFunction& db, QWidget* parent)
     connect(command6, &QPushButton::clicked, this, [this] { browser->Command6_Click(); });
     connect(command7, &QPushButton::clicked, this, [this] { browser->Command7_Click(); });
     connect(command8, &QPushButton::clicked, this, [this] { browser->Command8_Click(); });
+    shelf = std::make_unique<Shelf>(platform_, pictures_,
+                                    ShelfControls{&Frame3, &ImageBox, imageBox, combo1, &cmdBook, &cmdBookButtons},
+                                    [this](int index) { createBook(index); });
+    layout = std::make_unique<MainLayout>(*this, *shelf);
+    picker = std::make_unique<catalogue::VolumePicker>(
+        catalogue::PickerControls{combo1, &Frame4, label1, listView2, &Command8, &Timer3},
+        [this](int first, int last) { shelf->ShowShelfPage(first, last); }, topicPane->RowButtonLeft);
     Timer2.onTimer = [this] { Timer2_Timer(); };
     Timer3.onTimer = [this] { Timer3_Timer(); };
 }
@@ -53,6 +62,36 @@ Form1::~Form1() = default;
 void Form1::wireBook(int index) {
     connect(cmdBookButtons[size_t(index)], &QPushButton::clicked, this,
             [this, index] { opener->cmdBook_Click(index); });
+}
+
+void Form1::createBook(int index) {
+    // A copy of button 0: same size and style, hidden.
+    auto* b = new QPushButton(frame3);
+    b->setObjectName(QStringLiteral("cmdBook%1").arg(index));
+    b->setFlat(true);
+    b->setAutoDefault(false);
+    b->hide();
+    cmdBookButtons.push_back(b);
+    const tk::Control& first = cmdBook[0];
+    cmdBook.emplace_back(b, first.Left(), first.Top(), first.Width(), first.Height());
+    cmdBook.back().setVisible(false);
+    wireBook(index);
+}
+
+void Form1::Form_Resize() {
+    if (!layout) return;
+    tk::WindowGeometry g(this);
+    layout->Form_Resize(isMinimized(), g.Width(), g.Height());
+}
+
+void Form1::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    Form_Resize();
+}
+
+void Form1::changeEvent(QEvent* e) {
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange && !isMinimized()) Form_Resize();
 }
 
 void Form1::Form_Load() {

@@ -2,6 +2,7 @@
 // The main window. It owns every control and the window-level values, and hands each
 // event to the class of the subsystem that implements it.
 #include "catalogue/category_browser.h"
+#include "catalogue/volume_picker.h"
 #include "toolkit/control.h"
 #include "toolkit/listview.h"
 #include "toolkit/picture.h"
@@ -30,6 +31,9 @@ class ContentOpener;
 }
 
 namespace shell {
+
+class Shelf;
+class MainLayout;
 
 inline const QString kForm1Caption =
     QStringLiteral("โปรแกรมหัวข้อธรรมจากพระไตรปิฎก (รวบรวมข้อมูลโดยคณะวัดฟลอมาร์)");
@@ -79,6 +83,12 @@ public:
     std::unique_ptr<topics::TopicPane> topicPane;
     std::unique_ptr<reader::ContentOpener> opener;
     std::unique_ptr<catalogue::CategoryBrowser> browser;
+    std::unique_ptr<Shelf> shelf;
+    std::unique_ptr<MainLayout> layout;
+    std::unique_ptr<catalogue::VolumePicker> picker;
+
+    // The layout for the window's current outer size.
+    void Form_Resize();
 
     // Connects a volume button created at run time.
     void wireBook(int index);
@@ -89,9 +99,12 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
     void buildControls();
+    void createBook(int index);
 
     tk::Platform& platform_;
     corpus::DBFunction& db_;
