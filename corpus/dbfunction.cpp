@@ -2,6 +2,8 @@
 
 #include "toolkit/paths.h"
 
+#include <charconv>
+
 namespace corpus {
 
 DBFunction::DBFunction(tk::Platform& platform, CorpusStore& store)
@@ -100,8 +102,14 @@ std::shared_ptr<ResultTable> DBFunction::run(sqlite3* db, const QString& sql,
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         for (int i = 0; i < n; ++i) {
-            if (sqlite3_column_type(st, i) == SQLITE_NULL) {
+            const int type = sqlite3_column_type(st, i);
+            if (type == SQLITE_NULL) {
                 table->addNull();
+            } else if (type == SQLITE_INTEGER) {
+                // Formatted here: the engine's own text conversion allocates every time.
+                char buf[24];
+                const auto r = std::to_chars(buf, buf + sizeof buf, sqlite3_column_int64(st, i));
+                table->addCell(buf, size_t(r.ptr - buf));
             } else {
                 const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
                 table->addCell(t, size_t(sqlite3_column_bytes(st, i)));

@@ -76,11 +76,15 @@ LoadOutcome loadIsolated(const std::string& helper, const std::string& mdbPath,
     ::close(outPipe[1]);
     ::close(errPipe[1]);
 
-    std::string data, err;
-    data.reserve(1 << 20);
+    // A wide pipe and large reads straight into the buffer the engine will own.
+    ::fcntl(outPipe[0], F_SETPIPE_SZ, 1 << 20);
+    sqlite3_int64 cap = 1 << 22, size = 0;
+    auto* data = static_cast<unsigned char*>(sqlite3_malloc64(sqlite3_uint64(cap)));
+    std::string err;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limits.seconds);
     bool outOpen = true, errOpen = true, timedOut = false, tooLarge = false;
     std::vector<char> buf(1 << 16);
+    bool noMemory = !data;
     while (outOpen || errOpen) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                               deadline - std::chrono::steady_clock::now()).count();
@@ -97,13 +101,24 @@ LoadOutcome loadIsolated(const std::string& helper, const std::string& mdbPath,
         if (r <= 0) continue;
         for (int i = 0; i < n; ++i) {
             if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-            const ssize_t got = ::read(fds[i].fd, buf.data(), buf.size());
             const bool isOut = fds[i].fd == outPipe[0];
+            if (isOut && data && cap - size < (1 << 20)) {
+                cap *= 2;
+                auto* grown = static_cast<unsigned char*>(sqlite3_realloc64(data, sqlite3_uint64(cap)));
+                if (!grown) {
+                    noMemory = true;
+                    outOpen = errOpen = false;
+                    break;
+                }
+                data = grown;
+            }
+            const ssize_t got = isOut && data ? ::read(fds[i].fd, data + size, size_t(cap - size))
+                                              : ::read(fds[i].fd, buf.data(), buf.size());
             if (got <= 0) {
                 (isOut ? outOpen : errOpen) = false;
             } else if (isOut) {
-                data.append(buf.data(), size_t(got));
-                if (data.size() > limits.memoryBytes) {
+                size += got;
+                if (sqlite3_uint64(size) > limits.memoryBytes) {
                     tooLarge = true;
                     outOpen = errOpen = false;
                 }
@@ -114,12 +129,17 @@ LoadOutcome loadIsolated(const std::string& helper, const std::string& mdbPath,
     }
     ::close(outPipe[0]);
     ::close(errPipe[0]);
-    if (timedOut || tooLarge) ::kill(pid, SIGKILL);
+    if (timedOut || tooLarge || noMemory) ::kill(pid, SIGKILL);
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
+    if (timedOut || noMemory || tooLarge || !WIFEXITED(status) || WEXITSTATUS(status) != 0) sqlite3_free(data);
     if (timedOut) {
         out.error = "the database file took too long to read (damaged?)";
+        return out;
+    }
+    if (noMemory) {
+        out.error = "out of memory";
         return out;
     }
     if (tooLarge) {
@@ -138,20 +158,15 @@ LoadOutcome loadIsolated(const std::string& helper, const std::string& mdbPath,
 
     sqlite3* db = nullptr;
     if (sqlite3_open(":memory:", &db) != SQLITE_OK) {
+        sqlite3_free(data);
         sqlite3_close(db);
         out.error = "cannot create the engine";
         return out;
     }
-    auto* mem2 = static_cast<unsigned char*>(sqlite3_malloc64(data.size() ? data.size() : 1));
-    if (!mem2) {
-        sqlite3_close(db);
-        out.error = "out of memory";
-        return out;
-    }
-    std::memcpy(mem2, data.data(), data.size());
-    if (sqlite3_deserialize(db, "main", mem2, sqlite3_int64(data.size()), sqlite3_int64(data.size()),
+    // The engine takes the buffer over, whatever happens next.
+    if (sqlite3_deserialize(db, "main", data, size, cap,
                             SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_READONLY) != SQLITE_OK ||
-        sqlite3_exec(db, "SELECT count(*) FROM Velkaro", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        sqlite3_exec(db, "SELECT * FROM Velkaro LIMIT 0", nullptr, nullptr, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         out.error = "the loader handed back no usable table";
         return out;

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <malloc.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -68,6 +69,10 @@ bool crackNulls(MdbTableDef* table, std::vector<unsigned char>& isNull) {
 
 int main(int argc, char** argv) {
     if (argc != 2) return fail("usage: velkaro-load FILE.mdb");
+    // libmdb allocates a bind-size buffer for every long text it reads; kept below the
+    // mmap threshold, those come from the heap instead of fresh zeroed pages each time.
+    mallopt(M_MMAP_THRESHOLD, 4 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
     // Its output charset follows this variable; the engine wants UTF-8.
     unsetenv("MDBICONV");
 
@@ -111,7 +116,8 @@ int main(int argc, char** argv) {
 
     sqlite3* db = nullptr;
     if (sqlite3_open(":memory:", &db) != SQLITE_OK) return fail("cannot create the engine");
-    sqlite3_exec(db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;", nullptr,
+                 nullptr, nullptr);
     if (sqlite3_exec(db, corpus::kCreateTable, nullptr, nullptr, nullptr) != SQLITE_OK)
         return fail("cannot create the table");
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);

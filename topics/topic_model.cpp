@@ -36,7 +36,7 @@ void TopicModel::appendRow(const corpus::Recordset& rs) {
         colFile_ = t.column("velkaro_readfromfile");
         colMark_ = t.column("velkaro_mark");
     }
-    const auto mark = rs.raw("velkaro_mark");
+    const auto mark = colMark_ < 0 ? std::nullopt : table_->cell(rs.position(), colMark_);
     rows_.push_back(Row{uint32_t(rs.position()), mark && *mark == "TRUE"});
 }
 

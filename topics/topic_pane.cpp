@@ -67,8 +67,9 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
     }
     // 6.1, 6.2: the widest title sets the first column's width.
     long widest = 0;
+    const int titleCol = rs.table()->column("velkaro_title");
     for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext()) {
-        const auto title = rs.raw("velkaro_title");
+        const auto title = titleCol < 0 ? std::nullopt : rs.table()->cell(rs.position(), titleCol);
         widest = std::max(widest, title ? measureCellsUtf8(*title) : 0L);
     }
     module.MeasuredCells = int16_t(std::min(widest, 32767L));

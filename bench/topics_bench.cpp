@@ -1,0 +1,104 @@
+// Topic fills and searches, from the handler call to rows in the model and to the first
+// paint, with SQLite's own shell running the same search on the same table for comparison.
+#include "bench_util.h"
+#include "corpus/dbfunction.h"
+#include "shell/form1.h"
+#include "toolkit/scripted_platform.h"
+#include "topics/topic_pane.h"
+#include "topics/topic_row.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+namespace {
+
+struct Run {
+    double rows, paint;
+};
+
+Run measure(shell::Form1& form, const std::function<void()>& fill) {
+    std::vector<double> rows, paint;
+    for (int i = 0; i < 7; ++i) {
+        const auto a = std::chrono::steady_clock::now();
+        fill();
+        const auto b = std::chrono::steady_clock::now();
+        form.listView2->viewport()->repaint();
+        const auto c = std::chrono::steady_clock::now();
+        rows.push_back(bench::ms(b - a));
+        paint.push_back(bench::ms(c - a));
+    }
+    std::sort(rows.begin(), rows.end());
+    std::sort(paint.begin(), paint.end());
+    return {rows[3], paint[3]};
+}
+
+double sqliteShell(const QString& dbFile, const QString& word) {
+    const QString sql = "SELECT * From Velkaro WHERE velkaro.velkaro_title Like '%" + word +
+                        "%' Or velkaro.velkaro_book_blue Like '%" + word + "%';\n";
+    QString script = ".open --deserialize " + dbFile + "\n.timer on\n.output /dev/null\n";
+    for (int i = 0; i < 7; ++i) script += sql;
+    QProcess p;
+    p.start("sqlite3", {});
+    p.write(script.toUtf8());
+    p.closeWriteChannel();
+    p.waitForFinished(-1);
+    std::vector<double> t;
+    static const QRegularExpression re("Run Time: real ([0-9.]+)");
+    auto it = re.globalMatch(QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()));
+    while (it.hasNext()) t.push_back(it.next().captured(1).toDouble() * 1000.0);
+    if (t.empty()) return -1;
+    std::sort(t.begin(), t.end());
+    return t[t.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QString data = app.arguments().value(1);
+    for (const char* size : {"3k", "100k"}) {
+        const bool large = QString(size) == "100k";
+        tk::ScriptedPlatform platform(data + (large ? "/large" : "/small"));
+        corpus::CorpusStore store;
+        corpus::DBFunction db(platform, store);
+        shell::Form1 form(platform, db);
+        form.Form_Load();
+        form.resize(1016, 735);
+        form.show();
+        QApplication::processEvents();
+        topics::TopicPane& pane = *form.topicPane;
+        pane.ListGroupTopics("101"); // warm: the first opening loads the table
+        const std::string p = std::string(size);
+        const Run group = measure(form, [&] { pane.ListGroupTopics("101"); });
+        bench::figure(("topics.group_fill_" + p + "_ms").c_str(), group.rows, "ms");
+        bench::figure(("topics.group_fill_" + p + "_paint_ms").c_str(), group.paint, "ms");
+        const Run volume = measure(form, [&] { pane.ListVolumeTopics(large ? 1 : 5); });
+        bench::figure(("topics.volume_fill_" + p + "_ms").c_str(), volume.rows, "ms");
+        bench::figure(("topics.volume_fill_" + p + "_paint_ms").c_str(), volume.paint, "ms");
+        if (large) {
+            bench::figure("topics.fill_20k_rows", pane.model().rowCount(), "rows");
+            bench::figure("topics.fill_20k_ms", volume.rows, "ms");
+            bench::figure("topics.fill_20k_paint_ms", volume.paint, "ms");
+        }
+        const Run few = measure(form, [&] { pane.SearchTopics("อสงไขย"); });
+        bench::figure(("search." + p + "_few_ms").c_str(), few.rows, "ms");
+        bench::figure(("search." + p + "_few_paint_ms").c_str(), few.paint, "ms");
+        const Run many = measure(form, [&] { pane.SearchTopics("ของ"); });
+        bench::figure(("search." + p + "_many_hits").c_str(), pane.model().rowCount(), "rows");
+        bench::figure(("search." + p + "_many_ms").c_str(), many.rows, "ms");
+        bench::figure(("search." + p + "_many_paint_ms").c_str(), many.paint, "ms");
+        if (large) {
+            QTemporaryDir dir;
+            const QString file = dir.path() + "/velkaro.sqlite";
+            std::string error;
+            auto loaded = store.open((data + "/large/velkaro.mdb").toStdString(), &error);
+            sqlite3_exec(loaded->db(), ("VACUUM INTO '" + file.toStdString() + "'").c_str(), nullptr, nullptr, nullptr);
+            const double shell = sqliteShell(file, "ของ");
+            bench::figure("search.100k_sqlite3_ms", shell, "ms");
+            bench::figure("search.100k_vs_sqlite3_ratio", many.rows / shell, "x");
+        }
+    }
+    return 0;
+}
