@@ -5,6 +5,7 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    tk::tuneAllocator();
     QApplication app(argc, argv);
     tk::QtPlatform platform;
     corpus::CorpusStore store;

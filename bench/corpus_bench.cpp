@@ -8,6 +8,7 @@
 #include <QProcess>
 
 int main(int argc, char** argv) {
+    tk::tuneAllocator();
     QCoreApplication app(argc, argv);
     const QString data = app.arguments().value(1);
     auto firstLoad = [](const QString& folder) {

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 
 int main(int argc, char** argv) {
+    tk::tuneAllocator();
     QApplication app(argc, argv);
     const QString folder = app.arguments().value(1) + "/small";
     tk::ScriptedPlatform platform(folder);

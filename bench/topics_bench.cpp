@@ -56,6 +56,7 @@ double sqliteShell(const QString& dbFile, const QString& word) {
 } // namespace
 
 int main(int argc, char** argv) {
+    tk::tuneAllocator();
     QApplication app(argc, argv);
     const QString data = app.arguments().value(1);
     for (const char* size : {"3k", "100k"}) {

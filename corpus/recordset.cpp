@@ -1,5 +1,6 @@
 #include "corpus/recordset.h"
 
+#include <cstring>
 #include <strings.h>
 
 namespace corpus {
@@ -15,13 +16,16 @@ int ResultTable::column(std::string_view name) const {
 }
 
 void ResultTable::addCell(const char* text, size_t len) {
-    cells_.push_back(Cell{arena_.size(), uint32_t(len)});
-    arena_.append(text, len);
-}
-
-void ResultTable::reserve(size_t rows, size_t bytes) {
-    cells_.reserve(rows * columns_.size());
-    arena_.reserve(bytes);
+    if (used_ + len > blockSize_) {
+        blockSize_ = std::max(kBlock, len);
+        blocks_.push_back(std::make_unique<char[]>(blockSize_));
+        used_ = 0;
+    }
+    char* at = blocks_.back().get() + used_;
+    if (len) std::memcpy(at, text, len);
+    used_ += len;
+    // An empty text still needs a non-null address to tell it from a null.
+    push(Cell{at, len});
 }
 
 Recordset::Recordset(std::shared_ptr<const ResultTable> table) : table_(std::move(table)) {}

@@ -5,6 +5,7 @@
 #include <QVariant>
 #include <cstdint>
 #include <memory>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,30 +18,43 @@ class ResultTable {
 public:
     explicit ResultTable(std::vector<std::string> columns);
     const std::vector<std::string>& columns() const { return columns_; }
-    size_t rowCount() const { return columns_.empty() ? 0 : cells_.size() / columns_.size(); }
+    size_t rowCount() const { return columns_.empty() ? 0 : count_ / columns_.size(); }
     // Index of a column by name, without regard to letter case; -1 when absent.
     int column(std::string_view name) const;
     // The cell's text; nothing for a null.
     std::optional<std::string_view> cell(size_t row, int col) const {
-        const Cell& c = cells_[row * columns_.size() + size_t(col)];
-        if (c.len == kNull) return std::nullopt;
-        return std::string_view(arena_.data() + c.off, c.len);
+        const size_t i = row * columns_.size() + size_t(col);
+        const Cell& c = cells_[i >> kChunkBits][i & kChunkMask];
+        if (!c.p) return std::nullopt;
+        return std::string_view(c.p, c.len);
     }
 
-    void beginRow() {}
     void addCell(const char* text, size_t len);
-    void addNull() { cells_.push_back(Cell{0, kNull}); }
-    void reserve(size_t rows, size_t bytes);
+    void addNull() { push(Cell{nullptr, 0}); }
 
 private:
-    static constexpr uint32_t kNull = 0xFFFFFFFFu;
+    // Cells and texts live in fixed-size chunks that never move: a large result grows
+    // without copying what it already holds.
+    static constexpr size_t kChunkBits = 16;
+    static constexpr size_t kChunkMask = (size_t(1) << kChunkBits) - 1;
+    static constexpr size_t kBlock = size_t(1) << 20;
     struct Cell {
-        uint64_t off;
-        uint32_t len;
+        const char* p; // null for a null
+        size_t len;
     };
+    void push(const Cell& c) {
+        if (count_ >> kChunkBits >= cells_.size()) {
+            cells_.emplace_back();
+            cells_.back().reserve(kChunkMask + 1);
+        }
+        cells_.back().push_back(c);
+        ++count_;
+    }
     std::vector<std::string> columns_;
-    std::vector<Cell> cells_;
-    std::string arena_;
+    std::vector<std::vector<Cell>> cells_;
+    size_t count_ = 0;
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    size_t used_ = kBlock, blockSize_ = 0;
 };
 
 class Recordset {

@@ -21,7 +21,12 @@ std::string defaultHelper() {
 }
 
 CorpusStore::CorpusStore(std::string helper, LoadLimits limits)
-    : helper_(helper.empty() ? defaultHelper() : std::move(helper)), limits_(limits) {}
+    : helper_(helper.empty() ? defaultHelper() : std::move(helper)), limits_(limits) {
+    // Memory statistics cost a global lock on every allocation; nothing reads them. Takes
+    // effect only before the engine's first use, and is harmless after.
+    static const bool once = (sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0), true);
+    (void)once;
+}
 
 std::shared_ptr<LoadedCorpus> CorpusStore::open(const std::string& path, std::string* error) {
     struct stat st {};

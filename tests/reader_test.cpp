@@ -10,7 +10,11 @@
 #include "toolkit/twips.h"
 #include "topics/topic_pane.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QDir>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTextBlock>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -272,6 +276,47 @@ TEST(Opening, ATopicOfVolume88GetsTheShortTitle) {
     w.open(0);
     ASSERT_EQ(w.opened.size(), 1u);
     EXPECT_EQ(w.opened[0].title, QStringLiteral("กำลังแสดงรายการที่คุณเลือก คือ เล่ม 88"));
+}
+
+TEST(PageView, ALongFileShowsTheAskedPageAtOnceAndCompletesInOrder) {
+    QTemporaryDir dir;
+    QByteArray page = "<html><head><meta charset=\"windows-874\"></head><body bgcolor=\"#FFFFF0\">"
+                      "<p>\xCB\xD1\xC7</p><font face=\"AngsanaUPC\" size=\"5\">";
+    for (int p = 0; p <= 50; ++p) {
+        page += "<a name=\"" + QByteArray::number(p) + "\"></a><p>PAGE" + QByteArray::number(p) + "</p>";
+        for (int k = 0; k < 150; ++k) page += "<p>\xBE\xC3\xD0\xE4\xB5\xC3\xBB\xD4\xAE\xA1 \xCB\xB9\xE9\xD2</p>";
+        page += "<hr>";
+    }
+    page += "</font></body></html>";
+    QFile f(dir.path() + "/001_050.htm");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(page);
+    f.close();
+    reader::PageView view(dir.path());
+    view.resize(600, 500);
+    view.show();
+    view.navigate(dir.path() + "\\001_050.htm#40");
+    EXPECT_TRUE(view.loading());
+    EXPECT_TRUE(view.toPlainText().contains("PAGE40"));
+    EXPECT_FALSE(view.toPlainText().contains("PAGE20"));
+    view.finishLoading();
+    const QString text = view.toPlainText();
+    int last = -1;
+    for (int p = 0; p <= 50; ++p) {
+        const int at = text.indexOf(QStringLiteral("PAGE%1\n").arg(p));
+        ASSERT_GT(at, last) << p; // every page, in order
+        last = at;
+    }
+    EXPECT_TRUE(text.startsWith(QStringLiteral("หัว"))); // the head stays first
+    // The view still shows the asked-for page at its top.
+    const QString top = view.cursorForPosition(QPoint(5, 5)).block().text();
+    EXPECT_TRUE(top.contains("PAGE40") || top.isEmpty()) << top.toStdString();
+    const int y40 = int(view.document()->documentLayout()->blockBoundingRect(
+                            view.document()->find("PAGE40").block()).top());
+    EXPECT_NEAR(view.verticalScrollBar()->value(), y40, 40);
+    // The font named in the page reaches every page.
+    const QTextCursor c = view.document()->find("PAGE3");
+    EXPECT_TRUE(QFontInfo(c.charFormat().font()).family().contains("Kinnari"));
 }
 
 TEST(ReaderWindow, SnapsTo10000TwipsWideAndScreenHeightLess500) {

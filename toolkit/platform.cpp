@@ -64,3 +64,12 @@ QString QtPlatform::AppPath() {
 }
 
 } // namespace tk
+
+#include <malloc.h>
+
+namespace tk {
+void tuneAllocator() {
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+}
+} // namespace tk

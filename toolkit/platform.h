@@ -50,3 +50,9 @@ private:
 };
 
 } // namespace tk
+
+namespace tk {
+// Keeps large freed blocks in the process for reuse: every list fill allocates and frees
+// result buffers of many megabytes, which would otherwise come back as fresh pages.
+void tuneAllocator();
+} // namespace tk

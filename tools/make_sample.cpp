@@ -252,7 +252,7 @@ int main(int argc, char** argv) {
         // Full-size pages for the reader's benchmark in two files of the large folder.
         const bool full = large && v == 1 && (k == 0 || k == rangeIndex(1000));
         ok &= writeFile(root + "/91book/" + volumeFolder(v) + "/" + rangeFile(k),
-                        pageFile(v, k, onPage, full ? 34 : 2));
+                        pageFile(v, k, onPage, full ? 62 : 2));
     }
 
     ok &= writeFile(root + "/img_detail/flomar_web1.htm",
