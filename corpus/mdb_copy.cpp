@@ -1,6 +1,7 @@
 // The isolated loader: reads table Velkaro of a Jet 4.0 file with libmdb and writes it,
 // as a serialized SQLite database, to standard output. It runs as a child process under
 // time and memory limits, because libmdb can loop or overrun on damaged files.
+#include "corpus/jet_text.h"
 #include "corpus/schema.h"
 
 // glib first: libmdb's header uses its types without including it.
@@ -16,6 +17,10 @@
 #include <malloc.h>
 #include <string>
 #include <unistd.h>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -40,29 +45,75 @@ bool writeAll(int fd, const unsigned char* p, size_t n) {
     return true;
 }
 
-bool isIntegral(int type) {
-    return type == MDB_BYTE || type == MDB_INT || type == MDB_LONGINT;
-}
-bool isFloating(int type) { return type == MDB_FLOAT || type == MDB_DOUBLE; }
+// Values of a run of rows, texts in one buffer; handed from the reading thread to the
+// thread that inserts them, so that libmdb and the engine work at the same time.
+struct Cell {
+    enum Kind : uint8_t { Null, Int, Real, Text } kind = Null;
+    int64_t i = 0;
+    double d = 0;
+    size_t off = 0, len = 0;
+};
+struct Batch {
+    std::vector<Cell> cells; // kColumns.size() a row
+    std::string text;
+};
 
-// Null flags of the row that mdb_fetch_row has just read: the bound buffers cannot tell
-// a null from an empty text.
-bool crackNulls(MdbTableDef* table, std::vector<unsigned char>& isNull) {
-    MdbHandle* mdb = table->entry->mdb;
-    int start = 0;
-    size_t size = 0;
-    if (table->cur_row == 0) return false;
-    if (mdb_find_row(mdb, int(table->cur_row) - 1, &start, &size)) return false;
-    start &= 0x1FFF;
-    std::vector<MdbField> fields(table->num_cols + 1);
-    const int n = mdb_crack_row(table, start, size, fields.data());
-    if (n < 0) return false;
-    std::fill(isNull.begin(), isNull.end(), 1);
-    for (int i = 0; i < n && i < int(table->num_cols); ++i) {
-        const int c = fields[i].colnum;
-        if (c >= 0 && c < int(isNull.size())) isNull[c] = fields[i].is_null;
+class Queue {
+public:
+    void push(Batch b) {
+        std::unique_lock<std::mutex> l(m_);
+        cv_.wait(l, [&] { return q_.size() < 8 || stop_; });
+        q_.push_back(std::move(b));
+        cv_.notify_all();
     }
-    return true;
+    bool pop(Batch& b) {
+        std::unique_lock<std::mutex> l(m_);
+        cv_.wait(l, [&] { return !q_.empty() || done_; });
+        if (q_.empty()) return false;
+        b = std::move(q_.front());
+        q_.pop_front();
+        cv_.notify_all();
+        return true;
+    }
+    void finish() {
+        std::lock_guard<std::mutex> l(m_);
+        done_ = true;
+        cv_.notify_all();
+    }
+    void stop() {
+        std::lock_guard<std::mutex> l(m_);
+        stop_ = true;
+        done_ = true;
+        q_.clear();
+        cv_.notify_all();
+    }
+    bool stopped() {
+        std::lock_guard<std::mutex> l(m_);
+        return stop_;
+    }
+
+private:
+    std::mutex m_;
+    std::condition_variable cv_;
+    std::deque<Batch> q_;
+    bool done_ = false, stop_ = false;
+};
+
+int64_t little(const unsigned char* p, int n) {
+    uint64_t v = 0;
+    for (int k = n - 1; k >= 0; --k) v = (v << 8) | p[k];
+    if (n < 8 && (v >> (8 * n - 1)) & 1) v |= ~uint64_t(0) << (8 * n); // sign
+    return int64_t(v);
+}
+
+void putNumber(Cell& c, double d) {
+    if (std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 9.0e15) {
+        c.kind = Cell::Int;
+        c.i = static_cast<long long>(d);
+    } else {
+        c.kind = Cell::Real;
+        c.d = d;
+    }
 }
 
 } // namespace
@@ -97,68 +148,147 @@ int main(int argc, char** argv) {
     mdb_read_columns(table);
     mdb_rewind_table(table);
 
-    // Which of the file's columns feeds which column of ours.
+    // Which of the file's columns feeds which column of ours. Short texts and numbers are
+    // decoded here from the row; long texts and other types go through libmdb's binding.
     const size_t ncols = table->num_cols;
+    const size_t width = corpus::kColumns.size();
     std::vector<int> target(ncols, -1);
     std::vector<int> types(ncols, 0);
+    std::vector<bool> bound(ncols, false);
     std::vector<std::vector<char>> bufs(ncols);
     std::vector<int> lens(ncols, 0);
     for (size_t i = 0; i < ncols; ++i) {
         auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
         types[i] = col->col_type;
-        for (size_t k = 0; k < corpus::kColumns.size(); ++k)
+        for (size_t k = 0; k < width; ++k)
             if (g_ascii_strcasecmp(col->name, std::string(corpus::kColumns[k]).c_str()) == 0)
                 target[i] = int(k);
         if (target[i] < 0) continue;
+        const int t = types[i];
+        if (t == MDB_TEXT || t == MDB_BOOL || t == MDB_BYTE || t == MDB_INT || t == MDB_LONGINT ||
+            t == MDB_FLOAT || t == MDB_DOUBLE)
+            continue;
+        bound[i] = true;
         bufs[i].assign(kBindSize + 1, '\0');
         mdb_bind_column(table, int(i) + 1, bufs[i].data(), &lens[i]);
     }
 
     sqlite3* db = nullptr;
-    if (sqlite3_open(":memory:", &db) != SQLITE_OK) return fail("cannot create the engine");
-    sqlite3_exec(db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;", nullptr,
-                 nullptr, nullptr);
+    if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK)
+        return fail("cannot create the engine");
+    sqlite3_exec(db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;", nullptr, nullptr, nullptr);
     if (sqlite3_exec(db, corpus::kCreateTable, nullptr, nullptr, nullptr) != SQLITE_OK)
         return fail("cannot create the table");
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    std::string insert = "INSERT INTO Velkaro VALUES(?,?,?,?,?,?,?,?,?,?,?,?)";
     sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, insert.c_str(), -1, &st, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db, "INSERT INTO Velkaro VALUES(?,?,?,?,?,?,?,?,?,?,?,?)", -1, &st, nullptr) !=
+        SQLITE_OK)
         return fail("cannot prepare the copy");
 
-    std::vector<unsigned char> isNull(ncols, 0);
-    const int tableCols = int(corpus::kColumns.size());
-    unsigned long long rows = 0;
-    while (mdb_fetch_row(table)) {
-        const bool haveNulls = crackNulls(table, isNull);
-        for (int k = 1; k <= tableCols; ++k) sqlite3_bind_null(st, k);
-        for (size_t i = 0; i < ncols; ++i) {
-            if (target[i] < 0) continue;
-            const int slot = target[i] + 1;
-            const char* text = bufs[i].data();
-            const int len = std::min<int>(lens[i], int(kBindSize));
-            if (haveNulls ? isNull[i] : len == 0) continue;
-            if (types[i] == MDB_BOOL) {
-                // Text form of a yes/no value, as the original engine's client gives it.
-                const bool on = std::strcmp(text, "TRUE") == 0 || std::strcmp(text, "1") == 0;
-                sqlite3_bind_text(st, slot, on ? "True" : "False", -1, SQLITE_STATIC);
-            } else if (isIntegral(types[i])) {
-                sqlite3_bind_int64(st, slot, std::strtoll(text, nullptr, 10));
-            } else if (isFloating(types[i])) {
-                const double d = std::strtod(text, nullptr);
-                if (std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 9.0e15)
-                    sqlite3_bind_int64(st, slot, static_cast<long long>(d));
-                else
-                    sqlite3_bind_double(st, slot, d);
-            } else {
-                sqlite3_bind_text(st, slot, text, len, SQLITE_STATIC);
+    Queue queue;
+    bool insertFailed = false;
+    std::thread inserter([&] {
+        Batch b;
+        while (queue.pop(b)) {
+            for (size_t r = 0; r + width <= b.cells.size(); r += width) {
+                for (size_t k = 0; k < width; ++k) {
+                    const Cell& c = b.cells[r + k];
+                    const int slot = int(k) + 1;
+                    switch (c.kind) {
+                    case Cell::Null: sqlite3_bind_null(st, slot); break;
+                    case Cell::Int: sqlite3_bind_int64(st, slot, c.i); break;
+                    case Cell::Real: sqlite3_bind_double(st, slot, c.d); break;
+                    case Cell::Text:
+                        sqlite3_bind_text(st, slot, b.text.data() + c.off, int(c.len), SQLITE_STATIC);
+                        break;
+                    }
+                }
+                if (sqlite3_step(st) != SQLITE_DONE) {
+                    insertFailed = true;
+                    queue.stop();
+                    return;
+                }
+                sqlite3_reset(st);
             }
         }
-        if (sqlite3_step(st) != SQLITE_DONE) return fail("cannot copy a row");
-        sqlite3_reset(st);
-        ++rows;
+    });
+
+    std::vector<MdbField> fields(ncols + 1);
+    std::vector<int> fieldOf(ncols, -1);
+    Batch batch;
+    auto flush = [&] {
+        if (batch.cells.empty()) return;
+        queue.push(std::move(batch));
+        batch = Batch();
+    };
+    while (!queue.stopped() && mdb_fetch_row(table)) {
+        // Crack the row again for what binding does not tell: nulls, and the raw values.
+        int start = 0;
+        size_t size = 0;
+        if (table->cur_row == 0 || mdb_find_row(mdb, int(table->cur_row) - 1, &start, &size)) continue;
+        start &= 0x1FFF;
+        const int n = mdb_crack_row(table, start, size, fields.data());
+        if (n < 0) continue;
+        std::fill(fieldOf.begin(), fieldOf.end(), -1);
+        for (int f = 0; f < n; ++f)
+            if (fields[f].colnum >= 0 && size_t(fields[f].colnum) < ncols) fieldOf[size_t(fields[f].colnum)] = f;
+        const size_t base = batch.cells.size();
+        batch.cells.resize(base + width);
+        for (size_t i = 0; i < ncols; ++i) {
+            if (target[i] < 0 || fieldOf[i] < 0) continue;
+            const MdbField& f = fields[size_t(fieldOf[i])];
+            Cell& c = batch.cells[base + size_t(target[i])];
+            const int t = types[i];
+            if (t == MDB_BOOL) {
+                // Text form of a yes/no value, as the original engine's client gives it.
+                c.kind = Cell::Text;
+                c.off = batch.text.size();
+                batch.text += f.is_null ? "False" : "True";
+                c.len = batch.text.size() - c.off;
+                continue;
+            }
+            if (f.is_null) continue;
+            const unsigned char* p = mdb->pg_buf + f.start;
+            const bool inPage = f.start >= 0 && f.siz >= 0 && size_t(f.start) + size_t(f.siz) <= sizeof mdb->pg_buf;
+            if (bound[i]) {
+                c.kind = Cell::Text;
+                c.off = batch.text.size();
+                batch.text.append(bufs[i].data(), size_t(std::min<int>(lens[i], int(kBindSize))));
+                c.len = batch.text.size() - c.off;
+            } else if (!inPage) {
+                continue; // a damaged row: leave the value null
+            } else if (t == MDB_TEXT) {
+                c.kind = Cell::Text;
+                c.off = batch.text.size();
+                corpus::appendJetText(p, size_t(f.siz), batch.text);
+                c.len = batch.text.size() - c.off;
+            } else if (t == MDB_BYTE && f.siz >= 1) {
+                c.kind = Cell::Int;
+                c.i = p[0];
+            } else if (t == MDB_INT && f.siz >= 2) {
+                c.kind = Cell::Int;
+                c.i = little(p, 2);
+            } else if (t == MDB_LONGINT && f.siz >= 4) {
+                c.kind = Cell::Int;
+                c.i = little(p, 4);
+            } else if (t == MDB_FLOAT && f.siz >= 4) {
+                float v;
+                std::memcpy(&v, p, 4);
+                putNumber(c, v);
+            } else if (t == MDB_DOUBLE && f.siz >= 8) {
+                double v;
+                std::memcpy(&v, p, 8);
+                putNumber(c, v);
+            }
+        }
+        if (batch.cells.size() >= 1024 * width) flush();
     }
+    flush();
+    queue.finish();
+    inserter.join();
     sqlite3_finalize(st);
+    if (insertFailed) return fail("cannot copy a row");
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     if (sqlite3_exec(db, corpus::kCreateIndexes, nullptr, nullptr, nullptr) != SQLITE_OK)
         return fail("cannot index the table");

@@ -1,4 +1,5 @@
 #include "corpus/dbfunction.h"
+#include "corpus/jet_text.h"
 #include "fixtures.h"
 #include "jet4_writer.h"
 #include "toolkit/scripted_platform.h"
@@ -224,6 +225,22 @@ TEST(IsolatedLoad, ALoaderThatHangsOrFloodsIsStoppedAtItsLimits) {
     corpus::LoadOutcome missing = corpus::loadIsolated("/nonexistent/velkaro-load", file);
     EXPECT_EQ(missing.db, nullptr);
     EXPECT_FALSE(missing.error.empty());
+}
+
+TEST(JetText, PlainCompressedAndMixedRunsDecodeToUtf8) {
+    auto decode = [](std::initializer_list<int> bytes) {
+        std::vector<unsigned char> b(bytes.begin(), bytes.end());
+        std::string out;
+        corpus::appendJetText(b.data(), b.size(), out);
+        return QString::fromStdString(out);
+    };
+    EXPECT_EQ(decode({0x01, 0x0E, 0x48, 0x0E}), QStringLiteral("ก่"));
+    EXPECT_EQ(decode({0xFF, 0xFE, 'A', 'b', 0xE9}), QStringLiteral("Abé"));
+    // One-byte run, switch, a Thai character in two bytes, switch back.
+    EXPECT_EQ(decode({0xFF, 0xFE, 'x', 0x00, 0x01, 0x0E, 0x00, 'y'}), QStringLiteral("xกy"));
+    EXPECT_EQ(decode({0x3D, 0xD8, 0x00, 0xDE}), QString::fromUcs4(U"\U0001F600"));
+    EXPECT_EQ(decode({0x3D, 0xD8}), QString(QChar(0xFFFD))); // a lone surrogate
+    EXPECT_EQ(decode({}), QString());
 }
 
 TEST(Jet4Writer, WhatItWritesReadsBackThroughLibmdbUnchangedThaiIncluded) {
