@@ -3,54 +3,58 @@
 namespace corpus {
 
 namespace {
-void putUtf8(char32_t c, std::string& out) {
+
+char* putUtf8(char32_t c, char* o) {
     if (c < 0x80) {
-        out.push_back(char(c));
+        *o++ = char(c);
     } else if (c < 0x800) {
-        out.push_back(char(0xC0 | (c >> 6)));
-        out.push_back(char(0x80 | (c & 0x3F)));
+        *o++ = char(0xC0 | (c >> 6));
+        *o++ = char(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-        out.push_back(char(0xE0 | (c >> 12)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
+        *o++ = char(0xE0 | (c >> 12));
+        *o++ = char(0x80 | ((c >> 6) & 0x3F));
+        *o++ = char(0x80 | (c & 0x3F));
     } else {
-        out.push_back(char(0xF0 | (c >> 18)));
-        out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
+        *o++ = char(0xF0 | (c >> 18));
+        *o++ = char(0x80 | ((c >> 12) & 0x3F));
+        *o++ = char(0x80 | ((c >> 6) & 0x3F));
+        *o++ = char(0x80 | (c & 0x3F));
     }
+    return o;
 }
 
 // UTF-16 units to UTF-8; a lone surrogate becomes U+FFFD.
-class Utf16Sink {
-public:
-    explicit Utf16Sink(std::string& out) : out_(out) {}
+struct Utf16Sink {
+    char* o;
+    char16_t high = 0;
     void unit(char16_t u) {
-        if (high_) {
+        if (high) {
             if (u >= 0xDC00 && u <= 0xDFFF) {
-                putUtf8(0x10000 + ((char32_t(high_) - 0xD800) << 10) + (u - 0xDC00), out_);
-                high_ = 0;
+                o = putUtf8(0x10000 + ((char32_t(high) - 0xD800) << 10) + (u - 0xDC00), o);
+                high = 0;
                 return;
             }
-            putUtf8(0xFFFD, out_);
-            high_ = 0;
+            o = putUtf8(0xFFFD, o);
+            high = 0;
         }
-        if (u >= 0xD800 && u <= 0xDBFF) high_ = u;
-        else if (u >= 0xDC00 && u <= 0xDFFF) putUtf8(0xFFFD, out_);
-        else putUtf8(u, out_);
+        if (u >= 0xD800 && u <= 0xDBFF) high = u;
+        else if (u >= 0xDC00 && u <= 0xDFFF) o = putUtf8(0xFFFD, o);
+        else o = putUtf8(u, o);
     }
-    ~Utf16Sink() {
-        if (high_) putUtf8(0xFFFD, out_);
+    char* end() {
+        if (high) o = putUtf8(0xFFFD, o);
+        high = 0;
+        return o;
     }
-
-private:
-    std::string& out_;
-    char16_t high_ = 0;
 };
+
 } // namespace
 
 void appendJetText(const unsigned char* p, size_t n, std::string& out) {
-    Utf16Sink sink(out);
+    // At most three UTF-8 bytes for each stored byte (a compressed Latin byte takes two).
+    const size_t at = out.size();
+    out.resize(at + 3 * n + 4);
+    Utf16Sink sink{out.data() + at};
     if (n >= 2 && p[0] == 0xFF && p[1] == 0xFE) {
         bool oneByte = true;
         for (size_t i = 2; i < n;) {
@@ -66,9 +70,10 @@ void appendJetText(const unsigned char* p, size_t n, std::string& out) {
                 i += 2;
             }
         }
-        return;
+    } else {
+        for (size_t i = 0; i + 1 < n; i += 2) sink.unit(char16_t(p[i] | (p[i + 1] << 8)));
     }
-    for (size_t i = 0; i + 1 < n; i += 2) sink.unit(char16_t(p[i] | (p[i + 1] << 8)));
+    out.resize(size_t(sink.end() - out.data()));
 }
 
 } // namespace corpus

@@ -119,7 +119,8 @@ void putNumber(Cell& c, double d) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) return fail("usage: velkaro-load FILE.mdb");
+    if (argc != 2 && argc != 3) return fail("usage: velkaro-load FILE.mdb [OUTPUT-FD]");
+    const int outFd = argc == 3 ? std::atoi(argv[2]) : STDOUT_FILENO;
     // libmdb allocates a bind-size buffer for every long text it reads; kept below the
     // mmap threshold, those come from the heap instead of fresh zeroed pages each time.
     mallopt(M_MMAP_THRESHOLD, 4 << 20);
@@ -177,7 +178,8 @@ int main(int argc, char** argv) {
     if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                         nullptr) != SQLITE_OK)
         return fail("cannot create the engine");
-    sqlite3_exec(db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA temp_store=MEMORY;", nullptr,
+                 nullptr, nullptr);
     if (sqlite3_exec(db, corpus::kCreateTable, nullptr, nullptr, nullptr) != SQLITE_OK)
         return fail("cannot create the table");
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
@@ -216,11 +218,18 @@ int main(int argc, char** argv) {
 
     std::vector<MdbField> fields(ncols + 1);
     std::vector<int> fieldOf(ncols, -1);
-    Batch batch;
+    constexpr size_t kBatchRows = 1024;
+    auto fresh = [&] {
+        Batch b;
+        b.cells.reserve(kBatchRows * width);
+        b.text.reserve(kBatchRows * 512);
+        return b;
+    };
+    Batch batch = fresh();
     auto flush = [&] {
         if (batch.cells.empty()) return;
         queue.push(std::move(batch));
-        batch = Batch();
+        batch = fresh();
     };
     while (!queue.stopped() && mdb_fetch_row(table)) {
         // Crack the row again for what binding does not tell: nulls, and the raw values.
@@ -282,7 +291,7 @@ int main(int argc, char** argv) {
                 putNumber(c, v);
             }
         }
-        if (batch.cells.size() >= 1024 * width) flush();
+        if (batch.cells.size() >= kBatchRows * width) flush();
     }
     flush();
     queue.finish();
@@ -296,7 +305,7 @@ int main(int argc, char** argv) {
     sqlite3_int64 size = 0;
     unsigned char* bytes = sqlite3_serialize(db, "main", &size, 0);
     if (!bytes) return fail("cannot serialize the table");
-    if (!writeAll(STDOUT_FILENO, bytes, size_t(size))) return fail("cannot hand the table over");
+    if (!writeAll(outFd, bytes, size_t(size))) return fail("cannot hand the table over");
     sqlite3_free(bytes);
     sqlite3_close(db);
     mdb_free_tabledef(table);

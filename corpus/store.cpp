@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <sys/mman.h>
 #include <sys/stat.h>
 
 #ifndef VELKARO_LOAD_HELPER
@@ -10,7 +11,10 @@
 
 namespace corpus {
 
-LoadedCorpus::~LoadedCorpus() { sqlite3_close(db_); }
+LoadedCorpus::~LoadedCorpus() {
+    sqlite3_close(db_);
+    if (map_) ::munmap(map_, mapSize_);
+}
 
 std::string defaultHelper() {
     if (QCoreApplication::instance()) {
@@ -49,7 +53,7 @@ std::shared_ptr<LoadedCorpus> CorpusStore::open(const std::string& path, std::st
         if (error) *error = o.error;
         return nullptr;
     }
-    current_ = std::make_shared<LoadedCorpus>(o.db);
+    current_ = std::make_shared<LoadedCorpus>(o);
     path_ = path;
     size_ = st.st_size;
     mtimeNs_ = mtime;

