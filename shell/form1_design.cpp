@@ -130,6 +130,7 @@ void Form1::buildControls() {
     text1 = new QLineEdit(QStringLiteral("ป้อนหัวข้อธรรมที่ต้องการค้นหา"), frame2);
     text1->setObjectName(QStringLiteral("Text1"));
     text1->setFont(tk::thaiFont(QStringLiteral("Angsana New"), 18));
+    text1->setCursorPosition(0);
     Text1 = tk::Control(text1, 2640, 240, 3375, 615);
     command5 = button(frame2, "Command5", QStringLiteral("ค้นหา"), "AngsanaUPC", 14.25);
     command5->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));

@@ -18,8 +18,8 @@ double sizeFactor(const QString& designName) {
     // Angsana and Browallia draw small glyphs for their point size; the stand-ins draw
     // them larger, so they are set smaller to keep the design's proportions.
     const QString n = designName.toLower();
-    if (n.startsWith(QLatin1String("angsana"))) return 0.75;
-    if (n.startsWith(QLatin1String("browallia")) || n.startsWith(QLatin1String("cordia"))) return 0.72;
+    if (n.startsWith(QLatin1String("angsana"))) return 0.68;
+    if (n.startsWith(QLatin1String("browallia")) || n.startsWith(QLatin1String("cordia"))) return 0.68;
     return 1.0;
 }
 

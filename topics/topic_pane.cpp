@@ -93,7 +93,10 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
 void TopicPane::Text1_GotFocus() { c_.text1->setText(QString()); }
 
 void TopicPane::Text1_LostFocus() {
-    if (c_.text1->text().isEmpty()) c_.text1->setText(kPrompt);
+    if (c_.text1->text().isEmpty()) {
+        c_.text1->setText(kPrompt);
+        c_.text1->setCursorPosition(0); // show the prompt from its start
+    }
 }
 
 void TopicPane::Text1_KeyPress() {
