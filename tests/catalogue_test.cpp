@@ -25,20 +25,12 @@ Topic group(const QString& category, const QString& name, int code) {
     return t;
 }
 
-struct Window {
-    fixtures::Folder folder;
-    tk::ScriptedPlatform platform;
-    corpus::CorpusStore store;
-    corpus::DBFunction db{platform, store};
-    shell::Form1 form{platform, db};
+struct Window : fixtures::AppWith {
     catalogue::CategoryBrowser& browser = *form.browser;
-    explicit Window(const std::vector<Topic>& topics, bool arrows = true) : folder(topics), platform(folder.path()) {
-        if (arrows) {
-            QDir().mkpath(folder.path() + "/img_detail");
-            for (const char* f : {"icon-down.gif", "icon-up.gif"})
-                QFile::copy(fixtures::sampleFolder() + "/img_detail/" + f, folder.path() + "/img_detail/" + f);
-        }
-        form.Form_Load();
+    explicit Window(const std::vector<Topic>& topics) : AppWith(topics) {
+        QDir().mkpath(folder.path() + "/img_detail");
+        for (const char* f : {"icon-down.gif", "icon-up.gif"})
+            QFile::copy(fixtures::sampleFolder() + "/img_detail/" + f, folder.path() + "/img_detail/" + f);
     }
     QStringList groups() const {
         QStringList out;

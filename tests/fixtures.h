@@ -1,6 +1,10 @@
 #pragma once
 // Program folders for tests: topic databases written by our own Jet 4.0 writer, and the
-// sample folder written by the sample tool.
+// sample folder written by the sample tool; and the main window over such a folder.
+#include "corpus/dbfunction.h"
+#include "shell/form1.h"
+#include "toolkit/scripted_platform.h"
+
 #include <QString>
 #include <QTemporaryDir>
 #include <array>
@@ -37,5 +41,20 @@ struct Folder {
 
 // The sample program folder, written once per test run.
 QString sampleFolder();
+
+// The main window, loaded, over a program folder, with scripted message boxes.
+struct App {
+    tk::ScriptedPlatform platform;
+    corpus::CorpusStore store;
+    corpus::DBFunction db{platform, store};
+    shell::Form1 form{platform, db};
+    explicit App(const QString& folder) : platform(folder) { form.Form_Load(); }
+};
+
+// The same over a fresh folder holding these topics.
+struct AppWith : Folder, App {
+    Folder& folder = *this;
+    explicit AppWith(const std::vector<Topic>& topics) : Folder(topics), App(Folder::path()) {}
+};
 
 } // namespace fixtures

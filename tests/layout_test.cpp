@@ -17,14 +17,9 @@
 
 namespace {
 
-struct Window {
-    tk::ScriptedPlatform platform;
-    corpus::CorpusStore store;
-    corpus::DBFunction db{platform, store};
-    shell::Form1 form{platform, db};
+struct Window : fixtures::App {
     shell::ShelfState& s = form.shelf->state;
-    explicit Window(const QString& folder = fixtures::sampleFolder()) : platform(folder) {
-        form.Form_Load();
+    explicit Window(const QString& folder = fixtures::sampleFolder()) : App(folder) {
         form.Combo1.Move(form.Combo1.Left(), form.Combo1.Top(), form.Combo1.Width(), 405);
     }
     void resize(double W, double H, bool minimized = false) { form.layout->Form_Resize(minimized, W, H); }

@@ -12,6 +12,9 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
+#include <QTextLayout>
+#include <set>
+#include "toolkit/fonts.h"
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -44,16 +47,10 @@ struct Opened {
     QSize size;
 };
 
-struct Window {
-    fixtures::Folder folder;
-    tk::ScriptedPlatform platform;
-    corpus::CorpusStore store;
-    corpus::DBFunction db{platform, store};
-    shell::Form1 form{platform, db};
+struct Window : fixtures::AppWith {
     reader::ContentOpener& opener = *form.opener;
     std::vector<Opened> opened;
-    explicit Window(const std::vector<Topic>& topics) : folder(topics), platform(folder.path()) {
-        form.Form_Load();
+    explicit Window(const std::vector<Topic>& topics) : AppWith(topics) {
         platform.onModal = [this](QDialog& d) {
             auto* b = dynamic_cast<reader::frmBrowser*>(&d);
             ASSERT_NE(b, nullptr);
@@ -317,6 +314,61 @@ TEST(PageView, ALongFileShowsTheAskedPageAtOnceAndCompletesInOrder) {
     // The font named in the page reaches every page.
     const QTextCursor c = view.document()->find("PAGE3");
     EXPECT_TRUE(QFontInfo(c.charFormat().font()).family().contains("Kinnari"));
+}
+
+TEST(PageView, WindowsThaiFontsAreNamedByTheirStandIns) {
+    EXPECT_EQ(reader::mapFontFaces("<font face=\"Angsana New\" size=5>"),
+              QStringLiteral("<font face=\"Kinnari, Angsana New\" size=5>"));
+    EXPECT_EQ(reader::mapFontFaces("<FONT FACE='Browallia New, Tahoma'>"),
+              QStringLiteral("<FONT face=\"Garuda, Browallia New, Tahoma\">"));
+    EXPECT_EQ(reader::mapFontFaces("<p>no font</p>"), QStringLiteral("<p>no font</p>"));
+}
+
+TEST(PageView, LocalLinksOpenInTheViewTheWebAndOtherFoldersDoNot) {
+    QTemporaryDir dir, outside;
+    auto write = [](const QString& path, const QByteArray& html) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(html);
+    };
+    write(dir.path() + "/a.htm", "<p><a href=\"b.htm#2\">next</a> <a href=\"https://example.org/\">web</a></p>");
+    write(dir.path() + "/b.htm", "<a name=\"1\"></a><p>one</p><a name=\"2\"></a><p>two</p>");
+    write(outside.path() + "/c.htm", "<p>secret</p>");
+    reader::PageView view(dir.path());
+    view.navigate(dir.path() + "\\a.htm");
+    EXPECT_TRUE(view.shownFile().endsWith("a.htm"));
+    emit view.anchorClicked(QUrl("https://example.org/"));
+    EXPECT_TRUE(view.shownFile().endsWith("a.htm"));
+    emit view.anchorClicked(QUrl("b.htm#2"));
+    EXPECT_TRUE(view.shownFile().endsWith("b.htm"));
+    EXPECT_EQ(view.shownAnchor(), QStringLiteral("2"));
+    view.navigate(outside.path() + "/c.htm");
+    EXPECT_TRUE(view.showsExplanation());
+    EXPECT_FALSE(view.toPlainText().contains("secret"));
+}
+
+TEST(ThaiText, LinesBreakBetweenWords) {
+    // Qt breaks Thai lines with libthai's dictionary; without it a line would break
+    // anywhere inside a word.
+    const QString text = QStringLiteral("ความไม่ประมาทเป็นทางแห่งความไม่ตายความประมาทเป็นทางแห่งความตาย");
+    const QStringList words = {"ความ", "ไม่", "ประมาท", "เป็น", "ทาง", "แห่ง", "ความ", "ไม่", "ตาย",
+                               "ความ", "ประมาท", "เป็น", "ทาง", "แห่ง", "ความ", "ตาย"};
+    std::set<int> boundaries;
+    int at = 0;
+    for (const QString& w : words) boundaries.insert(at += int(w.size()));
+    QTextLayout layout(text, tk::thaiFont("Angsana New", 16));
+    layout.beginLayout();
+    int lines = 0;
+    for (;;) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid()) break;
+        line.setLineWidth(60);
+        ++lines;
+        const int end = line.textStart() + line.textLength();
+        EXPECT_TRUE(boundaries.count(end)) << "line ends at " << end;
+    }
+    layout.endLayout();
+    EXPECT_GT(lines, 3);
 }
 
 TEST(ReaderWindow, SnapsTo10000TwipsWideAndScreenHeightLess500) {

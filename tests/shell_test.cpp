@@ -14,14 +14,8 @@
 
 namespace {
 
-struct Window {
-    tk::ScriptedPlatform platform;
-    corpus::CorpusStore store;
-    corpus::DBFunction db{platform, store};
-    shell::Form1 form{platform, db};
-    explicit Window(const QString& folder = fixtures::sampleFolder()) : platform(folder) {
-        form.Form_Load();
-    }
+struct Window : fixtures::App {
+    explicit Window(const QString& folder = fixtures::sampleFolder()) : App(folder) {}
 };
 
 } // namespace

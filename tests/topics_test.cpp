@@ -27,17 +27,10 @@ Topic topic(int code, const QString& title, int no = 1) {
     return t;
 }
 
-struct Window {
-    fixtures::Folder folder;
-    tk::ScriptedPlatform platform;
-    corpus::CorpusStore store;
-    corpus::DBFunction db{platform, store};
-    shell::Form1 form{platform, db};
+struct Window : fixtures::AppWith {
     topics::TopicPane& pane = *form.topicPane;
     topics::TopicModel& model = pane.model();
-    explicit Window(const std::vector<Topic>& topics) : folder(topics), platform(folder.path()) {
-        form.Form_Load();
-    }
+    explicit Window(const std::vector<Topic>& topics) : AppWith(topics) {}
     int rows() const { return model.rowCount(); }
     int columns() const { return model.columnCount(); }
     QString header(int c) const { return model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(); }
