@@ -46,6 +46,8 @@ Form1::Form1(tk::Platform& platform, corpus::DBFunction& db, QWidget* parent)
     connect(command6, &QPushButton::clicked, this, [this] { browser->Command6_Click(); });
     connect(command7, &QPushButton::clicked, this, [this] { browser->Command7_Click(); });
     connect(command8, &QPushButton::clicked, this, [this] { browser->Command8_Click(); });
+    connect(command9, &QPushButton::clicked, this, [this] { Command9_Click(); });
+    connect(command10, &QPushButton::clicked, this, [this] { Command10_Click(); });
     shelf = std::make_unique<Shelf>(platform_, pictures_,
                                     ShelfControls{&Frame3, &ImageBox, imageBox, combo1, &cmdBook, &cmdBookButtons},
                                     [this](int index) { createBook(index); });

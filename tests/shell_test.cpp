@@ -5,6 +5,7 @@
 #include "toolkit/scripted_platform.h"
 #include "toolkit/twips.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -136,4 +137,39 @@ TEST(Dialog, OpensModallyPlacedByItsLoadStepAndClosesWithOk) {
     // Offscreen windows have no frame: the dialog is its client area, 7305 x 4350.
     EXPECT_EQ(where, QPoint((15360 - 7305) / 2 / 15, (11520 - 4350) / 3 / 15));
     tk::setTwipsPerPixelOverride(0);
+}
+
+TEST(Form1, EveryButtonAndListReachesItsHandler) {
+    Window w;
+    w.form.show();
+    QApplication::processEvents();
+    w.platform.answers = {tk::AnswerNo};
+    w.form.command9->click();
+    ASSERT_EQ(w.platform.boxes.size(), 1u);
+    EXPECT_EQ(w.platform.boxes.back().text, QStringLiteral("คุณต้องการปิดโปรแกรมใช่หรือไม่"));
+    w.form.command10->click();
+    EXPECT_EQ(w.platform.modalCount, 1);
+    w.form.command2->click();
+    EXPECT_TRUE(w.form.CollectionOpened);
+    EXPECT_GT(w.form.listView1->rowCount(), 0);
+    w.form.text1->setText(QStringLiteral("ศีล"));
+    w.form.command5->click();
+    EXPECT_TRUE(w.form.Frame4.Visible());
+    w.form.command7->click();
+    EXPECT_FALSE(w.form.Frame4.Visible());
+    w.platform.answers = {tk::AnswerYes};
+    w.form.cmdBookButtons[0]->click(); // volume 1: its topics
+    EXPECT_TRUE(w.form.Frame4.Visible());
+    EXPECT_EQ(w.platform.boxes.back().text, QStringLiteral("คุณต้องการเปิดอ่านพระไตรปิฎกเล่มที่ 1 ใช่หรือไม่"));
+    w.form.command8->click(); // opens the selected topic
+    EXPECT_EQ(w.platform.modalCount, 2);
+    w.form.combo1->setCurrentIndex(w.form.combo1->count() - 1);
+    emit w.form.combo1->activated(w.form.combo1->count() - 1);
+    EXPECT_FALSE(w.form.Frame4.Visible());
+    emit w.form.listView1->listClick(); // a group row: its open button shows
+    EXPECT_TRUE(w.form.Command6.Visible());
+    w.platform.answers = {tk::AnswerNo};
+    w.form.command6->click();
+    EXPECT_EQ(w.platform.boxes.back().title, QStringLiteral("คำยืนยัน"));
+    EXPECT_FALSE(w.form.Command6.Visible());
 }
