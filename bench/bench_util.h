@@ -15,10 +15,12 @@ inline double ms(std::chrono::steady_clock::duration d) {
 }
 
 // Median of runs of f, in milliseconds; setup runs before each timed run, untimed.
-inline double medianMs(int runs, const std::function<void()>& f, const std::function<void()>& setup = {}) {
+inline double medianMs(int runs, const std::function<void()>& f,
+                       const std::function<void()>& setup = {}) {
     std::vector<double> t;
     for (int i = 0; i < runs; ++i) {
-        if (setup) setup();
+        if (setup)
+            setup();
         const auto a = std::chrono::steady_clock::now();
         f();
         t.push_back(ms(std::chrono::steady_clock::now() - a));

@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
         return bench::medianMs(runs, [&] {
             corpus::CorpusStore store;
             std::string error;
-            if (!store.open((folder + "/velkaro.mdb").toStdString(), &error)) std::abort();
+            if (!store.open((folder + "/velkaro.mdb").toStdString(), &error))
+                std::abort();
         });
     };
     bench::figure("corpus.load_3k_ms", firstLoad(data + "/small"), "ms");

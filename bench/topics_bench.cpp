@@ -38,7 +38,8 @@ double sqliteShell(const QString& dbFile, const QString& word) {
     const QString sql = "SELECT * From Velkaro WHERE velkaro.velkaro_title Like '%" + word +
                         "%' Or velkaro.velkaro_book_blue Like '%" + word + "%';\n";
     QString script = ".open --deserialize " + dbFile + "\n.timer on\n.output /dev/null\n";
-    for (int i = 0; i < 7; ++i) script += sql;
+    for (int i = 0; i < 7; ++i)
+        script += sql;
     QProcess p;
     p.start("sqlite3", {});
     p.write(script.toUtf8());
@@ -46,9 +47,12 @@ double sqliteShell(const QString& dbFile, const QString& word) {
     p.waitForFinished(-1);
     std::vector<double> t;
     static const QRegularExpression re("Run Time: real ([0-9.]+)");
-    auto it = re.globalMatch(QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()));
-    while (it.hasNext()) t.push_back(it.next().captured(1).toDouble() * 1000.0);
-    if (t.empty()) return -1;
+    auto it =
+        re.globalMatch(QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()));
+    while (it.hasNext())
+        t.push_back(it.next().captured(1).toDouble() * 1000.0);
+    if (t.empty())
+        return -1;
     std::sort(t.begin(), t.end());
     return t[t.size() / 2];
 }
@@ -95,7 +99,8 @@ int main(int argc, char** argv) {
             const QString file = dir.path() + "/velkaro.sqlite";
             std::string error;
             auto loaded = store.open((data + "/large/velkaro.mdb").toStdString(), &error);
-            sqlite3_exec(loaded->db(), ("VACUUM INTO '" + file.toStdString() + "'").c_str(), nullptr, nullptr, nullptr);
+            sqlite3_exec(loaded->db(), ("VACUUM INTO '" + file.toStdString() + "'").c_str(),
+                         nullptr, nullptr, nullptr);
             const double shell = sqliteShell(file, "ของ");
             bench::figure("search.100k_sqlite3_ms", shell, "ms");
             bench::figure("search.100k_vs_sqlite3_ratio", many.rows / shell, "x");

@@ -12,7 +12,8 @@ CategoryBrowser::CategoryBrowser(tk::Platform& platform, corpus::DBFunction& db,
                                  std::function<void(const QString&)> listGroupTopics,
                                  std::function<void()> listView2DblClick)
     : platform_(platform), db_(db), pictures_(pictures), c_(controls),
-      collectionOpened_(collectionOpened), saved_(saved), listGroupTopics_(std::move(listGroupTopics)),
+      collectionOpened_(collectionOpened), saved_(saved),
+      listGroupTopics_(std::move(listGroupTopics)),
       listView2DblClick_(std::move(listView2DblClick)) {
     c_.listView1->setModel(&model_);
     c_.listView1->setColumnWidthsTwips({4000, 0});
@@ -23,11 +24,14 @@ CategoryBrowser::CategoryBrowser(tk::Platform& platform, corpus::DBFunction& db,
 void CategoryBrowser::arrangeAccordion(int k) {
     auto& cmd = c_.Command;
     auto bottom = [](const tk::Control* c) { return double(c->Top()) + c->Height(); };
-    if (k != 1) cmd[0]->Move(70, 200);
-    for (int j = 2; j <= k; ++j) cmd[size_t(j - 1)]->Move(70, bottom(cmd[size_t(j - 2)]));
+    if (k != 1)
+        cmd[0]->Move(70, 200);
+    for (int j = 2; j <= k; ++j)
+        cmd[size_t(j - 1)]->Move(70, bottom(cmd[size_t(j - 2)]));
     c_.ListView1->Move(50, bottom(cmd[size_t(k - 1)]));
     for (int j = k + 1; j <= 4; ++j)
-        cmd[size_t(j - 1)]->Move(70, j == k + 1 ? bottom(c_.ListView1) : bottom(cmd[size_t(j - 2)]));
+        cmd[size_t(j - 1)]->Move(70,
+                                 j == k + 1 ? bottom(c_.ListView1) : bottom(cmd[size_t(j - 2)]));
 }
 
 void CategoryBrowser::CommandN_Click(int k) {
@@ -39,21 +43,26 @@ void CategoryBrowser::CommandN_Click(int k) {
     for (int j = 1; j <= 4; ++j) {
         const QString file = app + (j == k ? QStringLiteral("\\img_detail\\icon-down.gif")
                                            : QStringLiteral("\\img_detail\\icon-up.gif"));
-        if (auto pm = pictures_.load(file)) c_.pictures[size_t(j - 1)]->setPixmap(*pm);
+        if (auto pm = pictures_.load(file))
+            c_.pictures[size_t(j - 1)]->setPixmap(*pm);
     }
     arrangeAccordion(k);
     for (size_t j = 0; j < 4; ++j)
-        c_.Picture[j]->Move(double(c_.Command[j]->Left()) + 100, double(c_.Command[j]->Top()) + 100);
-    for (size_t j = 0; j < 4; ++j) saved_.SavedTop[j] = c_.Command[j]->Top();
+        c_.Picture[j]->Move(double(c_.Command[j]->Left()) + 100,
+                            double(c_.Command[j]->Top()) + 100);
+    for (size_t j = 0; j < 4; ++j)
+        saved_.SavedTop[j] = c_.Command[j]->Top();
     saved_.SavedListTop = c_.ListView1->Top();
-    if (auto h = tk::toInt16(c_.ListView1->Height())) saved_.SavedListHeight = *h;
+    if (auto h = tk::toInt16(c_.ListView1->Height()))
+        saved_.SavedListHeight = *h;
 
     db_.OpenDatabase();
     db_.SqlText = groupSql(k);
     db_.OpenQuery(db_.SqlText);
     corpus::Recordset& rs = *db_.SharedRecordset;
     // No record, or a query that failed (already reported): the list keeps its rows.
-    if (rs.RecordCount() == 0) return;
+    if (rs.RecordCount() == 0)
+        return;
     std::vector<GroupModel::Row> rows;
     rows.reserve(size_t(rs.RecordCount()));
     for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext())
@@ -64,15 +73,18 @@ void CategoryBrowser::CommandN_Click(int k) {
 
 void CategoryBrowser::ListView1_Click() {
     c_.Command6->setVisible(false);
-    if (c_.listView1->rowCount() == 0) return;
+    if (c_.listView1->rowCount() == 0)
+        return;
     const int row = c_.listView1->selectedRow();
-    if (row < 0) return;
+    if (row < 0)
+        return;
     SelectedGroupCode = model_.rows()[size_t(row)].code;
     c_.Timer2->setEnabled(true);
     c_.Command6->setVisible(true);
     c_.Command6->Move(double(c_.ListView1->Width()) - 1000,
                       double(c_.ListView1->Top()) + c_.listView1->rowTop(row) + 800);
-    if (c_.Command6->widget()) c_.Command6->widget()->raise();
+    if (c_.Command6->widget())
+        c_.Command6->widget()->raise();
 }
 
 void CategoryBrowser::ListView1_DblClick() {
@@ -100,6 +112,8 @@ void CategoryBrowser::Command7_Click() {
     c_.label1->setText(QString());
 }
 
-void CategoryBrowser::Command8_Click() { listView2DblClick_(); }
+void CategoryBrowser::Command8_Click() {
+    listView2DblClick_();
+}
 
 } // namespace catalogue

@@ -38,7 +38,7 @@ struct BrowserControls {
 
 class CategoryBrowser : public QObject {
     Q_OBJECT
-public:
+  public:
     CategoryBrowser(tk::Platform& platform, corpus::DBFunction& db, tk::PictureLoader& pictures,
                     BrowserControls controls, bool& collectionOpened, SavedLayout& saved,
                     std::function<void(const QString&)> listGroupTopics,
@@ -54,7 +54,7 @@ public:
     QString SelectedGroupCode;
     GroupModel& model() { return model_; }
 
-private:
+  private:
     void arrangeAccordion(int k);
 
     tk::Platform& platform_;

@@ -14,7 +14,7 @@ QString groupSql(int k); // k = 1 .. 4
 
 class GroupModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     using QAbstractTableModel::QAbstractTableModel;
     struct Row {
         QString group;
@@ -27,7 +27,7 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation o, int role) const override;
 
-private:
+  private:
     std::vector<Row> rows_;
 };
 

@@ -16,17 +16,21 @@ VolumePicker::VolumePicker(PickerControls controls, std::function<void(int, int)
 }
 
 void VolumePicker::Combo1_Click() {
-    if (const auto range = readLabel(c_.combo1->currentText())) showShelfPage_(range->first, range->second);
+    if (const auto range = readLabel(c_.combo1->currentText()))
+        showShelfPage_(range->first, range->second);
     c_.Frame4->setVisible(false);
     c_.label1->setText(QString());
 }
 
 void VolumePicker::ListView2_Click() {
-    if (c_.listView2->rowCount() == 0) return;
+    if (c_.listView2->rowCount() == 0)
+        return;
     c_.Timer3->setEnabled(true);
     c_.Command8->setVisible(true);
-    c_.Command8->Move(rowButtonLeft_, double(c_.listView2->rowTop(c_.listView2->selectedRow())) + 200);
-    if (c_.Command8->widget()) c_.Command8->widget()->raise();
+    c_.Command8->Move(rowButtonLeft_,
+                      double(c_.listView2->rowTop(c_.listView2->selectedRow())) + 200);
+    if (c_.Command8->widget())
+        c_.Command8->widget()->raise();
 }
 
 } // namespace catalogue

@@ -23,13 +23,13 @@ struct PickerControls {
 
 class VolumePicker : public QObject {
     Q_OBJECT
-public:
+  public:
     VolumePicker(PickerControls controls, std::function<void(int, int)> showShelfPage,
                  const int16_t& rowButtonLeft);
     void Combo1_Click();
     void ListView2_Click();
 
-private:
+  private:
     PickerControls c_;
     std::function<void(int, int)> showShelfPage_;
     const int16_t& rowButtonLeft_;

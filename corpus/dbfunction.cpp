@@ -41,7 +41,8 @@ void DBFunction::OpenDatabase() {
     conn->ConnectionTimeout = 30;
     conn->ConnectionString = SqlText;
     std::string error;
-    if (!open(*conn, &error)) failed = true;
+    if (!open(*conn, &error))
+        failed = true;
     if (failed) {
         platform_.MsgBox(kConnectMessage, tk::OkOnly | tk::IconStop, kErrorTitle);
         platform_.End();
@@ -49,7 +50,8 @@ void DBFunction::OpenDatabase() {
 }
 
 void DBFunction::OpenQuery(QString sql, const std::vector<QVariant>& params) {
-    const QString copy = std::move(sql); // the caller's text is SqlText, which OpenDatabase overwrites
+    const QString copy =
+        std::move(sql); // the caller's text is SqlText, which OpenDatabase overwrites
     OpenDatabase();
     auto rs = std::make_shared<Recordset>();
     SharedRecordset = rs;
@@ -68,15 +70,17 @@ std::shared_ptr<ResultTable> DBFunction::run(sqlite3* db, const QString& sql,
     const QByteArray text = sql.toUtf8();
     sqlite3_stmt* st = nullptr;
     const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &st, &tail) != SQLITE_OK || !st) {
+    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &st, &tail) != SQLITE_OK ||
+        !st) {
         *error = st ? QString::fromUtf8(sqlite3_errmsg(db))
                     : (sqlite3_errcode(db) != SQLITE_OK ? QString::fromUtf8(sqlite3_errmsg(db))
-                                                       : QStringLiteral("empty SQL text"));
+                                                        : QStringLiteral("empty SQL text"));
         sqlite3_finalize(st);
         return nullptr;
     }
     // One statement only, and one that only reads.
-    while (tail && *tail && (*tail == ' ' || *tail == '\n' || *tail == '\r' || *tail == '\t' || *tail == ';'))
+    while (tail && *tail &&
+           (*tail == ' ' || *tail == '\n' || *tail == '\r' || *tail == '\t' || *tail == ';'))
         ++tail;
     if ((tail && *tail) || !sqlite3_stmt_readonly(st)) {
         *error = QStringLiteral("only one reading statement is allowed");
@@ -97,7 +101,8 @@ std::shared_ptr<ResultTable> DBFunction::run(sqlite3* db, const QString& sql,
     }
     const int n = sqlite3_column_count(st);
     std::vector<std::string> names;
-    for (int i = 0; i < n; ++i) names.emplace_back(sqlite3_column_name(st, i));
+    for (int i = 0; i < n; ++i)
+        names.emplace_back(sqlite3_column_name(st, i));
     auto table = std::make_shared<ResultTable>(std::move(names));
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {

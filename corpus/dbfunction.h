@@ -14,8 +14,7 @@ namespace corpus {
 
 inline const QString kErrorTitle = QStringLiteral("แจ้งข้อผิดพลาด");
 inline const QString kConnectMessage = QStringLiteral("ไม่สามารถติดต่อฐานข้อมูลได้");
-inline const QString kQueryMessage =
-    QStringLiteral("ไม่สามารถดึงขอมูลได้ กรุณาตรวจสอบวิธีการดึงข้อมูล");
+inline const QString kQueryMessage = QStringLiteral("ไม่สามารถดึงขอมูลได้ กรุณาตรวจสอบวิธีการดึงข้อมูล");
 
 struct Connection {
     QString ConnectionString;
@@ -25,7 +24,7 @@ struct Connection {
 };
 
 class DBFunction {
-public:
+  public:
     DBFunction(tk::Platform& platform, CorpusStore& store);
 
     std::shared_ptr<Connection> SharedConnection;
@@ -42,7 +41,7 @@ public:
     // The text of the connection string for a program folder.
     static QString connectionString(const QString& appPath);
 
-private:
+  private:
     // Opens the file named by the connection string; a reason when it cannot.
     bool open(Connection& c, std::string* error);
     std::shared_ptr<ResultTable> run(sqlite3* db, const QString& sql,

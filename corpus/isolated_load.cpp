@@ -19,7 +19,8 @@ namespace {
 
 std::string lastLine(const std::string& s) {
     std::string t = s;
-    while (!t.empty() && (t.back() == '\n' || t.back() == '\r')) t.pop_back();
+    while (!t.empty() && (t.back() == '\n' || t.back() == '\r'))
+        t.pop_back();
     // Our own helper's message is the one that counts; libmdb's chatter precedes it.
     const size_t own = t.rfind("velkaro-load: ");
     if (own != std::string::npos) {
@@ -34,7 +35,8 @@ std::string lastLine(const std::string& s) {
 struct Fd {
     int fd = -1;
     ~Fd() {
-        if (fd >= 0) ::close(fd);
+        if (fd >= 0)
+            ::close(fd);
     }
 };
 
@@ -54,8 +56,9 @@ LoadOutcome loadIsolated(const std::string& helper, const std::string& mdbPath,
     errRead.fd = errPipe[0];
     errWrite.fd = errPipe[1];
     static const char kOutFd[] = "3";
-    std::vector<char*> argv = {const_cast<char*>(helper.c_str()), const_cast<char*>(mdbPath.c_str()),
-                               const_cast<char*>(kOutFd), nullptr};
+    std::vector<char*> argv = {const_cast<char*>(helper.c_str()),
+                               const_cast<char*>(mdbPath.c_str()), const_cast<char*>(kOutFd),
+                               nullptr};
     const rlimit mem{limits.memoryBytes, limits.memoryBytes};
     const rlimit cpu{rlim_t(limits.seconds + 1), rlim_t(limits.seconds + 2)};
     const rlimit core{0, 0};
@@ -93,26 +96,34 @@ LoadOutcome loadIsolated(const std::string& helper, const std::string& mdbPath,
     char buf[4096];
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              deadline - std::chrono::steady_clock::now()).count();
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
         if (left <= 0) {
             timedOut = true;
             break;
         }
         pollfd p{errRead.fd, POLLIN, 0};
         const int r = ::poll(&p, 1, int(left));
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) continue;
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            continue;
         const ssize_t got = ::read(errRead.fd, buf, sizeof buf);
-        if (got <= 0) break;
-        if (err.size() < 65536) err.append(buf, size_t(got));
+        if (got <= 0)
+            break;
+        if (err.size() < 65536)
+            err.append(buf, size_t(got));
     }
-    if (timedOut) ::kill(pid, SIGKILL);
+    if (timedOut)
+        ::kill(pid, SIGKILL);
     int status = 0;
     // The child has closed its error output; it ends at once, but never wait unbounded.
     for (int i = 0; i < 2000; ++i) {
         const pid_t w = ::waitpid(pid, &status, timedOut ? 0 : WNOHANG);
-        if (w == pid) break;
-        if (w < 0 && errno != EINTR) break;
+        if (w == pid)
+            break;
+        if (w < 0 && errno != EINTR)
+            break;
         if (i == 1999) {
             ::kill(pid, SIGKILL);
             ::waitpid(pid, &status, 0);
@@ -150,7 +161,8 @@ LoadOutcome loadIsolated(const std::string& helper, const std::string& mdbPath,
     sqlite3* db = nullptr;
     // One thread uses it: no locking around every call.
     const bool ok =
-        sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+        sqlite3_open_v2(":memory:", &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                         nullptr) == SQLITE_OK &&
         sqlite3_deserialize(db, "main", static_cast<unsigned char*>(map), sqlite3_int64(size),
                             sqlite3_int64(size), SQLITE_DESERIALIZE_READONLY) == SQLITE_OK &&

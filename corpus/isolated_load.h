@@ -1,8 +1,8 @@
 #pragma once
 // Runs the loader helper as a child process under a time and a memory limit and takes
 // over the SQLite database it hands back in a shared memory file.
-#include <sqlite3.h>
 #include <cstddef>
+#include <sqlite3.h>
 #include <string>
 
 namespace corpus {
@@ -17,7 +17,7 @@ struct LoadOutcome {
     sqlite3* db = nullptr; // owned by the caller; null on failure
     void* map = nullptr;   // unmap after closing db
     size_t mapSize = 0;
-    std::string error;     // one line, for failures
+    std::string error; // one line, for failures
 };
 
 // The helper is run as: helper MDBFILE 3, and writes the database to descriptor 3.

@@ -37,12 +37,16 @@ struct Utf16Sink {
             o = putUtf8(0xFFFD, o);
             high = 0;
         }
-        if (u >= 0xD800 && u <= 0xDBFF) high = u;
-        else if (u >= 0xDC00 && u <= 0xDFFF) o = putUtf8(0xFFFD, o);
-        else o = putUtf8(u, o);
+        if (u >= 0xD800 && u <= 0xDBFF)
+            high = u;
+        else if (u >= 0xDC00 && u <= 0xDFFF)
+            o = putUtf8(0xFFFD, o);
+        else
+            o = putUtf8(u, o);
     }
     char* end() {
-        if (high) o = putUtf8(0xFFFD, o);
+        if (high)
+            o = putUtf8(0xFFFD, o);
         high = 0;
         return o;
     }
@@ -65,13 +69,15 @@ void appendJetText(const unsigned char* p, size_t n, std::string& out) {
                 sink.unit(p[i]);
                 ++i;
             } else {
-                if (i + 1 >= n) break;
+                if (i + 1 >= n)
+                    break;
                 sink.unit(char16_t(p[i] | (p[i + 1] << 8)));
                 i += 2;
             }
         }
     } else {
-        for (size_t i = 0; i + 1 < n; i += 2) sink.unit(char16_t(p[i] | (p[i + 1] << 8)));
+        for (size_t i = 0; i + 1 < n; i += 2)
+            sink.unit(char16_t(p[i] | (p[i + 1] << 8)));
     }
     out.resize(size_t(sink.end() - out.data()));
 }

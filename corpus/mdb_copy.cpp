@@ -11,16 +11,16 @@
 
 #include <cerrno>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <malloc.h>
-#include <string>
-#include <unistd.h>
-#include <condition_variable>
 #include <deque>
+#include <malloc.h>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -36,7 +36,8 @@ bool writeAll(int fd, const unsigned char* p, size_t n) {
     while (n > 0) {
         const ssize_t w = ::write(fd, p, n);
         if (w < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return false;
         }
         p += w;
@@ -59,7 +60,7 @@ struct Batch {
 };
 
 class Queue {
-public:
+  public:
     void push(Batch b) {
         std::unique_lock<std::mutex> l(m_);
         cv_.wait(l, [&] { return q_.size() < 8 || stop_; });
@@ -69,7 +70,8 @@ public:
     bool pop(Batch& b) {
         std::unique_lock<std::mutex> l(m_);
         cv_.wait(l, [&] { return !q_.empty() || done_; });
-        if (q_.empty()) return false;
+        if (q_.empty())
+            return false;
         b = std::move(q_.front());
         q_.pop_front();
         cv_.notify_all();
@@ -92,7 +94,7 @@ public:
         return stop_;
     }
 
-private:
+  private:
     std::mutex m_;
     std::condition_variable cv_;
     std::deque<Batch> q_;
@@ -101,8 +103,10 @@ private:
 
 int64_t little(const unsigned char* p, int n) {
     uint64_t v = 0;
-    for (int k = n - 1; k >= 0; --k) v = (v << 8) | p[k];
-    if (n < 8 && (v >> (8 * n - 1)) & 1) v |= ~uint64_t(0) << (8 * n); // sign
+    for (int k = n - 1; k >= 0; --k)
+        v = (v << 8) | p[k];
+    if (n < 8 && (v >> (8 * n - 1)) & 1)
+        v |= ~uint64_t(0) << (8 * n); // sign
     return int64_t(v);
 }
 
@@ -119,7 +123,8 @@ void putNumber(Cell& c, double d) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 && argc != 3) return fail("usage: velkaro-load FILE.mdb [OUTPUT-FD]");
+    if (argc != 2 && argc != 3)
+        return fail("usage: velkaro-load FILE.mdb [OUTPUT-FD]");
     const int outFd = argc == 3 ? std::atoi(argv[2]) : STDOUT_FILENO;
     // libmdb allocates a bind-size buffer for every long text it reads; kept below the
     // mmap threshold, those come from the heap instead of fresh zeroed pages each time.
@@ -129,10 +134,12 @@ int main(int argc, char** argv) {
     unsetenv("MDBICONV");
 
     MdbHandle* mdb = mdb_open(argv[1], MDB_NOFLAGS);
-    if (!mdb) return fail("cannot open the database file");
+    if (!mdb)
+        return fail("cannot open the database file");
     mdb_set_bind_size(mdb, kBindSize);
     mdb_set_boolean_fmt_words(mdb);
-    if (!mdb_read_catalog(mdb, MDB_TABLE)) return fail("cannot read the catalog");
+    if (!mdb_read_catalog(mdb, MDB_TABLE))
+        return fail("cannot read the catalog");
 
     MdbCatalogEntry* entry = nullptr;
     for (unsigned i = 0; i < mdb->num_catalog; ++i) {
@@ -143,9 +150,11 @@ int main(int argc, char** argv) {
             break;
         }
     }
-    if (!entry) return fail("the file has no table Velkaro");
+    if (!entry)
+        return fail("the file has no table Velkaro");
     MdbTableDef* table = mdb_read_table(entry);
-    if (!table) return fail("cannot read table Velkaro");
+    if (!table)
+        return fail("cannot read table Velkaro");
     mdb_read_columns(table);
     mdb_rewind_table(table);
 
@@ -164,7 +173,8 @@ int main(int argc, char** argv) {
         for (size_t k = 0; k < width; ++k)
             if (g_ascii_strcasecmp(col->name, std::string(corpus::kColumns[k]).c_str()) == 0)
                 target[i] = int(k);
-        if (target[i] < 0) continue;
+        if (target[i] < 0)
+            continue;
         const int t = types[i];
         if (t == MDB_TEXT || t == MDB_BOOL || t == MDB_BYTE || t == MDB_INT || t == MDB_LONGINT ||
             t == MDB_FLOAT || t == MDB_DOUBLE)
@@ -175,17 +185,18 @@ int main(int argc, char** argv) {
     }
 
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+    if (sqlite3_open_v2(":memory:", &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                         nullptr) != SQLITE_OK)
         return fail("cannot create the engine");
-    sqlite3_exec(db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA temp_store=MEMORY;", nullptr,
-                 nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA temp_store=MEMORY;",
+                 nullptr, nullptr, nullptr);
     if (sqlite3_exec(db, corpus::kCreateTable, nullptr, nullptr, nullptr) != SQLITE_OK)
         return fail("cannot create the table");
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, "INSERT INTO Velkaro VALUES(?,?,?,?,?,?,?,?,?,?,?,?)", -1, &st, nullptr) !=
-        SQLITE_OK)
+    if (sqlite3_prepare_v2(db, "INSERT INTO Velkaro VALUES(?,?,?,?,?,?,?,?,?,?,?,?)", -1, &st,
+                           nullptr) != SQLITE_OK)
         return fail("cannot prepare the copy");
 
     Queue queue;
@@ -198,11 +209,18 @@ int main(int argc, char** argv) {
                     const Cell& c = b.cells[r + k];
                     const int slot = int(k) + 1;
                     switch (c.kind) {
-                    case Cell::Null: sqlite3_bind_null(st, slot); break;
-                    case Cell::Int: sqlite3_bind_int64(st, slot, c.i); break;
-                    case Cell::Real: sqlite3_bind_double(st, slot, c.d); break;
+                    case Cell::Null:
+                        sqlite3_bind_null(st, slot);
+                        break;
+                    case Cell::Int:
+                        sqlite3_bind_int64(st, slot, c.i);
+                        break;
+                    case Cell::Real:
+                        sqlite3_bind_double(st, slot, c.d);
+                        break;
                     case Cell::Text:
-                        sqlite3_bind_text(st, slot, b.text.data() + c.off, int(c.len), SQLITE_STATIC);
+                        sqlite3_bind_text(st, slot, b.text.data() + c.off, int(c.len),
+                                          SQLITE_STATIC);
                         break;
                     }
                 }
@@ -227,7 +245,8 @@ int main(int argc, char** argv) {
     };
     Batch batch = fresh();
     auto flush = [&] {
-        if (batch.cells.empty()) return;
+        if (batch.cells.empty())
+            return;
         queue.push(std::move(batch));
         batch = fresh();
     };
@@ -235,17 +254,21 @@ int main(int argc, char** argv) {
         // Crack the row again for what binding does not tell: nulls, and the raw values.
         int start = 0;
         size_t size = 0;
-        if (table->cur_row == 0 || mdb_find_row(mdb, int(table->cur_row) - 1, &start, &size)) continue;
+        if (table->cur_row == 0 || mdb_find_row(mdb, int(table->cur_row) - 1, &start, &size))
+            continue;
         start &= 0x1FFF;
         const int n = mdb_crack_row(table, start, size, fields.data());
-        if (n < 0) continue;
+        if (n < 0)
+            continue;
         std::fill(fieldOf.begin(), fieldOf.end(), -1);
         for (int f = 0; f < n; ++f)
-            if (fields[f].colnum >= 0 && size_t(fields[f].colnum) < ncols) fieldOf[size_t(fields[f].colnum)] = f;
+            if (fields[f].colnum >= 0 && size_t(fields[f].colnum) < ncols)
+                fieldOf[size_t(fields[f].colnum)] = f;
         const size_t base = batch.cells.size();
         batch.cells.resize(base + width);
         for (size_t i = 0; i < ncols; ++i) {
-            if (target[i] < 0 || fieldOf[i] < 0) continue;
+            if (target[i] < 0 || fieldOf[i] < 0)
+                continue;
             const MdbField& f = fields[size_t(fieldOf[i])];
             Cell& c = batch.cells[base + size_t(target[i])];
             const int t = types[i];
@@ -257,9 +280,11 @@ int main(int argc, char** argv) {
                 c.len = batch.text.size() - c.off;
                 continue;
             }
-            if (f.is_null) continue;
+            if (f.is_null)
+                continue;
             const unsigned char* p = mdb->pg_buf + f.start;
-            const bool inPage = f.start >= 0 && f.siz >= 0 && size_t(f.start) + size_t(f.siz) <= sizeof mdb->pg_buf;
+            const bool inPage =
+                f.start >= 0 && f.siz >= 0 && size_t(f.start) + size_t(f.siz) <= sizeof mdb->pg_buf;
             if (bound[i]) {
                 c.kind = Cell::Text;
                 c.off = batch.text.size();
@@ -291,21 +316,25 @@ int main(int argc, char** argv) {
                 putNumber(c, v);
             }
         }
-        if (batch.cells.size() >= kBatchRows * width) flush();
+        if (batch.cells.size() >= kBatchRows * width)
+            flush();
     }
     flush();
     queue.finish();
     inserter.join();
     sqlite3_finalize(st);
-    if (insertFailed) return fail("cannot copy a row");
+    if (insertFailed)
+        return fail("cannot copy a row");
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     if (sqlite3_exec(db, corpus::kCreateIndexes, nullptr, nullptr, nullptr) != SQLITE_OK)
         return fail("cannot index the table");
 
     sqlite3_int64 size = 0;
     unsigned char* bytes = sqlite3_serialize(db, "main", &size, 0);
-    if (!bytes) return fail("cannot serialize the table");
-    if (!writeAll(outFd, bytes, size_t(size))) return fail("cannot hand the table over");
+    if (!bytes)
+        return fail("cannot serialize the table");
+    if (!writeAll(outFd, bytes, size_t(size)))
+        return fail("cannot hand the table over");
     sqlite3_free(bytes);
     sqlite3_close(db);
     mdb_free_tabledef(table);

@@ -22,7 +22,8 @@ void ResultTable::addCell(const char* text, size_t len) {
         used_ = 0;
     }
     char* at = blocks_.back().get() + used_;
-    if (len) std::memcpy(at, text, len);
+    if (len)
+        std::memcpy(at, text, len);
     used_ += len;
     // An empty text still needs a non-null address to tell it from a null.
     push(Cell{at, len});
@@ -31,15 +32,18 @@ void ResultTable::addCell(const char* text, size_t len) {
 Recordset::Recordset(std::shared_ptr<const ResultTable> table) : table_(std::move(table)) {}
 
 std::optional<std::string_view> Recordset::raw(std::string_view column) const {
-    if (EOF_()) return std::nullopt;
+    if (EOF_())
+        return std::nullopt;
     const int c = table_->column(column);
-    if (c < 0) return std::nullopt;
+    if (c < 0)
+        return std::nullopt;
     return table_->cell(pos_, c);
 }
 
 QString Recordset::text(std::string_view column) const {
     const auto v = raw(column);
-    if (!v) return {};
+    if (!v)
+        return {};
     return QString::fromUtf8(v->data(), qsizetype(v->size()));
 }
 

@@ -5,7 +5,6 @@
 #include <QVariant>
 #include <cstdint>
 #include <memory>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,7 +14,7 @@ namespace corpus {
 
 // The rows of one result, as UTF-8 texts in one buffer.
 class ResultTable {
-public:
+  public:
     explicit ResultTable(std::vector<std::string> columns);
     const std::vector<std::string>& columns() const { return columns_; }
     size_t rowCount() const { return columns_.empty() ? 0 : count_ / columns_.size(); }
@@ -25,14 +24,15 @@ public:
     std::optional<std::string_view> cell(size_t row, int col) const {
         const size_t i = row * columns_.size() + size_t(col);
         const Cell& c = cells_[i >> kChunkBits][i & kChunkMask];
-        if (!c.p) return std::nullopt;
+        if (!c.p)
+            return std::nullopt;
         return std::string_view(c.p, c.len);
     }
 
     void addCell(const char* text, size_t len);
     void addNull() { push(Cell{nullptr, 0}); }
 
-private:
+  private:
     // Cells and texts live in fixed-size chunks that never move: a large result grows
     // without copying what it already holds.
     static constexpr size_t kChunkBits = 16;
@@ -58,7 +58,7 @@ private:
 };
 
 class Recordset {
-public:
+  public:
     Recordset() = default; // not open
     explicit Recordset(std::shared_ptr<const ResultTable> table);
 
@@ -67,7 +67,8 @@ public:
     long RecordCount() const { return table_ ? long(table_->rowCount()) : 0; }
     void MoveFirst() { pos_ = 0; }
     void MoveNext() {
-        if (!EOF_()) ++pos_;
+        if (!EOF_())
+            ++pos_;
     }
     bool EOF_() const { return !table_ || pos_ >= table_->rowCount(); }
     size_t position() const { return pos_; }
@@ -80,7 +81,7 @@ public:
 
     const std::shared_ptr<const ResultTable>& table() const { return table_; }
 
-private:
+  private:
     std::shared_ptr<const ResultTable> table_;
     size_t pos_ = 0;
 };

@@ -9,9 +9,9 @@ inline constexpr std::string_view kTableName = "Velkaro";
 inline constexpr std::string_view kFileName = "velkaro.mdb";
 
 inline constexpr std::array<std::string_view, 12> kColumns = {
-    "velkaro_group",  "velkaro_code",      "velkaro_category", "velkaro_title",
-    "velkaro_no",     "velkaro_mark",      "velkaro_book_blue", "velkaro_book_red",
-    "velkaro_book",   "velkaro_page",      "velkaro_line",     "velkaro_readfromfile",
+    "velkaro_group", "velkaro_code", "velkaro_category",  "velkaro_title",
+    "velkaro_no",    "velkaro_mark", "velkaro_book_blue", "velkaro_book_red",
+    "velkaro_book",  "velkaro_page", "velkaro_line",      "velkaro_readfromfile",
 };
 
 // The engine's table: texts compare without regard to letter case, as in the original
@@ -24,6 +24,7 @@ inline constexpr const char* kCreateTable =
     "velkaro_book_red TEXT COLLATE NOCASE, velkaro_book, velkaro_page, velkaro_line, "
     "velkaro_readfromfile)";
 // Topic lists select by code; the other queries scan.
-inline constexpr const char* kCreateIndexes = "CREATE INDEX velkaro_by_code ON Velkaro(velkaro_code);";
+inline constexpr const char* kCreateIndexes =
+    "CREATE INDEX velkaro_by_code ON Velkaro(velkaro_code);";
 
 } // namespace corpus

@@ -13,13 +13,16 @@ namespace corpus {
 
 LoadedCorpus::~LoadedCorpus() {
     sqlite3_close(db_);
-    if (map_) ::munmap(map_, mapSize_);
+    if (map_)
+        ::munmap(map_, mapSize_);
 }
 
 std::string defaultHelper() {
     if (QCoreApplication::instance()) {
-        const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/velkaro-load");
-        if (QFileInfo(beside).isExecutable()) return beside.toStdString();
+        const QString beside =
+            QCoreApplication::applicationDirPath() + QStringLiteral("/velkaro-load");
+        if (QFileInfo(beside).isExecutable())
+            return beside.toStdString();
     }
     return VELKARO_LOAD_HELPER;
 }
@@ -37,7 +40,8 @@ std::shared_ptr<LoadedCorpus> CorpusStore::open(const std::string& path, std::st
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         current_.reset();
         path_.clear();
-        if (error) *error = "the database file is missing";
+        if (error)
+            *error = "the database file is missing";
         return nullptr;
     }
     const long long mtime = (long long)st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
@@ -50,7 +54,8 @@ std::shared_ptr<LoadedCorpus> CorpusStore::open(const std::string& path, std::st
     LoadOutcome o = loadIsolated(helper_, path, limits_);
     if (!o.db) {
         path_.clear();
-        if (error) *error = o.error;
+        if (error)
+            *error = o.error;
         return nullptr;
     }
     current_ = std::make_shared<LoadedCorpus>(o);

@@ -11,21 +11,21 @@ namespace corpus {
 
 // One loaded copy of the table in the embedded engine.
 class LoadedCorpus {
-public:
+  public:
     explicit LoadedCorpus(const LoadOutcome& o) : db_(o.db), map_(o.map), mapSize_(o.mapSize) {}
     ~LoadedCorpus();
     LoadedCorpus(const LoadedCorpus&) = delete;
     LoadedCorpus& operator=(const LoadedCorpus&) = delete;
     sqlite3* db() const { return db_; }
 
-private:
+  private:
     sqlite3* db_;
     void* map_;
     size_t mapSize_;
 };
 
 class CorpusStore {
-public:
+  public:
     // helper: the loader executable; empty for the one beside this program.
     explicit CorpusStore(std::string helper = {}, LoadLimits limits = {});
 
@@ -34,7 +34,7 @@ public:
     int loadCount() const { return loads_; }
     const std::string& helper() const { return helper_; }
 
-private:
+  private:
     std::string helper_;
     LoadLimits limits_;
     std::string path_;

@@ -18,7 +18,8 @@ void ContentOpener::notAvailable(const QString& why) {
 }
 
 void ContentOpener::ListView2_DblClick() {
-    if (list_.rowCount() == 0) return;
+    if (list_.rowCount() == 0)
+        return;
     const int row = list_.selectedRow();
     const QString marker = list_.subItem(row, 2);
     const QString m = marker.right(2);
@@ -31,21 +32,24 @@ void ContentOpener::ListView2_DblClick() {
         bool lineOk = false;
         const double lineValue = lineText.trimmed().toDouble(&lineOk);
         const auto line = lineOk ? tk::toInt16(lineValue) : std::nullopt;
-        if (line) handOff.ReaderLine = *line;
+        if (line)
+            handOff.ReaderLine = *line;
         const auto volume = numeric(handOff.ReaderVolume);
         const auto page = numeric(handOff.ReaderPage);
         if (!volume || !page || !line) {
             // The original would open whatever page was built before; show no stale page.
             notAvailable(QStringLiteral("ข้อมูลเล่ม หน้า หรือบรรทัดของหัวข้อนี้ไม่ใช่ตัวเลข (เล่ม ") +
-                         text(handOff.ReaderVolume) + QStringLiteral(" หน้า ") + text(handOff.ReaderPage) +
-                         QStringLiteral(" บรรทัด ") + lineText + QStringLiteral(")"));
+                         text(handOff.ReaderVolume) + QStringLiteral(" หน้า ") +
+                         text(handOff.ReaderPage) + QStringLiteral(" บรรทัด ") + lineText +
+                         QStringLiteral(")"));
         } else if (*volume != 0) {
             const auto folder = volumeFolder(*volume, text(handOff.ReaderVolume));
-            if (folder) BookFolder = *folder;
+            if (folder)
+                BookFolder = *folder;
             const auto file = pageRangeFile(*page);
             if (folder && file)
-                BookPagePath = QStringLiteral("91book\\") + BookFolder + QStringLiteral("\\") + *file +
-                               QStringLiteral("#") + text(handOff.ReaderPage);
+                BookPagePath = QStringLiteral("91book\\") + BookFolder + QStringLiteral("\\") +
+                               *file + QStringLiteral("#") + text(handOff.ReaderPage);
             handOff.ReaderTarget = app + QStringLiteral("\\") + BookPagePath;
             if (!folder)
                 notAvailable(QStringLiteral("ไม่มีพระไตรปิฎกเล่มที่ ") + text(handOff.ReaderVolume) +
@@ -74,7 +78,8 @@ void ContentOpener::cmdBook_Click(int index) {
     const int volume = index + 1;
     if (platform_.MsgBox(QStringLiteral("คุณต้องการเปิดอ่านพระไตรปิฎกเล่มที่ ") + QString::number(volume) +
                              QStringLiteral(" ใช่หรือไม่"),
-                         tk::YesNo | tk::IconInformation, QStringLiteral("คำยืนยัน")) != tk::AnswerYes)
+                         tk::YesNo | tk::IconInformation,
+                         QStringLiteral("คำยืนยัน")) != tk::AnswerYes)
         return;
     if (index <= 85) {
         listVolumeTopics_(int16_t(volume));

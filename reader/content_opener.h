@@ -16,10 +16,9 @@ struct TopicListAccess {
 };
 
 class ContentOpener {
-public:
+  public:
     ContentOpener(tk::Platform& platform, TopicListAccess list,
-                  std::function<void(int16_t)> listVolumeTopics,
-                  std::function<void()> showReader);
+                  std::function<void(int16_t)> listVolumeTopics, std::function<void()> showReader);
 
     void ListView2_DblClick();
     void cmdBook_Click(int index);
@@ -28,7 +27,7 @@ public:
     QString BookFolder;
     QString BookPagePath;
 
-private:
+  private:
     void notAvailable(const QString& why);
 
     tk::Platform& platform_;

@@ -8,7 +8,8 @@
 namespace reader {
 
 QString readerTitle(const HandOff& h) {
-    if (numeric(h.ReaderVolume).value_or(0) > 86) return kTitleHead + text(h.ReaderVolume);
+    if (numeric(h.ReaderVolume).value_or(0) > 86)
+        return kTitleHead + text(h.ReaderVolume);
     return kTitleHead + text(h.ReaderVolume) + QStringLiteral(" หน้า ") + text(h.ReaderPage) +
            QStringLiteral(" บรรทัด ") + QString::number(h.ReaderLine);
 }
@@ -30,13 +31,16 @@ frmBrowser::frmBrowser(tk::Platform& platform, const HandOff& handOff, QWidget* 
 void frmBrowser::Form_Load() {
     // Each step on its own: a refused one is skipped.
     tk::WindowGeometry g(this);
-    if (auto left = readerLeft(platform_.ScreenWidth(), g.Width())) g.Move(double(*left), 0.0);
+    if (auto left = readerLeft(platform_.ScreenWidth(), g.Width()))
+        g.Move(double(*left), 0.0);
     setWindowTitle(readerTitle(handOff_));
-    if (!handOff_.ReaderTarget.isEmpty()) brwWebBrowser->navigate(handOff_.ReaderTarget);
+    if (!handOff_.ReaderTarget.isEmpty())
+        brwWebBrowser->navigate(handOff_.ReaderTarget);
 }
 
 void frmBrowser::Form_Resize() {
-    if (isMinimized()) return;
+    if (isMinimized())
+        return;
     tk::WindowGeometry g(this);
     resizing_ = true;
     g.setWidth(10000);
@@ -49,7 +53,8 @@ void frmBrowser::Form_Resize() {
 
 void frmBrowser::resizeEvent(QResizeEvent* e) {
     QDialog::resizeEvent(e);
-    if (!resizing_) Form_Resize();
+    if (!resizing_)
+        Form_Resize();
 }
 
 void frmBrowser::showEvent(QShowEvent* e) {

@@ -16,17 +16,17 @@ std::optional<long long> readerLeft(double screenWidth, double windowWidth);
 
 class frmBrowser : public QDialog {
     Q_OBJECT
-public:
+  public:
     frmBrowser(tk::Platform& platform, const HandOff& handOff, QWidget* parent = nullptr);
     void Form_Load();
     void Form_Resize();
     PageView* brwWebBrowser = nullptr;
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
 
-private:
+  private:
     tk::Platform& platform_;
     const HandOff& handOff_;
     bool resizing_ = false;

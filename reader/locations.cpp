@@ -5,17 +5,22 @@
 namespace reader {
 
 std::optional<double> numeric(const Variant& v) {
-    if (std::holds_alternative<std::monostate>(v)) return 0.0;
-    if (const double* d = std::get_if<double>(&v)) return *d;
+    if (std::holds_alternative<std::monostate>(v))
+        return 0.0;
+    if (const double* d = std::get_if<double>(&v))
+        return *d;
     bool ok = false;
     const double d = std::get<QString>(v).trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(d)) return std::nullopt;
+    if (!ok || !std::isfinite(d))
+        return std::nullopt;
     return d;
 }
 
 QString text(const Variant& v) {
-    if (std::holds_alternative<std::monostate>(v)) return {};
-    if (const double* d = std::get_if<double>(&v)) return QString::number(*d, 'g', 15);
+    if (std::holds_alternative<std::monostate>(v))
+        return {};
+    if (const double* d = std::get_if<double>(&v))
+        return QString::number(*d, 'g', 15);
     return std::get<QString>(v);
 }
 
@@ -32,8 +37,10 @@ std::optional<QString> pageRangeFile(double p) {
 }
 
 std::optional<QString> volumeFolder(double volume, const QString& volumeText) {
-    if (volume >= 1 && volume <= 9) return QStringLiteral("book0") + volumeText;
-    if (volume >= 10 && volume <= 91) return QStringLiteral("book") + volumeText;
+    if (volume >= 1 && volume <= 9)
+        return QStringLiteral("book0") + volumeText;
+    if (volume >= 10 && volume <= 91)
+        return QStringLiteral("book") + volumeText;
     return std::nullopt;
 }
 

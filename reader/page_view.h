@@ -10,7 +10,7 @@ namespace reader {
 
 class PageView : public QTextBrowser {
     Q_OBJECT
-public:
+  public:
     explicit PageView(QString programFolder, QWidget* parent = nullptr);
 
     // location: a host or backslash path, optionally followed by "#" and an anchor.
@@ -27,7 +27,7 @@ public:
     void finishLoading();
     bool loading() const { return !after_.empty() || !before_.empty(); }
 
-private:
+  private:
     void loadStep();
     void appendPage(const QString& html);
     void prependPage(const QString& html);
@@ -36,10 +36,10 @@ private:
     void openLink(const QUrl& url);
 
     QString root_;
-    QString context_;                 // tags open around every page, e.g. the page's font
-    std::deque<QString> after_;       // pages still to come below, in order
-    std::deque<QString> before_;      // pages still to come above, nearest first
-    QTextCursor firstPage_;           // where the earliest page shown begins
+    QString context_;            // tags open around every page, e.g. the page's font
+    std::deque<QString> after_;  // pages still to come below, in order
+    std::deque<QString> before_; // pages still to come above, nearest first
+    QTextCursor firstPage_;      // where the earliest page shown begins
     QTimer steps_;
     QString shownFile_, shownAnchor_;
     bool explanation_ = false;

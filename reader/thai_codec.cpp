@@ -5,24 +5,40 @@
 namespace reader {
 
 char16_t windows874(unsigned char b) {
-    if (b < 0x80) return b;
+    if (b < 0x80)
+        return b;
     switch (b) {
-    case 0x80: return 0x20AC;
-    case 0x85: return 0x2026;
-    case 0x91: return 0x2018;
-    case 0x92: return 0x2019;
-    case 0x93: return 0x201C;
-    case 0x94: return 0x201D;
-    case 0x95: return 0x2022;
-    case 0x96: return 0x2013;
-    case 0x97: return 0x2014;
-    case 0xA0: return 0x00A0;
-    default: break;
+    case 0x80:
+        return 0x20AC;
+    case 0x85:
+        return 0x2026;
+    case 0x91:
+        return 0x2018;
+    case 0x92:
+        return 0x2019;
+    case 0x93:
+        return 0x201C;
+    case 0x94:
+        return 0x201D;
+    case 0x95:
+        return 0x2022;
+    case 0x96:
+        return 0x2013;
+    case 0x97:
+        return 0x2014;
+    case 0xA0:
+        return 0x00A0;
+    default:
+        break;
     }
-    if (b < 0xA0) return b; // the other C1 bytes pass through as control characters
-    if (b <= 0xDA) return char16_t(0x0E01 + (b - 0xA1));
-    if (b == 0xDF) return 0x0E3F;
-    if (b >= 0xE0 && b <= 0xFB) return char16_t(0x0E40 + (b - 0xE0));
+    if (b < 0xA0)
+        return b; // the other C1 bytes pass through as control characters
+    if (b <= 0xDA)
+        return char16_t(0x0E01 + (b - 0xA1));
+    if (b == 0xDF)
+        return 0x0E3F;
+    if (b >= 0xE0 && b <= 0xFB)
+        return char16_t(0x0E40 + (b - 0xE0));
     return 0xFFFD; // 0xDB-0xDE and 0xFC-0xFF are not in the table
 }
 
@@ -30,7 +46,8 @@ QString decodeWindows874(const QByteArray& bytes) {
     QString out;
     out.resize(bytes.size());
     QChar* d = out.data();
-    for (qsizetype i = 0; i < bytes.size(); ++i) d[i] = QChar(windows874(uchar(bytes[i])));
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        d[i] = QChar(windows874(uchar(bytes[i])));
     return out;
 }
 
@@ -42,10 +59,13 @@ bool validUtf8WithMultibyte(const QByteArray& b) {
     while (p < end) {
         const unsigned char c = *p;
         int n = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-        if (n < 0 || (n == 1 && c < 0xC2)) return false;
-        if (end - p <= n) return false;
+        if (n < 0 || (n == 1 && c < 0xC2))
+            return false;
+        if (end - p <= n)
+            return false;
         for (int k = 1; k <= n; ++k)
-            if ((p[k] & 0xC0) != 0x80) return false;
+            if ((p[k] & 0xC0) != 0x80)
+                return false;
         multibyte |= n > 0;
         p += n + 1;
     }
@@ -54,13 +74,16 @@ bool validUtf8WithMultibyte(const QByteArray& b) {
 } // namespace
 
 PageEncoding sniffEncoding(const QByteArray& bytes) {
-    if (bytes.startsWith("\xEF\xBB\xBF")) return PageEncoding::Utf8;
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return PageEncoding::Utf8;
     const QByteArray head = bytes.left(4096).toLower();
-    static const QRegularExpression label(QStringLiteral("charset\\s*=\\s*[\"']?\\s*([a-z0-9_:.-]+)"));
+    static const QRegularExpression label(
+        QStringLiteral("charset\\s*=\\s*[\"']?\\s*([a-z0-9_:.-]+)"));
     const auto m = label.match(QString::fromLatin1(head));
     if (m.hasMatch()) {
         const QString name = m.captured(1);
-        if (name == QLatin1String("utf-8") || name == QLatin1String("utf8")) return PageEncoding::Utf8;
+        if (name == QLatin1String("utf-8") || name == QLatin1String("utf8"))
+            return PageEncoding::Utf8;
         if (name.contains(QLatin1String("874")) || name.startsWith(QLatin1String("tis")) ||
             name.contains(QLatin1String("8859-11")))
             return PageEncoding::Windows874;

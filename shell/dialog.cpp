@@ -14,7 +14,8 @@ namespace shell {
 std::optional<Placement> dialogPlacement(double screenW, double screenH, double w, double h) {
     const auto left = tk::intDiv(screenW - w, 2);
     const auto top = tk::intDiv(screenH - h, 3);
-    if (!left || !top) return std::nullopt;
+    if (!left || !top)
+        return std::nullopt;
     return Placement{*left, *top};
 }
 
@@ -29,7 +30,8 @@ QLabel* label(QWidget* parent, const QString& text, double left, double top, dou
 } // namespace
 
 Dialog::Dialog(tk::Platform& platform, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
       platform_(platform) {
     setObjectName(QStringLiteral("Dialog"));
     setWindowTitle(QStringLiteral("เกี่ยวกับโปรแกรม"));
@@ -53,7 +55,8 @@ Dialog::Dialog(tk::Platform& platform, QWidget* parent)
     label(frame, QStringLiteral("ในโฟลเดอร์ 91book ที่อยู่ข้างโปรแกรม"), 2640, 2280, 11.25);
     label(frame, QStringLiteral("โปรแกรมอ่านอย่างเดียว ไม่เขียนไฟล์ใดๆ"), 2640, 2640, 11.25);
     label(frame, QStringLiteral("ซอร์สโค้ด: ที่เก็บโค้ดของโครงการ velkaro-reader"), 2640, 3000, 11.25);
-    label(this, QStringLiteral("รายละเอียดการติดตั้งและใช้งาน ดูได้ในไฟล์ README ของโครงการ"), 120, 3480, 9.75);
+    label(this, QStringLiteral("รายละเอียดการติดตั้งและใช้งาน ดูได้ในไฟล์ README ของโครงการ"), 120, 3480,
+          9.75);
     label(this, QStringLiteral("แจ้งปัญหาการใช้งานผ่านระบบติดตามปัญหาของโครงการ"), 120, 3840, 9.75);
     OKButton = new QPushButton(QStringLiteral("ตกลง"), this);
     OKButton->setFont(tk::thaiFont(QStringLiteral("Tahoma"), 12));
@@ -65,10 +68,13 @@ Dialog::Dialog(tk::Platform& platform, QWidget* parent)
 
 void Dialog::Form_Load() {
     tk::WindowGeometry g(this);
-    if (auto p = dialogPlacement(platform_.ScreenWidth(), platform_.ScreenHeight(), g.Width(), g.Height()))
+    if (auto p = dialogPlacement(platform_.ScreenWidth(), platform_.ScreenHeight(), g.Width(),
+                                 g.Height()))
         g.Move(double(p->left), double(p->top));
 }
 
-void Dialog::OKButton_Click() { close(); }
+void Dialog::OKButton_Click() {
+    close();
+}
 
 } // namespace shell

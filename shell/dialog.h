@@ -20,7 +20,7 @@ std::optional<Placement> dialogPlacement(double screenW, double screenH, double 
 
 class Dialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit Dialog(tk::Platform& platform, QWidget* parent = nullptr);
     void Form_Load();
     void OKButton_Click();
@@ -28,7 +28,7 @@ public:
     QPushButton* OKButton = nullptr;
     QLabel* Label1 = nullptr;
 
-private:
+  private:
     tk::Platform& platform_;
 };
 

@@ -1,13 +1,13 @@
 #include "shell/form1.h"
 
 #include "corpus/dbfunction.h"
+#include "reader/content_opener.h"
+#include "reader/frm_browser.h"
 #include "shell/dialog.h"
 #include "shell/main_layout.h"
 #include "shell/shelf.h"
-#include "reader/content_opener.h"
-#include "reader/frm_browser.h"
-#include "topics/topic_pane.h"
 #include "toolkit/twips.h"
+#include "topics/topic_pane.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -21,7 +21,8 @@ Form1::Form1(tk::Platform& platform, corpus::DBFunction& db, QWidget* parent)
       platform_(platform), db_(db) {
     buildControls();
     topicPane = std::make_unique<topics::TopicPane>(
-        platform_, db_, topics::TopicControls{listView2, &ListView2, label1, &Frame4, text1, command5});
+        platform_, db_,
+        topics::TopicControls{listView2, &ListView2, label1, &Frame4, text1, command5});
     topics::TopicModel& model = topicPane->model();
     opener = std::make_unique<reader::ContentOpener>(
         platform_,
@@ -37,24 +38,32 @@ Form1::Form1(tk::Platform& platform, corpus::DBFunction& db, QWidget* parent)
         catalogue::BrowserControls{{&Command1, &Command2, &Command3, &Command4},
                                    {&Picture1, &Picture2, &Picture3, &Picture4},
                                    {picture1, picture2, picture3, picture4},
-                                   &ListView1, listView1, &Command6, &Timer2, &Frame4, label1},
+                                   &ListView1,
+                                   listView1,
+                                   &Command6,
+                                   &Timer2,
+                                   &Frame4,
+                                   label1},
         CollectionOpened, saved, [this](const QString& code) { topicPane->ListGroupTopics(code); },
         [this] { opener->ListView2_DblClick(); });
     const std::array<QPushButton*, 4> collections{command1, command2, command3, command4};
     for (int k = 1; k <= 4; ++k)
-        connect(collections[size_t(k - 1)], &QPushButton::clicked, this, [this, k] { browser->CommandN_Click(k); });
+        connect(collections[size_t(k - 1)], &QPushButton::clicked, this,
+                [this, k] { browser->CommandN_Click(k); });
     connect(command6, &QPushButton::clicked, this, [this] { browser->Command6_Click(); });
     connect(command7, &QPushButton::clicked, this, [this] { browser->Command7_Click(); });
     connect(command8, &QPushButton::clicked, this, [this] { browser->Command8_Click(); });
     connect(command9, &QPushButton::clicked, this, [this] { Command9_Click(); });
     connect(command10, &QPushButton::clicked, this, [this] { Command10_Click(); });
-    shelf = std::make_unique<Shelf>(platform_, pictures_,
-                                    ShelfControls{&Frame3, &ImageBox, imageBox, combo1, &cmdBook, &cmdBookButtons},
-                                    [this](int index) { createBook(index); });
+    shelf = std::make_unique<Shelf>(
+        platform_, pictures_,
+        ShelfControls{&Frame3, &ImageBox, imageBox, combo1, &cmdBook, &cmdBookButtons},
+        [this](int index) { createBook(index); });
     layout = std::make_unique<MainLayout>(*this, *shelf);
     picker = std::make_unique<catalogue::VolumePicker>(
         catalogue::PickerControls{combo1, &Frame4, label1, listView2, &Command8, &Timer3},
-        [this](int first, int last) { shelf->ShowShelfPage(first, last); }, topicPane->RowButtonLeft);
+        [this](int first, int last) { shelf->ShowShelfPage(first, last); },
+        topicPane->RowButtonLeft);
     Timer2.onTimer = [this] { Timer2_Timer(); };
     Timer3.onTimer = [this] { Timer3_Timer(); };
 }
@@ -81,7 +90,8 @@ void Form1::createBook(int index) {
 }
 
 void Form1::Form_Resize() {
-    if (!layout) return;
+    if (!layout)
+        return;
     tk::WindowGeometry g(this);
     layout->Form_Resize(isMinimized(), g.Width(), g.Height());
 }
@@ -93,7 +103,8 @@ void Form1::resizeEvent(QResizeEvent* e) {
 
 void Form1::changeEvent(QEvent* e) {
     QWidget::changeEvent(e);
-    if (e->type() == QEvent::WindowStateChange && !isMinimized()) Form_Resize();
+    if (e->type() == QEvent::WindowStateChange && !isMinimized())
+        Form_Resize();
 }
 
 void Form1::Form_Load() {
@@ -101,9 +112,11 @@ void Form1::Form_Load() {
     CollectionOpened = false;
     Command6.setVisible(false);
     Command8.setVisible(false);
-    frame1->setStyleSheet(QStringLiteral("QGroupBox#Frame1 { background-color: rgb(85, 85, 85); }"));
+    frame1->setStyleSheet(
+        QStringLiteral("QGroupBox#Frame1 { background-color: rgb(85, 85, 85); }"));
     Frame4.setVisible(false);
-    frame2->setStyleSheet(QStringLiteral("QGroupBox#Frame2 { background-color: rgb(85, 85, 85); }"));
+    frame2->setStyleSheet(
+        QStringLiteral("QGroupBox#Frame2 { background-color: rgb(85, 85, 85); }"));
     label1->setText(QString());
 }
 
@@ -118,7 +131,8 @@ void Form1::Timer3_Timer() {
 }
 
 void Form1::Command9_Click() {
-    if (platform_.MsgBox(QStringLiteral("คุณต้องการปิดโปรแกรมใช่หรือไม่"), tk::YesNo | tk::IconInformation,
+    if (platform_.MsgBox(QStringLiteral("คุณต้องการปิดโปรแกรมใช่หรือไม่"),
+                         tk::YesNo | tk::IconInformation,
                          QStringLiteral("คำยืนยัน")) == tk::AnswerYes)
         platform_.End();
 }

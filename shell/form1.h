@@ -40,7 +40,7 @@ inline const QString kForm1Caption =
 
 class Form1 : public QWidget {
     Q_OBJECT
-public:
+  public:
     Form1(tk::Platform& platform, corpus::DBFunction& db, QWidget* parent = nullptr);
     ~Form1() override;
 
@@ -97,12 +97,12 @@ public:
     corpus::DBFunction& db() { return db_; }
     tk::PictureLoader& pictures() { return pictures_; }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
 
-private:
+  private:
     void buildControls();
     void createBook(int index);
 

@@ -23,11 +23,12 @@ QGroupBox* frame(QWidget* parent, const char* name, const QString& caption) {
     return f;
 }
 
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, const char* font = nullptr,
-                    double points = 0) {
+QPushButton* button(QWidget* parent, const char* name, const QString& caption,
+                    const char* font = nullptr, double points = 0) {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(QString::fromLatin1(name));
-    if (font) b->setFont(tk::thaiFont(QString::fromLatin1(font), points));
+    if (font)
+        b->setFont(tk::thaiFont(QString::fromLatin1(font), points));
     b->setAutoDefault(false);
     b->setFocusPolicy(Qt::StrongFocus);
     return b;
@@ -37,7 +38,8 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption, const c
               double points = 0) {
     auto* l = new QLabel(caption, parent);
     l->setObjectName(QString::fromLatin1(name));
-    if (font) l->setFont(tk::thaiFont(QString::fromLatin1(font), points));
+    if (font)
+        l->setFont(tk::thaiFont(QString::fromLatin1(font), points));
     return l;
 }
 
@@ -91,7 +93,8 @@ void Form1::buildControls() {
     combo1->setFont(tk::thaiFont(QStringLiteral("Tahoma"), 12));
     combo1->setEditText(QStringLiteral("เลือกพระไตรปิฎก"));
     // Its height is what the box needs for its font.
-    Combo1 = tk::Control(combo1, 9360, 1680, 4095, float(tk::pixelsToTwips(combo1->sizeHint().height())));
+    Combo1 = tk::Control(combo1, 9360, 1680, 4095,
+                         float(tk::pixelsToTwips(combo1->sizeHint().height())));
 
     // Frame1: the collections.
     command1 = button(frame1, "Command1", QStringLiteral("พระวินัยปิฎก"), "Browallia New", 18);
@@ -100,7 +103,8 @@ void Form1::buildControls() {
     Command2 = tk::Control(command2, 240, 1200, 2895, 855);
     command3 = button(frame1, "Command3", QStringLiteral("พระอภิธรรมปิฎก"), "Browallia New", 15.75);
     Command3 = tk::Control(command3, 360, 1920, 2895, 855);
-    command4 = button(frame1, "Command4", QStringLiteral("รวมหัวข้อธรรมสำคัญ 91 เล่ม"), "Browallia New", 15.75);
+    command4 = button(frame1, "Command4", QStringLiteral("รวมหัวข้อธรรมสำคัญ 91 เล่ม"), "Browallia New",
+                      15.75);
     Command4 = tk::Control(command4, 360, 2760, 2895, 855);
     picture1 = picture(frame1, "Picture1", closedArrowPicture());
     Picture1 = tk::Control(picture1, 360, 240, 660, 645);
@@ -118,9 +122,10 @@ void Form1::buildControls() {
     // Frame2: search, about, close.
     label2 = label(frame2, "Label2", QStringLiteral("กรุณาป้อนคำที่ต้องการค้นหา:"), "Angsana New", 15.75);
     Label2 = tk::Control(label2, 120, 360, 2460, 435);
-    label3 = label(frame2, "Label3",
-                   QStringLiteral("เช่น บุญ, บาป, ศีล, อุทิศบุญ, เงิน, กรรมฐาน, รัตนตรัย, อสงไขย, จักรวาล, ความรัก ฯลฯ"),
-                   "Angsana New", 12);
+    label3 = label(
+        frame2, "Label3",
+        QStringLiteral("เช่น บุญ, บาป, ศีล, อุทิศบุญ, เงิน, กรรมฐาน, รัตนตรัย, อสงไขย, จักรวาล, ความรัก ฯลฯ"),
+        "Angsana New", 12);
     Label3 = tk::Control(label3, 120, 960, 5550, 330);
     for (QLabel* l : {label2, label3}) {
         QPalette p = l->palette();

@@ -6,12 +6,12 @@ class Form1;
 class Shelf;
 
 class MainLayout {
-public:
+  public:
     MainLayout(Form1& form, Shelf& shelf) : f_(form), shelf_(shelf) {}
     // W and H: the window's outer size in twips.
     void Form_Resize(bool minimized, double W, double H);
 
-private:
+  private:
     Form1& f_;
     Shelf& shelf_;
 };

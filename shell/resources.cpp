@@ -51,8 +51,12 @@ QPixmap bannerPicture() {
     return pm;
 }
 
-QPixmap openGroupPicture() { return face(QStringLiteral("เปิดหัวข้อธรรม")); }
-QPixmap openCanonPicture() { return face(QStringLiteral("เปิดอ่านพระไตรปิฎก")); }
+QPixmap openGroupPicture() {
+    return face(QStringLiteral("เปิดหัวข้อธรรม"));
+}
+QPixmap openCanonPicture() {
+    return face(QStringLiteral("เปิดอ่านพระไตรปิฎก"));
+}
 
 QPixmap closedArrowPicture() {
     QPixmap pm(44, 43);

@@ -4,9 +4,9 @@
 #include <QPixmap>
 
 namespace shell {
-QPixmap bannerPicture();        // 300 x 42
-QPixmap openGroupPicture();     // 173 x 34, "open topic"
-QPixmap openCanonPicture();     // 173 x 34, "open and read the canon"
-QPixmap closedArrowPicture();   // 44 x 43
-QPixmap aboutPicture();         // 150 x 150
+QPixmap bannerPicture();      // 300 x 42
+QPixmap openGroupPicture();   // 173 x 34, "open topic"
+QPixmap openCanonPicture();   // 173 x 34, "open and read the canon"
+QPixmap closedArrowPicture(); // 44 x 43
+QPixmap aboutPicture();       // 150 x 150
 } // namespace shell

@@ -11,21 +11,28 @@ namespace shell {
 
 Shelf::Shelf(tk::Platform& platform, tk::PictureLoader& pictures, ShelfControls controls,
              std::function<void(int)> createButton)
-    : platform_(platform), pictures_(pictures), c_(controls), createButton_(std::move(createButton)) {}
+    : platform_(platform), pictures_(pictures), c_(controls),
+      createButton_(std::move(createButton)) {}
 
 void Shelf::RebuildShelf() {
     ShelfState& s = state;
     const double fw = c_.Frame3->Width(), fh = c_.Frame3->Height();
     // Each step on its own: one that cannot be computed is skipped.
-    if (auto rows = tk::intDiv(fh, 4000)) s.ShelfRows = long(*rows);
-    if (auto cols = tk::intDiv(fw, 3200); cols && tk::toInt16(double(*cols))) s.ShelfColumns = int16_t(*cols);
+    if (auto rows = tk::intDiv(fh, 4000))
+        s.ShelfRows = long(*rows);
+    if (auto cols = tk::intDiv(fw, 3200); cols && tk::toInt16(double(*cols)))
+        s.ShelfColumns = int16_t(*cols);
     c_.ImageBox->Move(0, 0, fw, fh);
-    const QString bg = platform_.AppPath() +
-                       (s.ShelfRows == 2 ? QStringLiteral("\\img_book\\bgbook02.jpg") : QStringLiteral("\\img_book\\bgbook.jpg"));
-    if (auto pm = pictures_.load(bg)) c_.imageBox->setPixmap(*pm);
+    const QString bg =
+        platform_.AppPath() + (s.ShelfRows == 2 ? QStringLiteral("\\img_book\\bgbook02.jpg")
+                                                : QStringLiteral("\\img_book\\bgbook.jpg"));
+    if (auto pm = pictures_.load(bg))
+        c_.imageBox->setPixmap(*pm);
     s.ShelfPageSize = long(s.ShelfColumns) * s.ShelfRows;
-    if (auto n = tk::intDiv(91, double(s.ShelfPageSize))) s.ShelfPageCount = long(*n);
-    if (auto n = tk::intDiv(double(s.ShelfPageSize), double(s.ShelfRows)); n && tk::toInt16(double(*n)))
+    if (auto n = tk::intDiv(91, double(s.ShelfPageSize)))
+        s.ShelfPageCount = long(*n);
+    if (auto n = tk::intDiv(double(s.ShelfPageSize), double(s.ShelfRows));
+        n && tk::toInt16(double(*n)))
         s.ShelfRowLength = int16_t(*n);
 
     c_.combo1->clear();
@@ -35,14 +42,18 @@ void Shelf::RebuildShelf() {
 
     if (auto per = tk::intDiv(fh, double(s.ShelfRows))) {
         const double button = (*c_.cmdBook)[0].Height();
-        if (auto top = tk::toInt16(double(*per) - (button + 550))) s.ShelfFirstRowTop = *top;
+        if (auto top = tk::toInt16(double(*per) - (button + 550)))
+            s.ShelfFirstRowTop = *top;
     }
     for (int i = 0; i <= 90; ++i) {
-        if (size_t(i) >= c_.cmdBook->size()) createButton_(i); // only the first rebuild creates
+        if (size_t(i) >= c_.cmdBook->size())
+            createButton_(i); // only the first rebuild creates
         (*c_.cmdBook)[size_t(i)].setVisible(false);
     }
-    if (s.ShelfPageSize <= 0) return; // an empty shelf and a picker without pages
-    if (auto range = catalogue::readLabel(c_.combo1->currentText())) ShowShelfPage(range->first, range->second);
+    if (s.ShelfPageSize <= 0)
+        return; // an empty shelf and a picker without pages
+    if (auto range = catalogue::readLabel(c_.combo1->currentText()))
+        ShowShelfPage(range->first, range->second);
 }
 
 void Shelf::cover(int index, int volume) {
@@ -58,10 +69,12 @@ void Shelf::cover(int index, int volume) {
 void Shelf::ShowShelfPage(int first, int last) {
     ShelfState& s = state;
     std::vector<tk::Control>& books = *c_.cmdBook;
-    for (tk::Control& b : books) b.setVisible(false);
+    for (tk::Control& b : books)
+        b.setVisible(false);
     s.ShelfPageFirst = catalogue::twoDigits(first);
     s.ShelfPageLast = last;
-    for (int v = std::max(first, 1); v <= std::min(last, 91); ++v) books[size_t(v - 1)].setVisible(true);
+    for (int v = std::max(first, 1); v <= std::min(last, 91); ++v)
+        books[size_t(v - 1)].setVisible(true);
     const double bw = books[0].Width(), bh = books[0].Height();
     double y = s.ShelfFirstRowTop;
     int v = first;
@@ -69,7 +82,8 @@ void Shelf::ShowShelfPage(int first, int last) {
         double x = 480;
         int inRow = 0;
         for (int j = 0; j < s.ShelfColumns; ++j) {
-            if (v > 91 || inRow >= s.ShelfRowLength || v < 1) break;
+            if (v > 91 || inRow >= s.ShelfRowLength || v < 1)
+                break;
             tk::Control& b = books[size_t(v - 1)];
             b.Move(x, y);
             b.setVisible(true);

@@ -37,7 +37,7 @@ struct ShelfControls {
 };
 
 class Shelf {
-public:
+  public:
     // createButton makes button `index` as a copy of button 0 (the platform's Load).
     Shelf(tk::Platform& platform, tk::PictureLoader& pictures, ShelfControls controls,
           std::function<void(int index)> createButton);
@@ -46,7 +46,7 @@ public:
     void ShowShelfPage(int first, int last);
     ShelfState state;
 
-private:
+  private:
     void cover(int index, int volume);
 
     tk::Platform& platform_;

@@ -30,31 +30,42 @@ struct Window : fixtures::AppWith {
     explicit Window(const std::vector<Topic>& topics) : AppWith(topics) {
         QDir().mkpath(folder.path() + "/img_detail");
         for (const char* f : {"icon-down.gif", "icon-up.gif"})
-            QFile::copy(fixtures::sampleFolder() + "/img_detail/" + f, folder.path() + "/img_detail/" + f);
+            QFile::copy(fixtures::sampleFolder() + "/img_detail/" + f,
+                        folder.path() + "/img_detail/" + f);
     }
     QStringList groups() const {
         QStringList out;
-        for (const auto& r : form.browser->model().rows()) out << r.group + "|" + r.code;
+        for (const auto& r : form.browser->model().rows())
+            out << r.group + "|" + r.code;
         return out;
     }
-    float top(int j) const { return std::array{&form.Command1, &form.Command2, &form.Command3, &form.Command4}[size_t(j - 1)]->Top(); }
+    float top(int j) const {
+        return std::array{&form.Command1, &form.Command2, &form.Command3,
+                          &form.Command4}[size_t(j - 1)]
+            ->Top();
+    }
 };
 
 const std::vector<Topic> kCorpus = {
-    group("พระวินัยปิฎก ", "มหาวิภังค์", 1),  group("พระวินัยปิฎก", "ไม่ควรพบ", 2),
-    group("พระสุตตันตปิฎก", "ทีฆนิกาย", 12), group("พระสุตตันตปิฎก", "มัชฌิมนิกาย", 17),
-    group("พระสุตตันตปิฎก", "ทีฆนิกาย", 12), group("พระสุตตันตปิฎก", "ทีฆนิกาย ภาคผนวก", 12),
-    group("พระอธิธรรมปิฎก", "ธัมมสังคณี", 75), group("พระอภิธรรมปิฎก", "ไม่ควรพบ", 76),
+    group("พระวินัยปิฎก ", "มหาวิภังค์", 1),
+    group("พระวินัยปิฎก", "ไม่ควรพบ", 2),
+    group("พระสุตตันตปิฎก", "ทีฆนิกาย", 12),
+    group("พระสุตตันตปิฎก", "มัชฌิมนิกาย", 17),
+    group("พระสุตตันตปิฎก", "ทีฆนิกาย", 12),
+    group("พระสุตตันตปิฎก", "ทีฆนิกาย ภาคผนวก", 12),
+    group("พระอธิธรรมปิฎก", "ธัมมสังคณี", 75),
+    group("พระอภิธรรมปิฎก", "ไม่ควรพบ", 76),
     group("รวมหัวข้อธรรมสำคัญ 91เล่ม", "อริยสัจ ๔", 101),
 };
 
 } // namespace
 
 TEST(Collections, GroupSqlComparesWithTheTablesOwnSpellings) {
-    EXPECT_EQ(catalogue::groupSql(2),
-              QStringLiteral("SELECT velkaro.velkaro_group, velkaro.velkaro_code  From Velkaro Where "
-                             "Velkaro.velkaro_category = 'พระสุตตันตปิฎก' GROUP BY velkaro.velkaro_group, "
-                             "velkaro.velkaro_code ORDER BY velkaro.velkaro_code"));
+    EXPECT_EQ(
+        catalogue::groupSql(2),
+        QStringLiteral("SELECT velkaro.velkaro_group, velkaro.velkaro_code  From Velkaro Where "
+                       "Velkaro.velkaro_category = 'พระสุตตันตปิฎก' GROUP BY velkaro.velkaro_group, "
+                       "velkaro.velkaro_code ORDER BY velkaro.velkaro_code"));
     EXPECT_TRUE(catalogue::groupSql(1).contains(QStringLiteral("= 'พระวินัยปิฎก '")));
     EXPECT_TRUE(catalogue::groupSql(3).contains(QStringLiteral("= 'พระอธิธรรมปิฎก'")));
     EXPECT_TRUE(catalogue::groupSql(4).contains(QStringLiteral("= 'รวมหัวข้อธรรมสำคัญ 91เล่ม'")));
@@ -73,7 +84,9 @@ TEST(Collections, EachButtonListsItsGroupsInCodeOrderTwoGroupsOfOneCodeAsTwoRows
     w.browser.CommandN_Click(4);
     EXPECT_EQ(w.groups(), QStringList{"อริยสัจ ๔|101"});
     EXPECT_TRUE(w.form.CollectionOpened);
-    EXPECT_EQ(w.form.listView1->model()->data(w.form.listView1->model()->index(0, 0), Qt::ToolTipRole).toString(),
+    EXPECT_EQ(w.form.listView1->model()
+                  ->data(w.form.listView1->model()->index(0, 0), Qt::ToolTipRole)
+                  .toString(),
               QStringLiteral("อริยสัจ ๔"));
     EXPECT_TRUE(w.form.listView1->isColumnHidden(1));
 }
@@ -83,8 +96,9 @@ TEST(Collections, AccordionPositionsFromTheDesignPlaces) {
         int k;
         float c1left, t1, t2, t3, t4, list;
     };
-    for (const Want& x : {Want{1, 120, 240, 2550, 3405, 4260, 1095}, Want{2, 70, 200, 1055, 3365, 4220, 1910},
-                          Want{3, 70, 200, 1055, 1910, 4220, 2765}, Want{4, 70, 200, 1055, 1910, 2765, 3620}}) {
+    for (const Want& x :
+         {Want{1, 120, 240, 2550, 3405, 4260, 1095}, Want{2, 70, 200, 1055, 3365, 4220, 1910},
+          Want{3, 70, 200, 1055, 1910, 4220, 2765}, Want{4, 70, 200, 1055, 1910, 2765, 3620}}) {
         SCOPED_TRACE(x.k);
         Window w(kCorpus);
         w.browser.CommandN_Click(x.k);
@@ -108,9 +122,13 @@ TEST(Collections, AccordionPositionsFromTheDesignPlaces) {
 
 TEST(Collections, ArrowsShowTheOpenCollectionAndAMissingFileLeavesTheArrow) {
     Window w(kCorpus);
-    const QImage down = QImage(w.folder.path() + "/img_detail/icon-down.gif").convertToFormat(QImage::Format_RGB32);
-    const QImage up = QImage(w.folder.path() + "/img_detail/icon-up.gif").convertToFormat(QImage::Format_RGB32);
-    auto shows = [](QLabel* l) { return l->pixmap().toImage().convertToFormat(QImage::Format_RGB32); };
+    const QImage down =
+        QImage(w.folder.path() + "/img_detail/icon-down.gif").convertToFormat(QImage::Format_RGB32);
+    const QImage up =
+        QImage(w.folder.path() + "/img_detail/icon-up.gif").convertToFormat(QImage::Format_RGB32);
+    auto shows = [](QLabel* l) {
+        return l->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    };
     w.browser.CommandN_Click(3);
     EXPECT_EQ(shows(w.form.picture3), down);
     EXPECT_EQ(shows(w.form.picture1), up);
@@ -118,7 +136,7 @@ TEST(Collections, ArrowsShowTheOpenCollectionAndAMissingFileLeavesTheArrow) {
     QFile::remove(w.folder.path() + "/img_detail/icon-up.gif");
     w.browser.CommandN_Click(1);
     EXPECT_EQ(shows(w.form.picture1), down);
-    EXPECT_EQ(shows(w.form.picture3), down); // left as it was
+    EXPECT_EQ(shows(w.form.picture3), down);         // left as it was
     EXPECT_EQ(w.groups(), QStringList{"มหาวิภังค์|1"}); // and the handler went on
 }
 
@@ -158,7 +176,8 @@ TEST(GroupList, DoubleClickRunsTheClickThenAsksWithTheTimerOff) {
     QApplication::processEvents();
     bool asked = false;
     w.platform.onBox = [&](const tk::ShownBox& b) {
-        if (b.title != QStringLiteral("คำยืนยัน")) return;
+        if (b.title != QStringLiteral("คำยืนยัน"))
+            return;
         asked = true;
         EXPECT_EQ(w.browser.SelectedGroupCode, QStringLiteral("17")); // the click came first
         EXPECT_FALSE(w.form.Command6.Visible());
@@ -201,7 +220,8 @@ TEST(TopicPane, BackHidesThePaneAndOpenRunsTheTopicDoubleClick) {
     EXPECT_FALSE(w.form.label1->text().isEmpty());
     w.browser.Command8_Click();
     EXPECT_EQ(w.platform.modalCount, 1);
-    EXPECT_TRUE(w.form.opener->handOff.ReaderTarget.endsWith(QStringLiteral("\\img_detail\\flomar_web1.htm")));
+    EXPECT_TRUE(w.form.opener->handOff.ReaderTarget.endsWith(
+        QStringLiteral("\\img_detail\\flomar_web1.htm")));
     w.browser.Command7_Click();
     EXPECT_FALSE(w.form.Frame4.Visible());
     EXPECT_EQ(w.form.label1->text(), QString());

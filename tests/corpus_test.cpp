@@ -29,8 +29,9 @@ TEST(DBFunction, ConnectionStringIsJoinedAsIsAndRemainsInSqlTextAfterAQuery) {
     fixtures::Folder f({Topic{}});
     Db d(f.path());
     d.db.OpenDatabase();
-    EXPECT_EQ(d.db.SqlText, QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + f.path() +
-                                QStringLiteral("\\velkaro.mdb;Jet OLEDB:Database Password=harbelune27kest"));
+    EXPECT_EQ(d.db.SqlText,
+              QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + f.path() +
+                  QStringLiteral("\\velkaro.mdb;Jet OLEDB:Database Password=harbelune27kest"));
     EXPECT_EQ(d.db.SharedConnection->ConnectionTimeout, 30);
     d.db.SqlText = kSelectAll;
     d.db.OpenQuery(d.db.SqlText);
@@ -127,7 +128,8 @@ TEST(DBFunction, TheOtherPartsSqlRunsWithItsMeaning) {
     d.db.OpenQuery(QStringLiteral("SELECT * ") + QStringLiteral(" From Velkaro") +
                    QStringLiteral(" WHERE velkaro.velkaro_code= ") + QString::number(5));
     EXPECT_EQ(d.db.SharedRecordset->RecordCount(), 2);
-    d.db.OpenQuery(QStringLiteral("SELECT *  From Velkaro WHERE velkaro.velkaro_title Like '%karuna%'"));
+    d.db.OpenQuery(
+        QStringLiteral("SELECT *  From Velkaro WHERE velkaro.velkaro_title Like '%karuna%'"));
     EXPECT_EQ(d.db.SharedRecordset->RecordCount(), 2); // case-insensitive
     d.db.OpenQuery(QStringLiteral("SELECT velkaro.velkaro_group, velkaro.velkaro_code  From Velkaro"
                                   " Where Velkaro.velkaro_category = 'พระสุตตันตปิฎก'"
@@ -153,9 +155,11 @@ TEST(DBFunction, ABrokenOrMissingFileShowsTheConnectionMessageAndEndsInTime) {
     ASSERT_GT(good.size(), 100000);
 
     QByteArray flipped = good;
-    for (int i = 4096 * 2; i < flipped.size(); i += 97) flipped[i] = char(flipped[i] ^ 0x5A);
+    for (int i = 4096 * 2; i < flipped.size(); i += 97)
+        flipped[i] = char(flipped[i] ^ 0x5A);
     QByteArray tdefFlipped = good;
-    for (int i = 4096 * 3 + 40; i < 4096 * 3 + 400; ++i) tdefFlipped[i] = char(0xFF);
+    for (int i = 4096 * 3 + 40; i < 4096 * 3 + 400; ++i)
+        tdefFlipped[i] = char(0xFF);
     const std::vector<std::pair<const char*, QByteArray>> cases = {
         {"empty", QByteArray()},
         {"text", QByteArray("This is not a database, only some text.\n").repeated(200)},
@@ -252,7 +256,8 @@ TEST(Jet4Writer, WhatItWritesReadsBackThroughLibmdbUnchangedThaiIncluded) {
     a.title = QStringLiteral("อริยสัจ ๔ ประการ: ทุกข์ สมุทัย นิโรธ มรรค");
     a.group = QStringLiteral("Latin group name"); // stored compressed
     Topic b;
-    b.title = QString(6000, QChar(0x0E01)) + QStringLiteral("จบ"); // a long memo on pages of its own
+    b.title =
+        QString(6000, QChar(0x0E01)) + QStringLiteral("จบ"); // a long memo on pages of its own
     b.code = 86;
     b.blue.reset();
     Topic c;
@@ -282,14 +287,16 @@ TEST(Jet4Writer, WhatItWritesReadsBackThroughLibmdbUnchangedThaiIncluded) {
 TEST(Jet4Writer, TheSampleFolderIsReadByMdbExportAsByOurLoader) {
     const QString folder = fixtures::sampleFolder();
     QProcess exp;
-    exp.start(QStringLiteral("mdb-export"), {QStringLiteral("-H"), folder + QStringLiteral("/velkaro.mdb"),
-                                              QStringLiteral("Velkaro")});
+    exp.start(
+        QStringLiteral("mdb-export"),
+        {QStringLiteral("-H"), folder + QStringLiteral("/velkaro.mdb"), QStringLiteral("Velkaro")});
     ASSERT_TRUE(exp.waitForFinished(30000));
     const int exported = QString::fromUtf8(exp.readAllStandardOutput()).count(QLatin1Char('\n'));
     Db d(folder);
     d.db.OpenQuery(kSelectAll);
     EXPECT_EQ(d.db.SharedRecordset->RecordCount(), exported);
     EXPECT_GT(exported, 2800);
-    d.db.OpenQuery(QStringLiteral("SELECT count(*) AS n FROM Velkaro WHERE velkaro_category = 'พระวินัยปิฎก '"));
+    d.db.OpenQuery(
+        QStringLiteral("SELECT count(*) AS n FROM Velkaro WHERE velkaro_category = 'พระวินัยปิฎก '"));
     EXPECT_GT(d.db.SharedRecordset->text("n").toInt(), 0);
 }

@@ -11,11 +11,13 @@ namespace fixtures {
 
 namespace {
 jet4::Value text(const std::optional<QString>& s) {
-    if (!s) return jet4::Null{};
+    if (!s)
+        return jet4::Null{};
     return std::u16string(reinterpret_cast<const char16_t*>(s->utf16()), size_t(s->size()));
 }
 jet4::Value number(const std::optional<int>& n) {
-    if (!n) return jet4::Null{};
+    if (!n)
+        return jet4::Null{};
     return int64_t(*n);
 }
 } // namespace
@@ -33,9 +35,9 @@ void writeDatabase(const QString& folder, const std::vector<Topic>& topics) {
         {u"velkaro_line", ColType::Text},      {u"velkaro_readfromfile", ColType::Text},
     };
     for (const Topic& x : topics)
-        t.rows.push_back({text(x.group), number(x.code), text(x.category), text(x.title), number(x.no),
-                          text(x.mark), text(x.blue), text(x.red), text(x.book), text(x.page),
-                          text(x.line), text(x.readFromFile)});
+        t.rows.push_back({text(x.group), number(x.code), text(x.category), text(x.title),
+                          number(x.no), text(x.mark), text(x.blue), text(x.red), text(x.book),
+                          text(x.page), text(x.line), text(x.readFromFile)});
     jet4::Options o;
     o.password = u"harbelune27kest";
     const std::string bytes = jet4::writeDatabase(t, o);
@@ -44,7 +46,9 @@ void writeDatabase(const QString& folder, const std::vector<Topic>& topics) {
     f.write(bytes.data(), qint64(bytes.size()));
 }
 
-Folder::Folder(const std::vector<Topic>& topics) { writeDatabase(dir.path(), topics); }
+Folder::Folder(const std::vector<Topic>& topics) {
+    writeDatabase(dir.path(), topics);
+}
 
 QString sampleFolder() {
     static QTemporaryDir dir;

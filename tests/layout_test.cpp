@@ -22,20 +22,24 @@ struct Window : fixtures::App {
     explicit Window(const QString& folder = fixtures::sampleFolder()) : App(folder) {
         form.Combo1.Move(form.Combo1.Left(), form.Combo1.Top(), form.Combo1.Width(), 405);
     }
-    void resize(double W, double H, bool minimized = false) { form.layout->Form_Resize(minimized, W, H); }
+    void resize(double W, double H, bool minimized = false) {
+        form.layout->Form_Resize(minimized, W, H);
+    }
     void shelfOf(double w, double h) {
         form.Frame3.Move(0, 0, w, h);
         form.shelf->RebuildShelf();
     }
     QStringList labels() const {
         QStringList out;
-        for (int i = 0; i < form.combo1->count(); ++i) out << form.combo1->itemText(i);
+        for (int i = 0; i < form.combo1->count(); ++i)
+            out << form.combo1->itemText(i);
         return out;
     }
     std::vector<int> visible() const {
         std::vector<int> v;
         for (size_t i = 0; i < form.cmdBook.size(); ++i)
-            if (form.cmdBook[i].Visible()) v.push_back(int(i) + 1);
+            if (form.cmdBook[i].Visible())
+                v.push_back(int(i) + 1);
         return v;
     }
     QPointF at(int volume) const {
@@ -49,12 +53,12 @@ struct Window : fixtures::App {
     }
 };
 
-#define EXPECT_RECT(c, l, t, w, h)        \
-    do {                                  \
-        EXPECT_EQ((c).Left(), l) << #c;   \
-        EXPECT_EQ((c).Top(), t) << #c;    \
-        EXPECT_EQ((c).Width(), w) << #c;  \
-        EXPECT_EQ((c).Height(), h) << #c; \
+#define EXPECT_RECT(c, l, t, w, h)                                                                 \
+    do {                                                                                           \
+        EXPECT_EQ((c).Left(), l) << #c;                                                            \
+        EXPECT_EQ((c).Top(), t) << #c;                                                             \
+        EXPECT_EQ((c).Width(), w) << #c;                                                           \
+        EXPECT_EQ((c).Height(), h) << #c;                                                          \
     } while (0)
 
 } // namespace
@@ -64,7 +68,8 @@ TEST(Layout, TheWindowOf15360By11535AtItsFirstLayout) {
     w.resize(15360, 11535);
     auto& f = w.form;
     EXPECT_RECT(f.Frame1, 0, 630, 4495, 10105);
-    for (auto* c : {&f.Command1, &f.Command2, &f.Command3, &f.Command4}) EXPECT_EQ(c->Width(), 4395);
+    for (auto* c : {&f.Command1, &f.Command2, &f.Command3, &f.Command4})
+        EXPECT_EQ(c->Width(), 4395);
     EXPECT_EQ(f.Frame2.Left(), 4595);
     EXPECT_EQ(f.Frame2.Top(), 150);
     EXPECT_EQ(f.Frame2.Width(), 10265);
@@ -184,7 +189,8 @@ TEST(Shelf, APanelOf10365By8675) {
     EXPECT_EQ(w.form.cmdBook.size(), 91u);
     EXPECT_FALSE(w.form.cmdBookButtons[0]->icon().isNull());
     // The background for two rows.
-    const QImage two = QImage(fixtures::sampleFolder() + "/img_book/bgbook02.jpg").convertToFormat(QImage::Format_RGB32);
+    const QImage two = QImage(fixtures::sampleFolder() + "/img_book/bgbook02.jpg")
+                           .convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(w.form.imageBox->pixmap().toImage().convertToFormat(QImage::Format_RGB32), two);
     EXPECT_EQ(w.form.ImageBox.Width(), 10365);
     // A second rebuild at the same size creates no buttons.
@@ -198,7 +204,8 @@ TEST(Shelf, ColumnsAndRowsFollowThePanel) {
     Window w;
     w.shelfOf(6400, 4000);
     EXPECT_EQ(w.s.ShelfColumns, 2);
-    const QImage one = QImage(fixtures::sampleFolder() + "/img_book/bgbook.jpg").convertToFormat(QImage::Format_RGB32);
+    const QImage one = QImage(fixtures::sampleFolder() + "/img_book/bgbook.jpg")
+                           .convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(w.form.imageBox->pixmap().toImage().convertToFormat(QImage::Format_RGB32), one);
     w.shelfOf(6399, 12000);
     EXPECT_EQ(w.s.ShelfColumns, 1);
@@ -273,10 +280,13 @@ TEST(Shelf, AMissingCoverLeavesThePictureAndAReplacedOneShowsAtTheNextRebuild) {
     EXPECT_TRUE(w.form.cmdBookButtons[1]->icon().isNull()); // no cover, still shown
     EXPECT_TRUE(w.form.cmdBook[1].Visible());
     QFile::remove(dir.path() + "/img_book/velkaro_book1.jpg");
-    QFile::copy(fixtures::sampleFolder() + "/img_book/velkaro_book2.jpg", dir.path() + "/img_book/velkaro_book1.jpg");
+    QFile::copy(fixtures::sampleFolder() + "/img_book/velkaro_book2.jpg",
+                dir.path() + "/img_book/velkaro_book1.jpg");
     w.form.shelf->RebuildShelf();
-    const QImage now = w.form.cmdBookButtons[0]->icon().pixmap(163, 213).toImage().convertToFormat(QImage::Format_RGB32);
-    const QImage two = QImage(dir.path() + "/img_book/velkaro_book1.jpg").convertToFormat(QImage::Format_RGB32);
+    const QImage now = w.form.cmdBookButtons[0]->icon().pixmap(163, 213).toImage().convertToFormat(
+        QImage::Format_RGB32);
+    const QImage two =
+        QImage(dir.path() + "/img_book/velkaro_book1.jpg").convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(now.size(), two.size());
     EXPECT_EQ(now, two);
 }

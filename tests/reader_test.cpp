@@ -10,30 +10,31 @@
 #include "toolkit/twips.h"
 #include "topics/topic_pane.h"
 
+#include "toolkit/fonts.h"
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
-#include <QTextLayout>
-#include <set>
-#include "toolkit/fonts.h"
+#include <QFile>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBlock>
-#include <QFile>
+#include <QTextLayout>
 #include <gtest/gtest.h>
+#include <set>
 
 using fixtures::Topic;
 
 namespace {
 
-Topic at(const QString& book, const QString& page, const QString& line, const QString& readFromFile = {},
-         int no = 1) {
+Topic at(const QString& book, const QString& page, const QString& line,
+         const QString& readFromFile = {}, int no = 1) {
     Topic t;
     t.code = 7;
     t.no = no;
     t.book = book;
     t.page = page;
     t.line = line;
-    if (!readFromFile.isEmpty()) t.readFromFile = readFromFile;
+    if (!readFromFile.isEmpty())
+        t.readFromFile = readFromFile;
     return t;
 }
 
@@ -54,9 +55,10 @@ struct Window : fixtures::AppWith {
         platform.onModal = [this](QDialog& d) {
             auto* b = dynamic_cast<reader::frmBrowser*>(&d);
             ASSERT_NE(b, nullptr);
-            opened.push_back({d.windowTitle(), opener.handOff.ReaderTarget, b->brwWebBrowser->shownFile(),
-                              b->brwWebBrowser->shownAnchor(), b->brwWebBrowser->showsExplanation(),
-                              b->brwWebBrowser->toPlainText(), d.frameGeometry().size()});
+            opened.push_back({d.windowTitle(), opener.handOff.ReaderTarget,
+                              b->brwWebBrowser->shownFile(), b->brwWebBrowser->shownAnchor(),
+                              b->brwWebBrowser->showsExplanation(), b->brwWebBrowser->toPlainText(),
+                              d.frameGeometry().size()});
         };
     }
     void open(int row) {
@@ -77,12 +79,13 @@ struct Window : fixtures::AppWith {
 
 TEST(Locations, PageRangeTableFromPageZeroTo1550) {
     const std::vector<std::pair<double, const char*>> cases = {
-        {0, "001_050.htm"},       {1, "001_050.htm"},       {50, "001_050.htm"},
-        {51, "051_100.htm"},      {100, "051_100.htm"},     {101, "101_150.htm"},
-        {123, "101_150.htm"},     {951, "951_1000.htm"},    {1000, "951_1000.htm"},
-        {1001, "1001_1050.htm"},  {1501, "1501_1550.htm"},  {1550, "1501_1550.htm"},
+        {0, "001_050.htm"},      {1, "001_050.htm"},      {50, "001_050.htm"},
+        {51, "051_100.htm"},     {100, "051_100.htm"},    {101, "101_150.htm"},
+        {123, "101_150.htm"},    {951, "951_1000.htm"},   {1000, "951_1000.htm"},
+        {1001, "1001_1050.htm"}, {1501, "1501_1550.htm"}, {1550, "1501_1550.htm"},
     };
-    for (const auto& [page, file] : cases) EXPECT_EQ(reader::pageRangeFile(page), QString(file)) << page;
+    for (const auto& [page, file] : cases)
+        EXPECT_EQ(reader::pageRangeFile(page), QString(file)) << page;
     EXPECT_FALSE(reader::pageRangeFile(1551));
     EXPECT_FALSE(reader::pageRangeFile(-1));
     EXPECT_FALSE(reader::pageRangeFile(50.5));
@@ -107,7 +110,8 @@ TEST(ReaderWindow, TitleFormsAndLeftEdge) {
     h.ReaderVolume = QStringLiteral("86");
     h.ReaderPage = QStringLiteral("12");
     h.ReaderLine = 3;
-    EXPECT_EQ(reader::readerTitle(h), QStringLiteral("กำลังแสดงรายการที่คุณเลือก คือ เล่ม 86 หน้า 12 บรรทัด 3"));
+    EXPECT_EQ(reader::readerTitle(h),
+              QStringLiteral("กำลังแสดงรายการที่คุณเลือก คือ เล่ม 86 หน้า 12 บรรทัด 3"));
     h.ReaderVolume = 87.0;
     EXPECT_EQ(reader::readerTitle(h), QStringLiteral("กำลังแสดงรายการที่คุณเลือก คือ เล่ม 87"));
     EXPECT_EQ(reader::readerTitle(reader::HandOff{}),
@@ -117,17 +121,24 @@ TEST(ReaderWindow, TitleFormsAndLeftEdge) {
 }
 
 TEST(Codec, EveryByteOfTheThaiTable) {
-    for (int b = 0; b < 0x80; ++b) EXPECT_EQ(reader::windows874(uchar(b)), char16_t(b));
-    const std::map<int, char16_t> special = {{0x80, 0x20AC}, {0x85, 0x2026}, {0x91, 0x2018}, {0x92, 0x2019},
-                                             {0x93, 0x201C}, {0x94, 0x201D}, {0x95, 0x2022}, {0x96, 0x2013},
-                                             {0x97, 0x2014}, {0xA0, 0x00A0}, {0xDF, 0x0E3F}};
+    for (int b = 0; b < 0x80; ++b)
+        EXPECT_EQ(reader::windows874(uchar(b)), char16_t(b));
+    const std::map<int, char16_t> special = {{0x80, 0x20AC}, {0x85, 0x2026}, {0x91, 0x2018},
+                                             {0x92, 0x2019}, {0x93, 0x201C}, {0x94, 0x201D},
+                                             {0x95, 0x2022}, {0x96, 0x2013}, {0x97, 0x2014},
+                                             {0xA0, 0x00A0}, {0xDF, 0x0E3F}};
     for (int b = 0x80; b < 0x100; ++b) {
         char16_t want;
-        if (special.count(b)) want = special.at(b);
-        else if (b < 0xA0) want = char16_t(b);
-        else if (b <= 0xDA) want = char16_t(0x0E01 + b - 0xA1);
-        else if (b >= 0xE0 && b <= 0xFB) want = char16_t(0x0E40 + b - 0xE0);
-        else want = 0xFFFD;
+        if (special.count(b))
+            want = special.at(b);
+        else if (b < 0xA0)
+            want = char16_t(b);
+        else if (b <= 0xDA)
+            want = char16_t(0x0E01 + b - 0xA1);
+        else if (b >= 0xE0 && b <= 0xFB)
+            want = char16_t(0x0E40 + b - 0xE0);
+        else
+            want = 0xFFFD;
         EXPECT_EQ(reader::windows874(uchar(b)), want) << std::hex << b;
     }
     EXPECT_EQ(reader::decodeWindows874(QByteArray("\xBE\xC3\xD0\xE4\xB5\xC3\xBB\xD4\xAE\xA1")),
@@ -137,17 +148,20 @@ TEST(Codec, EveryByteOfTheThaiTable) {
 TEST(Codec, LabelsAndUnlabelledPages) {
     const QByteArray thai("\xBE\xC3\xD0\xE4\xB5\xC3\xBB\xD4\xAE\xA1");
     for (const char* label : {"windows-874", "TIS-620", "iso-8859-11", "x-cp874", "tis620"}) {
-        const QByteArray page = QByteArray("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=") +
-                                label + "\"><p>" + thai;
+        const QByteArray page =
+            QByteArray("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=") + label +
+            "\"><p>" + thai;
         EXPECT_TRUE(reader::decodePage(page).endsWith(QStringLiteral("พระไตรปิฎก"))) << label;
     }
     EXPECT_TRUE(reader::decodePage("<p>" + thai).endsWith(QStringLiteral("พระไตรปิฎก")));
     const QByteArray utf8 = QStringLiteral("<p>พระไตรปิฎก").toUtf8();
     EXPECT_EQ(reader::decodePage(utf8), QStringLiteral("<p>พระไตรปิฎก"));
-    EXPECT_EQ(reader::decodePage("<meta charset=utf-8>" + utf8), QStringLiteral("<meta charset=utf-8><p>พระไตรปิฎก"));
+    EXPECT_EQ(reader::decodePage("<meta charset=utf-8>" + utf8),
+              QStringLiteral("<meta charset=utf-8><p>พระไตรปิฎก"));
     EXPECT_EQ(reader::decodePage("\xEF\xBB\xBF" + utf8), QStringLiteral("<p>พระไตรปิฎก"));
     // A Western label on Thai bytes: the bytes decide.
-    EXPECT_TRUE(reader::decodePage("<meta charset=\"iso-8859-1\">" + thai).endsWith(QStringLiteral("พระไตรปิฎก")));
+    EXPECT_TRUE(reader::decodePage("<meta charset=\"iso-8859-1\">" + thai)
+                    .endsWith(QStringLiteral("พระไตรปิฎก")));
 }
 
 TEST(Opening, ATopicOpensItsPageAtItsAnchorAndTheValuesResetAfterwards) {
@@ -156,7 +170,8 @@ TEST(Opening, ATopicOpensItsPageAtItsAnchorAndTheValuesResetAfterwards) {
                 "<meta charset=windows-874><a name=\"122\"></a>a<a name=\"123\"></a>\xBE\xC3\xD0");
     w.open(0);
     ASSERT_EQ(w.opened.size(), 1u);
-    EXPECT_EQ(w.opened[0].target, w.folder.path() + QStringLiteral("\\91book\\book05\\101_150.htm#123"));
+    EXPECT_EQ(w.opened[0].target,
+              w.folder.path() + QStringLiteral("\\91book\\book05\\101_150.htm#123"));
     EXPECT_EQ(w.opened[0].title, QStringLiteral("กำลังแสดงรายการที่คุณเลือก คือ เล่ม 5 หน้า 123 บรรทัด 7"));
     EXPECT_EQ(w.opened[0].anchor, QStringLiteral("123"));
     EXPECT_FALSE(w.opened[0].explanation);
@@ -205,7 +220,8 @@ TEST(Opening, StandAlonePagesByTheLastTwoCharactersOfTheMarker) {
     EXPECT_EQ(w.opened[0].title, QStringLiteral("กำลังแสดงรายการที่คุณเลือก คือ เล่ม  หน้า  บรรทัด 0"));
     EXPECT_EQ(w.opened[1].target, web1);
     EXPECT_EQ(w.opened[3].title, QStringLiteral("กำลังแสดงรายการที่คุณเลือก คือ เล่ม 0 หน้า 0 บรรทัด 0"));
-    EXPECT_EQ(w.opened[4].target, w.folder.path() + QStringLiteral("\\img_detail\\flomar_web2.htm"));
+    EXPECT_EQ(w.opened[4].target,
+              w.folder.path() + QStringLiteral("\\img_detail\\flomar_web2.htm"));
 }
 
 TEST(Opening, NoStalePageForOutOfRangeOrUnreadableLocations) {
@@ -219,7 +235,8 @@ TEST(Opening, NoStalePageForOutOfRangeOrUnreadableLocations) {
         EXPECT_EQ(w.opened.size(), 1u) << row; // no reader window on an earlier page
         ASSERT_EQ(w.platform.boxes.size(), size_t(row)) << row;
         EXPECT_EQ(w.platform.boxes.back().title, QStringLiteral("แจ้งให้ทราบ"));
-        EXPECT_TRUE(w.platform.boxes.back().text.startsWith(QStringLiteral("ไม่สามารถเปิดหน้าของหัวข้อนี้ได้")));
+        EXPECT_TRUE(
+            w.platform.boxes.back().text.startsWith(QStringLiteral("ไม่สามารถเปิดหน้าของหัวข้อนี้ได้")));
         EXPECT_EQ(w.opener.BookPagePath, before);
         EXPECT_EQ(reader::numeric(w.opener.handOff.ReaderVolume), 0.0);
         EXPECT_EQ(w.opener.handOff.ReaderLine, 0);
@@ -231,16 +248,18 @@ TEST(Opening, NoStalePageForOutOfRangeOrUnreadableLocations) {
     // An unknown marker: the model never writes one, so test the opener alone.
     tk::ScriptedPlatform p(QStringLiteral("/x"));
     int shown = 0;
-    reader::ContentOpener o(p, {[] { return 1; }, [] { return 0; }, [](int, int s) {
-                                    return s == 2 ? QStringLiteral("XHTM") : QString();
-                                }},
-                            [](int16_t) {}, [&] { ++shown; });
+    reader::ContentOpener o(
+        p,
+        {[] { return 1; }, [] { return 0; },
+         [](int, int s) { return s == 2 ? QStringLiteral("XHTM") : QString(); }},
+        [](int16_t) {}, [&] { ++shown; });
     o.ListView2_DblClick();
     EXPECT_EQ(shown, 0);
     EXPECT_EQ(p.boxes.size(), 1u);
     // An empty list does nothing at all.
-    reader::ContentOpener empty(p, {[] { return 0; }, [] { return -1; }, [](int, int) { return QString(); }},
-                                [](int16_t) {}, [&] { ++shown; });
+    reader::ContentOpener empty(
+        p, {[] { return 0; }, [] { return -1; }, [](int, int) { return QString(); }},
+        [](int16_t) {}, [&] { ++shown; });
     empty.handOff.ReaderVolume = 5.0;
     empty.ListView2_DblClick();
     EXPECT_EQ(reader::numeric(empty.handOff.ReaderVolume), 5.0);
@@ -263,7 +282,8 @@ TEST(Opening, VolumeButtonsListTopicsUpTo86AndOpenTheFirstPageFrom87) {
     w.writePage("91book/book87/001_050.htm", "<a name=\"0\"></a>x");
     w.opener.cmdBook_Click(86);
     ASSERT_EQ(w.opened.size(), 1u);
-    EXPECT_EQ(w.opened[0].target, w.folder.path() + QStringLiteral("\\91book\\book87\\001_050.htm"));
+    EXPECT_EQ(w.opened[0].target,
+              w.folder.path() + QStringLiteral("\\91book\\book87\\001_050.htm"));
     EXPECT_EQ(w.opened[0].title, QStringLiteral("กำลังแสดงรายการที่คุณเลือก คือ เล่ม 87"));
     EXPECT_EQ(reader::numeric(w.opener.handOff.ReaderVolume), 87.0); // not reset on this path
 }
@@ -280,8 +300,10 @@ TEST(PageView, ALongFileShowsTheAskedPageAtOnceAndCompletesInOrder) {
     QByteArray page = "<html><head><meta charset=\"windows-874\"></head><body bgcolor=\"#FFFFF0\">"
                       "<p>\xCB\xD1\xC7</p><font face=\"AngsanaUPC\" size=\"5\">";
     for (int p = 0; p <= 50; ++p) {
-        page += "<a name=\"" + QByteArray::number(p) + "\"></a><p>PAGE" + QByteArray::number(p) + "</p>";
-        for (int k = 0; k < 150; ++k) page += "<p>\xBE\xC3\xD0\xE4\xB5\xC3\xBB\xD4\xAE\xA1 \xCB\xB9\xE9\xD2</p>";
+        page += "<a name=\"" + QByteArray::number(p) + "\"></a><p>PAGE" + QByteArray::number(p) +
+                "</p>";
+        for (int k = 0; k < 150; ++k)
+            page += "<p>\xBE\xC3\xD0\xE4\xB5\xC3\xBB\xD4\xAE\xA1 \xCB\xB9\xE9\xD2</p>";
         page += "<hr>";
     }
     page += "</font></body></html>";
@@ -308,8 +330,10 @@ TEST(PageView, ALongFileShowsTheAskedPageAtOnceAndCompletesInOrder) {
     // The view still shows the asked-for page at its top.
     const QString top = view.cursorForPosition(QPoint(5, 5)).block().text();
     EXPECT_TRUE(top.contains("PAGE40") || top.isEmpty()) << top.toStdString();
-    const int y40 = int(view.document()->documentLayout()->blockBoundingRect(
-                            view.document()->find("PAGE40").block()).top());
+    const int y40 = int(view.document()
+                            ->documentLayout()
+                            ->blockBoundingRect(view.document()->find("PAGE40").block())
+                            .top());
     EXPECT_NEAR(view.verticalScrollBar()->value(), y40, 40);
     // The font named in the page reaches every page.
     const QTextCursor c = view.document()->find("PAGE3");
@@ -331,7 +355,8 @@ TEST(PageView, LocalLinksOpenInTheViewTheWebAndOtherFoldersDoNot) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(html);
     };
-    write(dir.path() + "/a.htm", "<p><a href=\"b.htm#2\">next</a> <a href=\"https://example.org/\">web</a></p>");
+    write(dir.path() + "/a.htm",
+          "<p><a href=\"b.htm#2\">next</a> <a href=\"https://example.org/\">web</a></p>");
     write(dir.path() + "/b.htm", "<a name=\"1\"></a><p>one</p><a name=\"2\"></a><p>two</p>");
     write(outside.path() + "/c.htm", "<p>secret</p>");
     reader::PageView view(dir.path());
@@ -351,17 +376,19 @@ TEST(ThaiText, LinesBreakBetweenWords) {
     // Qt breaks Thai lines with libthai's dictionary; without it a line would break
     // anywhere inside a word.
     const QString text = QStringLiteral("ความไม่ประมาทเป็นทางแห่งความไม่ตายความประมาทเป็นทางแห่งความตาย");
-    const QStringList words = {"ความ", "ไม่", "ประมาท", "เป็น", "ทาง", "แห่ง", "ความ", "ไม่", "ตาย",
-                               "ความ", "ประมาท", "เป็น", "ทาง", "แห่ง", "ความ", "ตาย"};
+    const QStringList words = {"ความ", "ไม่",   "ประมาท", "เป็น", "ทาง", "แห่ง", "ความ", "ไม่",
+                               "ตาย",  "ความ", "ประมาท", "เป็น", "ทาง", "แห่ง", "ความ", "ตาย"};
     std::set<int> boundaries;
     int at = 0;
-    for (const QString& w : words) boundaries.insert(at += int(w.size()));
+    for (const QString& w : words)
+        boundaries.insert(at += int(w.size()));
     QTextLayout layout(text, tk::thaiFont("Angsana New", 16));
     layout.beginLayout();
     int lines = 0;
     for (;;) {
         QTextLine line = layout.createLine();
-        if (!line.isValid()) break;
+        if (!line.isValid())
+            break;
         line.setLineWidth(60);
         ++lines;
         const int end = line.textStart() + line.textLength();

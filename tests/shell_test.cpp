@@ -57,7 +57,8 @@ TEST(Form1, EveryThaiCaptionHasAThaiCapableFont) {
         const QFontInfo info(c->font());
         EXPECT_NE(info.family(), QStringLiteral("Tahoma")) << c->objectName().toStdString();
         const QFontMetrics fm(c->font());
-        EXPECT_TRUE(fm.inFont(QChar(0x0E01))) << c->objectName().toStdString() << " " << info.family().toStdString();
+        EXPECT_TRUE(fm.inFont(QChar(0x0E01)))
+            << c->objectName().toStdString() << " " << info.family().toStdString();
     }
 }
 
@@ -160,7 +161,8 @@ TEST(Form1, EveryButtonAndListReachesItsHandler) {
     w.platform.answers = {tk::AnswerYes};
     w.form.cmdBookButtons[0]->click(); // volume 1: its topics
     EXPECT_TRUE(w.form.Frame4.Visible());
-    EXPECT_EQ(w.platform.boxes.back().text, QStringLiteral("คุณต้องการเปิดอ่านพระไตรปิฎกเล่มที่ 1 ใช่หรือไม่"));
+    EXPECT_EQ(w.platform.boxes.back().text,
+              QStringLiteral("คุณต้องการเปิดอ่านพระไตรปิฎกเล่มที่ 1 ใช่หรือไม่"));
     w.form.command8->click(); // opens the selected topic
     EXPECT_EQ(w.platform.modalCount, 2);
     w.form.combo1->setCurrentIndex(w.form.combo1->count() - 1);

@@ -13,7 +13,8 @@ Output dump(const QStringList& args) {
     QProcess p;
     p.start(QStringLiteral(VELKARO_DUMP_TOOL), args);
     p.waitForFinished(60000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
 }
 } // namespace
 

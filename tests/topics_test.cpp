@@ -8,10 +8,10 @@
 #include "topics/topic_row.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QKeyEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -33,7 +33,9 @@ struct Window : fixtures::AppWith {
     explicit Window(const std::vector<Topic>& topics) : AppWith(topics) {}
     int rows() const { return model.rowCount(); }
     int columns() const { return model.columnCount(); }
-    QString header(int c) const { return model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(); }
+    QString header(int c) const {
+        return model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+    }
 };
 
 } // namespace
@@ -52,7 +54,8 @@ TEST(ThaiMeasure, MarksTakeNoCellAndBothCountsAgree) {
     m.MeasureThaiText(QString(40000, QChar(u'ก')));
     EXPECT_EQ(m.MeasuredCells, 32767);
     QString all;
-    for (char16_t c = 0x0E00; c <= 0x0E7F; ++c) all += QChar(c);
+    for (char16_t c = 0x0E00; c <= 0x0E7F; ++c)
+        all += QChar(c);
     all += QStringLiteral("abc 123 é€") + QString::fromUcs4(U"\U0001F600");
     m.MeasureThaiText(all);
     EXPECT_EQ(topics::measureCellsUtf8(all.toUtf8().toStdString()), m.MeasuredCells);
@@ -67,8 +70,10 @@ TEST(TopicRow, FormatOfTextMarkerAndColour) {
     EXPECT_TRUE(topics::isMarked("TRUE"));
     EXPECT_FALSE(topics::isMarked("True"));
     EXPECT_FALSE(topics::isMarked(""));
-    EXPECT_EQ(topics::volumeTopicsSql(5), QStringLiteral("SELECT *  From Velkaro WHERE velkaro.velkaro_code= 5"));
-    EXPECT_EQ(topics::groupTopicsSql("12"), QStringLiteral("SELECT *  From Velkaro WHERE velkaro.velkaro_code= 12"));
+    EXPECT_EQ(topics::volumeTopicsSql(5),
+              QStringLiteral("SELECT *  From Velkaro WHERE velkaro.velkaro_code= 5"));
+    EXPECT_EQ(topics::groupTopicsSql("12"),
+              QStringLiteral("SELECT *  From Velkaro WHERE velkaro.velkaro_code= 12"));
     EXPECT_EQ(topics::titleColumnWidth(273), 32760);
     EXPECT_EQ(topics::titleColumnWidth(274), 32767);
 }
@@ -108,11 +113,13 @@ TEST(TopicList, AFillBuildsSevenColumnsAndOneRowPerRecordInOrder) {
     EXPECT_TRUE(w.model.isRed(0));
     EXPECT_FALSE(w.model.isRed(1));
     EXPECT_FALSE(w.model.isRed(2));
-    EXPECT_EQ(w.model.data(w.model.index(0, 0), Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
+    EXPECT_EQ(w.model.data(w.model.index(0, 0), Qt::ForegroundRole).value<QColor>(),
+              QColor(255, 0, 0));
     // Widest title "หัวข้อ" = 4 cells; the last three columns are carried but hidden.
     EXPECT_EQ(w.form.listView2->columnWidth(0), tk::twipsToPixels(480));
     EXPECT_EQ(w.form.listView2->columnWidth(1), tk::twipsToPixels(1200));
-    for (int col : {4, 5, 6}) EXPECT_TRUE(w.form.listView2->isColumnHidden(col));
+    for (int col : {4, 5, 6})
+        EXPECT_TRUE(w.form.listView2->isColumnHidden(col));
     EXPECT_FALSE(w.form.listView2->isColumnHidden(0));
     EXPECT_EQ(w.pane.RowButtonLeft, 2775 - 3700);
     EXPECT_TRUE(w.platform.boxes.empty());
@@ -123,15 +130,17 @@ TEST(TopicList, WidthsFollowTheWidestTitle) {
         QString title;
         int twips;
     };
-    for (const Case& c : {Case{"ก่อน", 360}, Case{"หัวข้อ", 480}, Case{"\u0E48\u0E49", 0},
-                          Case{QString(300, QChar(u'ก')), 32767}, Case{QString(40000, QChar(u'ข')), 32767}}) {
+    for (const Case& c :
+         {Case{"ก่อน", 360}, Case{"หัวข้อ", 480}, Case{"\u0E48\u0E49", 0},
+          Case{QString(300, QChar(u'ก')), 32767}, Case{QString(40000, QChar(u'ข')), 32767}}) {
         Window w({topic(3, c.title)});
         w.pane.ListGroupTopics("3");
         ASSERT_EQ(w.rows(), 1);
         if (c.twips == 0)
             EXPECT_TRUE(w.form.listView2->isColumnHidden(0));
         else
-            EXPECT_EQ(w.form.listView2->columnWidth(0), tk::twipsToPixels(c.twips)) << c.title.size();
+            EXPECT_EQ(w.form.listView2->columnWidth(0), tk::twipsToPixels(c.twips))
+                << c.title.size();
     }
 }
 
@@ -227,13 +236,15 @@ TEST(TopicSearch, MatchesTitleOrBlueReferenceOnceAndTakesWordsLiterally) {
     EXPECT_EQ(w.rows(), 1);
     EXPECT_TRUE(w.platform.boxes.empty());
     // SQL fragments find nothing and change nothing.
-    for (const QString& word : {QStringLiteral("' OR '1'='1"), QStringLiteral("x'; DROP TABLE Velkaro; --")}) {
+    for (const QString& word :
+         {QStringLiteral("' OR '1'='1"), QStringLiteral("x'; DROP TABLE Velkaro; --")}) {
         w.form.text1->setText(word);
         w.pane.Command5_Click();
         EXPECT_EQ(w.rows(), 0);
         ASSERT_FALSE(w.platform.boxes.empty());
         EXPECT_EQ(w.platform.boxes.back().text,
-                  QStringLiteral("ค้นหาคำว่า :  ") + word + QStringLiteral(" : ไม่ตรงกับรายการที่มีอยู่ในฐานข้อมูล"));
+                  QStringLiteral("ค้นหาคำว่า :  ") + word +
+                      QStringLiteral(" : ไม่ตรงกับรายการที่มีอยู่ในฐานข้อมูล"));
     }
     w.pane.SearchTopics("อื่น");
     EXPECT_EQ(w.rows(), 1);

@@ -7,7 +7,8 @@
 namespace tk {
 
 bool placeable(double twips) {
-    if (!std::isfinite(twips)) return false;
+    if (!std::isfinite(twips))
+        return false;
     return std::fabs(twips / twipsPerPixel()) <= QWIDGETSIZE_MAX;
 }
 
@@ -16,22 +17,35 @@ Control::Control(QWidget* widget, float left, float top, float width, float heig
     applyGeometry();
 }
 
-float Control::Left() const { return left_; }
-float Control::Top() const { return top_; }
-float Control::Width() const { return width_; }
-float Control::Height() const { return height_; }
-bool Control::Visible() const { return visible_; }
+float Control::Left() const {
+    return left_;
+}
+float Control::Top() const {
+    return top_;
+}
+float Control::Width() const {
+    return width_;
+}
+float Control::Height() const {
+    return height_;
+}
+bool Control::Visible() const {
+    return visible_;
+}
 
 void Control::setVisible(bool v) {
     visible_ = v;
-    if (w_) w_->setVisible(v);
+    if (w_)
+        w_->setVisible(v);
 }
 
 bool Control::Move(double left, std::optional<double> top, std::optional<double> width,
                    std::optional<double> height) {
     const double t = top.value_or(top_), wd = width.value_or(width_), h = height.value_or(height_);
-    if (!placeable(left) || !placeable(t) || !placeable(wd) || !placeable(h)) return false;
-    if (wd < 0 || h < 0) return false;
+    if (!placeable(left) || !placeable(t) || !placeable(wd) || !placeable(h))
+        return false;
+    if (wd < 0 || h < 0)
+        return false;
     left_ = static_cast<float>(left);
     top_ = static_cast<float>(t);
     width_ = static_cast<float>(wd);
@@ -41,7 +55,8 @@ bool Control::Move(double left, std::optional<double> top, std::optional<double>
 }
 
 void Control::applyGeometry() {
-    if (!w_) return;
+    if (!w_)
+        return;
     w_->setGeometry(twipsToPixels(left_), twipsToPixels(top_), twipsToPixels(width_),
                     twipsToPixels(height_));
 }
@@ -54,21 +69,34 @@ QSize frameExtra(const QWidget* w) {
 }
 } // namespace
 
-float WindowGeometry::Left() const { return pixelsToTwips(w_->frameGeometry().x()); }
-float WindowGeometry::Top() const { return pixelsToTwips(w_->frameGeometry().y()); }
-float WindowGeometry::Width() const { return pixelsToTwips(w_->frameGeometry().width()); }
-float WindowGeometry::Height() const { return pixelsToTwips(w_->frameGeometry().height()); }
-bool WindowGeometry::Minimized() const { return w_->isMinimized(); }
+float WindowGeometry::Left() const {
+    return pixelsToTwips(w_->frameGeometry().x());
+}
+float WindowGeometry::Top() const {
+    return pixelsToTwips(w_->frameGeometry().y());
+}
+float WindowGeometry::Width() const {
+    return pixelsToTwips(w_->frameGeometry().width());
+}
+float WindowGeometry::Height() const {
+    return pixelsToTwips(w_->frameGeometry().height());
+}
+bool WindowGeometry::Minimized() const {
+    return w_->isMinimized();
+}
 
 bool WindowGeometry::Move(double left, std::optional<double> top, std::optional<double> width,
                           std::optional<double> height) {
     const double t = top.value_or(Top()), wd = width.value_or(Width()),
                  h = height.value_or(Height());
-    if (!placeable(left) || !placeable(t) || !placeable(wd) || !placeable(h)) return false;
-    if (wd < 0 || h < 0) return false;
+    if (!placeable(left) || !placeable(t) || !placeable(wd) || !placeable(h))
+        return false;
+    if (wd < 0 || h < 0)
+        return false;
     // The window system refuses to size a maximised or full-screen window.
     const bool sizing = width || height;
-    if (sizing && (w_->isMaximized() || w_->isFullScreen())) return false;
+    if (sizing && (w_->isMaximized() || w_->isFullScreen()))
+        return false;
     const QSize extra = frameExtra(w_);
     w_->move(twipsToPixels(left), twipsToPixels(t));
     if (sizing)

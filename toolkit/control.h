@@ -8,7 +8,7 @@
 namespace tk {
 
 class Control {
-public:
+  public:
     Control() = default;
     Control(QWidget* widget, float left, float top, float width, float height);
 
@@ -34,7 +34,7 @@ public:
     // Re-derives pixels, e.g. after a change of screen scale.
     void applyGeometry();
 
-private:
+  private:
     QPointer<QWidget> w_;
     float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     bool visible_ = true;
@@ -43,7 +43,7 @@ private:
 // A top-level window measured by its outer size (frame and title bar included), as the
 // window system reports it.
 class WindowGeometry {
-public:
+  public:
     explicit WindowGeometry(QWidget* window) : w_(window) {}
     float Left() const;
     float Top() const;
@@ -57,7 +57,7 @@ public:
     // Client area, for the design size.
     void setClientSize(double widthTwips, double heightTwips);
 
-private:
+  private:
     QWidget* w_;
 };
 

@@ -6,9 +6,12 @@ namespace tk {
 
 QString thaiFamily(const QString& designName) {
     const QString n = designName.toLower();
-    if (n.startsWith(QLatin1String("angsana"))) return QStringLiteral("Kinnari");
-    if (n.startsWith(QLatin1String("browallia"))) return QStringLiteral("Garuda");
-    if (n.startsWith(QLatin1String("cordia"))) return QStringLiteral("Loma");
+    if (n.startsWith(QLatin1String("angsana")))
+        return QStringLiteral("Kinnari");
+    if (n.startsWith(QLatin1String("browallia")))
+        return QStringLiteral("Garuda");
+    if (n.startsWith(QLatin1String("cordia")))
+        return QStringLiteral("Loma");
     if (n == QLatin1String("tahoma") || n.startsWith(QLatin1String("ms sans")))
         return QStringLiteral("Loma");
     return QStringLiteral("Loma");
@@ -18,8 +21,10 @@ double sizeFactor(const QString& designName) {
     // Angsana and Browallia draw small glyphs for their point size; the stand-ins draw
     // them larger, so they are set smaller to keep the design's proportions.
     const QString n = designName.toLower();
-    if (n.startsWith(QLatin1String("angsana"))) return 0.68;
-    if (n.startsWith(QLatin1String("browallia")) || n.startsWith(QLatin1String("cordia"))) return 0.68;
+    if (n.startsWith(QLatin1String("angsana")))
+        return 0.68;
+    if (n.startsWith(QLatin1String("browallia")) || n.startsWith(QLatin1String("cordia")))
+        return 0.68;
     return 1.0;
 }
 

@@ -35,7 +35,9 @@ void ListView::setColumnWidthsTwips(const std::vector<int>& twips) {
     }
 }
 
-int ListView::rowCount() const { return model() ? model()->rowCount() : 0; }
+int ListView::rowCount() const {
+    return model() ? model()->rowCount() : 0;
+}
 
 int ListView::selectedRow() const {
     const QModelIndex i = currentIndex();
@@ -43,11 +45,13 @@ int ListView::selectedRow() const {
 }
 
 void ListView::selectRow0IfNone() {
-    if (rowCount() > 0 && selectedRow() < 0) setCurrentIndex(model()->index(0, 0));
+    if (rowCount() > 0 && selectedRow() < 0)
+        setCurrentIndex(model()->index(0, 0));
 }
 
 float ListView::rowTop(int row) const {
-    if (!model() || row < 0) return 0;
+    if (!model() || row < 0)
+        return 0;
     const QRect r = visualRect(model()->index(row, 0));
     const int y = viewport()->mapTo(this, r.topLeft()).y();
     return float(pixelsToTwips(y));
@@ -59,13 +63,15 @@ void ListView::mouseReleaseEvent(QMouseEvent* e) {
         suppressRelease_ = false;
         return;
     }
-    if (e->button() == Qt::LeftButton) emit listClick();
+    if (e->button() == Qt::LeftButton)
+        emit listClick();
 }
 
 void ListView::mouseDoubleClickEvent(QMouseEvent* e) {
     QTableView::mouseDoubleClickEvent(e);
     suppressRelease_ = true; // the release that ends a double-click is not another click
-    if (e->button() == Qt::LeftButton) emit listDblClick();
+    if (e->button() == Qt::LeftButton)
+        emit listDblClick();
 }
 
 } // namespace tk

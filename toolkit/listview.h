@@ -9,7 +9,7 @@ namespace tk {
 
 class ListView : public QTableView {
     Q_OBJECT
-public:
+  public:
     explicit ListView(QWidget* parent = nullptr);
 
     // Column widths in twips; 0 hides the column.
@@ -21,15 +21,15 @@ public:
     // Top of a row within the list, in twips (the header included).
     float rowTop(int row) const;
 
-signals:
+  signals:
     void listClick();
     void listDblClick();
 
-protected:
+  protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
 
-private:
+  private:
     bool suppressRelease_ = false;
 };
 

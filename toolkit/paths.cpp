@@ -9,7 +9,8 @@ namespace tk {
 QString resolvePath(const QString& location) {
     QString p = location;
     p.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (p.isEmpty() || QFileInfo::exists(p)) return p;
+    if (p.isEmpty() || QFileInfo::exists(p))
+        return p;
 
     const bool absolute = p.startsWith(QLatin1Char('/'));
     const QStringList parts = p.split(QLatin1Char('/'), Qt::SkipEmptyParts);
@@ -26,12 +27,14 @@ QString resolvePath(const QString& location) {
                     break;
                 }
             }
-            if (match.isEmpty()) return p;
+            if (match.isEmpty())
+                return p;
             next = cur.endsWith(QLatin1Char('/')) ? cur + match : cur + QLatin1Char('/') + match;
         }
         cur = next;
     }
-    if (!absolute && cur.startsWith(QLatin1String("./"))) cur = cur.mid(2);
+    if (!absolute && cur.startsWith(QLatin1String("./")))
+        cur = cur.mid(2);
     return cur;
 }
 

@@ -10,11 +10,13 @@ namespace tk {
 std::optional<QPixmap> PictureLoader::load(const QString& location) {
     const QString path = resolvePath(location);
     const QFileInfo fi(path);
-    if (!fi.isFile()) return std::nullopt;
+    if (!fi.isFile())
+        return std::nullopt;
     const qint64 size = fi.size();
     const qint64 mtime = fi.lastModified().toMSecsSinceEpoch();
     auto it = cache_.find(path);
-    if (it != cache_.end() && it->size == size && it->mtimeNs == mtime) return it->pixmap;
+    if (it != cache_.end() && it->size == size && it->mtimeNs == mtime)
+        return it->pixmap;
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
     const QImage img = reader.read();

@@ -10,13 +10,13 @@
 namespace tk {
 
 class PictureLoader {
-public:
+  public:
     // The picture of the file, or nothing when it is missing or unreadable.
     std::optional<QPixmap> load(const QString& path);
     int decodeCount() const { return decodes_; }
     void clear() { cache_.clear(); }
 
-private:
+  private:
     struct Entry {
         qint64 size;
         qint64 mtimeNs;

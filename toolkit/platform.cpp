@@ -22,11 +22,11 @@ int QtPlatform::MsgBox(const QString& text, int style, const QString& title) {
     box.setText(text);
     box.setFont(thaiFont("Tahoma", 10));
     const int icon = style & 0x70;
-    box.setIcon(icon == IconStop           ? QMessageBox::Critical
-                : icon == IconQuestion     ? QMessageBox::Question
-                : icon == IconInformation  ? QMessageBox::Information
-                : icon == 48               ? QMessageBox::Warning
-                                           : QMessageBox::NoIcon);
+    box.setIcon(icon == IconStop          ? QMessageBox::Critical
+                : icon == IconQuestion    ? QMessageBox::Question
+                : icon == IconInformation ? QMessageBox::Information
+                : icon == 48              ? QMessageBox::Warning
+                                          : QMessageBox::NoIcon);
     if ((style & 0x0F) == YesNo) {
         QPushButton* yes = box.addButton(QStringLiteral("ใช่"), QMessageBox::YesRole);
         QPushButton* no = box.addButton(QStringLiteral("ไม่ใช่"), QMessageBox::NoRole);
@@ -42,7 +42,9 @@ int QtPlatform::MsgBox(const QString& text, int style, const QString& title) {
     return AnswerOk;
 }
 
-void QtPlatform::ShowModal(QDialog& window) { window.exec(); }
+void QtPlatform::ShowModal(QDialog& window) {
+    window.exec();
+}
 
 void QtPlatform::End() {
     // Nothing is saved at exit, so ending at once loses nothing.
@@ -51,15 +53,21 @@ void QtPlatform::End() {
 }
 
 static QRect screenRect() {
-    if (auto* s = QGuiApplication::primaryScreen()) return s->geometry();
+    if (auto* s = QGuiApplication::primaryScreen())
+        return s->geometry();
     return {0, 0, 1024, 768};
 }
 
-double QtPlatform::ScreenWidth() { return pixelsToTwips(screenRect().width()); }
-double QtPlatform::ScreenHeight() { return pixelsToTwips(screenRect().height()); }
+double QtPlatform::ScreenWidth() {
+    return pixelsToTwips(screenRect().width());
+}
+double QtPlatform::ScreenHeight() {
+    return pixelsToTwips(screenRect().height());
+}
 
 QString QtPlatform::AppPath() {
-    if (!appPath_.isEmpty()) return appPath_;
+    if (!appPath_.isEmpty())
+        return appPath_;
     return QCoreApplication::applicationDirPath();
 }
 

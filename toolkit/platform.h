@@ -19,7 +19,7 @@ enum MsgStyle : int {
 enum MsgAnswer : int { AnswerOk = 1, AnswerYes = 6, AnswerNo = 7 };
 
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
     // Shows a message box; style = buttons + icon; returns the button pressed.
     virtual int MsgBox(const QString& text, int style, const QString& title) = 0;
@@ -36,7 +36,7 @@ public:
 
 // The real window system.
 class QtPlatform : public Platform {
-public:
+  public:
     explicit QtPlatform(QString appPath = {});
     int MsgBox(const QString& text, int style, const QString& title) override;
     void ShowModal(QDialog& window) override;
@@ -45,7 +45,7 @@ public:
     double ScreenHeight() override;
     QString AppPath() override;
 
-private:
+  private:
     QString appPath_;
 };
 

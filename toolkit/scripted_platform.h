@@ -25,7 +25,7 @@ struct ProgramEnded : std::runtime_error {
 };
 
 class ScriptedPlatform : public Platform {
-public:
+  public:
     explicit ScriptedPlatform(QString appPath = {}) : appPath_(std::move(appPath)) {}
 
     // Answers for the coming Yes/No boxes, in order; when none is left, Yes is given.
@@ -49,7 +49,7 @@ public:
     QString AppPath() override { return appPath_; }
     void setAppPath(QString p) { appPath_ = std::move(p); }
 
-private:
+  private:
     QString appPath_;
 };
 

@@ -10,11 +10,13 @@ Timer::Timer(int intervalMs, QObject* parent) : timer_(parent), interval_(interv
 
 void Timer::setInterval(int ms) {
     interval_ = ms;
-    if (enabled_) timer_.start(interval_);
+    if (enabled_)
+        timer_.start(interval_);
 }
 
 void Timer::setEnabled(bool on) {
-    if (on == enabled_) return;
+    if (on == enabled_)
+        return;
     enabled_ = on;
     if (on && interval_ > 0)
         timer_.start(interval_);
@@ -23,10 +25,14 @@ void Timer::setEnabled(bool on) {
 }
 
 void Timer::fire() {
-    if (!enabled_) return;
-    if (onTimer) onTimer();
+    if (!enabled_)
+        return;
+    if (onTimer)
+        onTimer();
 }
 
-int Timer::remaining() const { return enabled_ ? timer_.remainingTime() : -1; }
+int Timer::remaining() const {
+    return enabled_ ? timer_.remainingTime() : -1;
+}
 
 } // namespace tk

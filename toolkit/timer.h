@@ -7,7 +7,7 @@
 namespace tk {
 
 class Timer {
-public:
+  public:
     explicit Timer(int intervalMs = 0, QObject* parent = nullptr);
     int Interval() const { return interval_; }
     void setInterval(int ms);
@@ -20,7 +20,7 @@ public:
 
     std::function<void()> onTimer;
 
-private:
+  private:
     QTimer timer_;
     int interval_ = 0;
     bool enabled_ = false;

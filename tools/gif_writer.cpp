@@ -10,7 +10,7 @@ namespace {
 // LZW output with 9-bit codes only: a clear code before the table would grow, so every
 // pixel is written as a literal code.
 class BitWriter {
-public:
+  public:
     void put(int code, int bits) {
         acc_ |= uint32_t(code) << n_;
         n_ += bits;
@@ -21,22 +21,25 @@ public:
         }
     }
     void flush() {
-        if (n_ > 0) bytes.push_back(char(acc_ & 0xFF));
+        if (n_ > 0)
+            bytes.push_back(char(acc_ & 0xFF));
         acc_ = 0;
         n_ = 0;
     }
     QByteArray bytes;
 
-private:
+  private:
     uint32_t acc_ = 0;
     int n_ = 0;
 };
 } // namespace
 
 bool writeGif(const QImage& src, const QString& path) {
-    QImage img = src.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
+    QImage img =
+        src.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
     QVector<QRgb> table = img.colorTable();
-    while (table.size() < 256) table.push_back(qRgb(0, 0, 0));
+    while (table.size() < 256)
+        table.push_back(qRgb(0, 0, 0));
     QByteArray out("GIF89a");
     auto u16 = [&](int v) {
         out.append(char(v & 0xFF));
@@ -84,7 +87,8 @@ bool writeGif(const QImage& src, const QString& path) {
     out.append(char(0));
     out.append(';');
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return false;
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
     return f.write(out) == out.size();
 }
 

@@ -38,8 +38,8 @@ struct Table {
 };
 
 struct Options {
-    std::u16string password;   // database password, at most 20 characters
-    uint16_t codePage = 874;    // Thai
+    std::u16string password; // database password, at most 20 characters
+    uint16_t codePage = 874; // Thai
     double creationDate = 45000.25;
 };
 

@@ -5,12 +5,12 @@
 #include "jet4_writer.h"
 #include "sample_corpus.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
-#include <QBuffer>
-#include <QFileInfo>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
@@ -29,10 +29,14 @@ QByteArray toCp874(const QString& s) {
     out.reserve(s.size());
     for (QChar c : s) {
         const ushort u = c.unicode();
-        if (u < 0x80) out.append(char(u));
-        else if (u >= 0x0E01 && u <= 0x0E5B) out.append(char(u - 0x0E01 + 0xA1));
-        else if (u == 0x00A0) out.append(char(0xA0));
-        else out.append('?');
+        if (u < 0x80)
+            out.append(char(u));
+        else if (u >= 0x0E01 && u <= 0x0E5B)
+            out.append(char(u - 0x0E01 + 0xA1));
+        else if (u == 0x00A0)
+            out.append(char(0xA0));
+        else
+            out.append('?');
     }
     return out;
 }
@@ -41,20 +45,28 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
     if (f.exists() && f.size() == bytes.size() && f.open(QIODevice::ReadOnly)) {
-        if (f.readAll() == bytes) return true; // unchanged: keep its time stamp
+        if (f.readAll() == bytes)
+            return true; // unchanged: keep its time stamp
         f.close();
     }
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
     return f.write(bytes) == bytes.size();
 }
 
-int rangeIndex(int page) { return page <= 50 ? 0 : (page - 1) / 50; }
-
-QString rangeFile(int k) {
-    return QStringLiteral("%1_%2.htm").arg(50 * k + 1, 3, 10, QLatin1Char('0')).arg(50 * (k + 1), 3, 10, QLatin1Char('0'));
+int rangeIndex(int page) {
+    return page <= 50 ? 0 : (page - 1) / 50;
 }
 
-QString volumeFolder(int v) { return QStringLiteral("book%1").arg(v, 2, 10, QLatin1Char('0')); }
+QString rangeFile(int k) {
+    return QStringLiteral("%1_%2.htm")
+        .arg(50 * k + 1, 3, 10, QLatin1Char('0'))
+        .arg(50 * (k + 1), 3, 10, QLatin1Char('0'));
+}
+
+QString volumeFolder(int v) {
+    return QStringLiteral("book%1").arg(v, 2, 10, QLatin1Char('0'));
+}
 
 const char* kSampleNote = "[ข้อความตัวอย่าง สำหรับทดลองโปรแกรม ไม่ใช่ข้อความจริงจากพระไตรปิฎก]";
 
@@ -73,7 +85,8 @@ QByteArray pageFile(int v, int k, const std::multimap<std::pair<int, int>, const
                     int paragraphsPerPage) {
     QString h;
     QTextStream t(&h);
-    t << "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-874\">\r\n"
+    t << "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; "
+         "charset=windows-874\">\r\n"
       << "<title>พระไตรปิฎก เล่ม " << v << "</title>\r\n</head>\r\n<body bgcolor=\"#FFFFF0\">\r\n"
       << "<font face=\"AngsanaUPC\" size=\"5\">\r\n";
     const int first = k == 0 ? 0 : 50 * k + 1;
@@ -93,11 +106,15 @@ QByteArray pageFile(int v, int k, const std::multimap<std::pair<int, int>, const
 }
 
 QByteArray standAlonePage(const QString& heading, const QString& body) {
-    QString h = QStringLiteral(
-        "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=tis-620\">\r\n"
-        "<title>%1</title>\r\n</head>\r\n<body>\r\n<font face=\"Angsana New\" size=\"5\">\r\n"
-        "<p align=\"center\"><b>%1</b></p>\r\n<p><i>%2</i></p>\r\n<p>%3</p>\r\n</font>\r\n</body>\r\n</html>\r\n")
-                    .arg(heading, QString::fromUtf8(kSampleNote), body);
+    QString h =
+        QStringLiteral(
+            "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; "
+            "charset=tis-620\">\r\n"
+            "<title>%1</title>\r\n</head>\r\n<body>\r\n<font face=\"Angsana New\" size=\"5\">\r\n"
+            "<p "
+            "align=\"center\"><b>%1</b></p>\r\n<p><i>%2</i></p>\r\n<p>%3</p>\r\n</font>\r\n</"
+            "body>\r\n</html>\r\n")
+            .arg(heading, QString::fromUtf8(kSampleNote), body);
     return toCp874(h);
 }
 
@@ -111,7 +128,9 @@ QByteArray jpeg(const QImage& img) {
 
 QImage cover(int v) {
     QImage img(163, 213, QImage::Format_RGB32);
-    const QColor base = v <= 10 ? QColor(122, 28, 28) : v <= 74 ? QColor(24, 46, 110) : QColor(20, 92, 60);
+    const QColor base = v <= 10   ? QColor(122, 28, 28)
+                        : v <= 74 ? QColor(24, 46, 110)
+                                  : QColor(20, 92, 60);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient g(0, 0, 163, 0);
@@ -151,7 +170,8 @@ QImage background(bool twoRows) {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(140, 98, 60));
     const int rows = twoRows ? 2 : 3;
-    for (int r = 1; r <= rows; ++r) p.drawRect(0, r * 580 / rows - 22, 690, 14);
+    for (int r = 1; r <= rows; ++r)
+        p.drawRect(0, r * 580 / rows - 22, 690, 14);
     p.end();
     return img;
 }
@@ -182,7 +202,8 @@ QImage arrow(bool down) {
 }
 
 jet4::Value text(const QString& s) {
-    if (s.isNull()) return jet4::Null{};
+    if (s.isNull())
+        return jet4::Null{};
     return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size()));
 }
 
@@ -191,19 +212,26 @@ jet4::Table topicTable(const std::vector<Topic>& topics) {
     jet4::Table t;
     t.name = u"Velkaro";
     t.columns = {
-        {u"velkaro_group", ColType::Text, 255},  {u"velkaro_code", ColType::Long},
-        {u"velkaro_category", ColType::Text, 100}, {u"velkaro_title", ColType::Memo},
-        {u"velkaro_no", ColType::Long},          {u"velkaro_mark", ColType::Text, 10},
-        {u"velkaro_book_blue", ColType::Text, 100}, {u"velkaro_book_red", ColType::Text, 100},
-        {u"velkaro_book", ColType::Text, 10},    {u"velkaro_page", ColType::Text, 10},
-        {u"velkaro_line", ColType::Text, 10},    {u"velkaro_readfromfile", ColType::Text, 5},
+        {u"velkaro_group", ColType::Text, 255},
+        {u"velkaro_code", ColType::Long},
+        {u"velkaro_category", ColType::Text, 100},
+        {u"velkaro_title", ColType::Memo},
+        {u"velkaro_no", ColType::Long},
+        {u"velkaro_mark", ColType::Text, 10},
+        {u"velkaro_book_blue", ColType::Text, 100},
+        {u"velkaro_book_red", ColType::Text, 100},
+        {u"velkaro_book", ColType::Text, 10},
+        {u"velkaro_page", ColType::Text, 10},
+        {u"velkaro_line", ColType::Text, 10},
+        {u"velkaro_readfromfile", ColType::Text, 5},
     };
     for (const Topic& x : topics) {
-        t.rows.push_back({text(x.group), int64_t(x.code), text(x.category), text(x.title),
-                          int64_t(x.no), x.mark.isEmpty() ? jet4::Value(jet4::Null{}) : text(x.mark),
-                          text(x.blue), text(x.red), text(QString::number(x.book)),
-                          text(QString::number(x.page)), text(QString::number(x.line)),
-                          x.readFromFile.isEmpty() ? jet4::Value(jet4::Null{}) : text(x.readFromFile)});
+        t.rows.push_back(
+            {text(x.group), int64_t(x.code), text(x.category), text(x.title), int64_t(x.no),
+             x.mark.isEmpty() ? jet4::Value(jet4::Null{}) : text(x.mark), text(x.blue), text(x.red),
+             text(QString::number(x.book)), text(QString::number(x.page)),
+             text(QString::number(x.line)),
+             x.readFromFile.isEmpty() ? jet4::Value(jet4::Null{}) : text(x.readFromFile)});
     }
     return t;
 }
@@ -211,7 +239,8 @@ jet4::Table topicTable(const std::vector<Topic>& topics) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     bool large = false;
@@ -243,11 +272,14 @@ int main(int argc, char** argv) {
     std::multimap<std::pair<int, int>, const Topic*> onPage;
     std::set<std::pair<int, int>> files;
     for (const Topic& t : topics) {
-        if (t.book < 1 || t.book > 91 || t.page < 0 || t.page > 1550) continue;
-        if (!large || t.code >= 100) onPage.emplace(std::make_pair(t.book, t.page), &t);
+        if (t.book < 1 || t.book > 91 || t.page < 0 || t.page > 1550)
+            continue;
+        if (!large || t.code >= 100)
+            onPage.emplace(std::make_pair(t.book, t.page), &t);
         files.insert({t.book, rangeIndex(t.page)});
     }
-    for (int v = 87; v <= 91; ++v) files.insert({v, 0});
+    for (int v = 87; v <= 91; ++v)
+        files.insert({v, 0});
     for (const auto& [v, k] : files) {
         // Full-size pages for the reader's benchmark in two files of the large folder.
         const bool full = large && v == 1 && (k == 0 || k == rangeIndex(1000));
@@ -255,9 +287,9 @@ int main(int argc, char** argv) {
                         pageFile(v, k, onPage, full ? 62 : 2));
     }
 
-    ok &= writeFile(root + "/img_detail/flomar_web1.htm",
-                    standAlonePage("ประวัติการรวบรวมหัวข้อธรรม",
-                                   "หน้านี้เป็นหน้าตัวอย่างของหัวข้อที่มีเนื้อหาในไฟล์ของตนเอง"));
+    ok &= writeFile(
+        root + "/img_detail/flomar_web1.htm",
+        standAlonePage("ประวัติการรวบรวมหัวข้อธรรม", "หน้านี้เป็นหน้าตัวอย่างของหัวข้อที่มีเนื้อหาในไฟล์ของตนเอง"));
     ok &= writeFile(root + "/img_detail/flomar_web2.htm",
                     standAlonePage("คำแนะนำการใช้หัวข้อธรรม",
                                    "เลือกหมวดทางซ้าย ดับเบิลคลิกกลุ่มหัวข้อ แล้วดับเบิลคลิกหัวข้อเพื่อเปิดอ่าน"));
@@ -265,11 +297,13 @@ int main(int argc, char** argv) {
     ok &= sample::writeGif(arrow(true), root + "/img_detail/icon-down.gif");
     ok &= sample::writeGif(arrow(false), root + "/img_detail/icon-up.gif");
     for (int v = 1; v <= 91; ++v)
-        ok &= writeFile(root + QStringLiteral("/img_book/velkaro_book%1.jpg").arg(v), jpeg(cover(v)));
+        ok &=
+            writeFile(root + QStringLiteral("/img_book/velkaro_book%1.jpg").arg(v), jpeg(cover(v)));
     ok &= writeFile(root + "/img_book/bgbook.jpg", jpeg(background(false)));
     ok &= writeFile(root + "/img_book/bgbook02.jpg", jpeg(background(true)));
     if (!ok) {
-        std::fprintf(stderr, "make-sample: could not write every file under %s\n", qPrintable(root));
+        std::fprintf(stderr, "make-sample: could not write every file under %s\n",
+                     qPrintable(root));
         return 1;
     }
     std::printf("make-sample: %zu topics, %zu page files in %s\n", topics.size(), files.size(),

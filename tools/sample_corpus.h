@@ -12,16 +12,16 @@ struct Topic {
     QString category;
     QString title;
     int no = 0;
-    QString mark;        // "TRUE", "True" or empty (null)
+    QString mark; // "TRUE", "True" or empty (null)
     QString blue, red;
     int book = 0, page = 0, line = 0;
     QString readFromFile; // "1" or empty (null)
 };
 
 struct CorpusSize {
-    int perVolume = 30;    // topics of each volume 2..86
-    int firstVolume = 30;  // topics of volume 1
-    int listRepeat = 1;    // rounds over the topic lists of the fourth collection
+    int perVolume = 30;   // topics of each volume 2..86
+    int firstVolume = 30; // topics of volume 1
+    int listRepeat = 1;   // rounds over the topic lists of the fourth collection
 };
 
 std::vector<Topic> makeTopics(const CorpusSize& size);

@@ -12,8 +12,8 @@
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    const QString folder = args.size() > 1 ? QDir(args[1]).absolutePath()
-                                           : QCoreApplication::applicationDirPath();
+    const QString folder =
+        args.size() > 1 ? QDir(args[1]).absolutePath() : QCoreApplication::applicationDirPath();
     corpus::CorpusStore store;
     std::string error;
     auto loaded = store.open((folder + "/velkaro.mdb").toStdString(), &error);
@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
     out += '\n';
     while (sqlite3_step(st) == SQLITE_ROW) {
         for (int i = 0; i < n; ++i) {
-            if (i) out += '\t';
+            if (i)
+                out += '\t';
             const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
             // Tabs and line breaks inside a value would break the columns.
             for (const char* c = t ? t : ""; *c; ++c)

@@ -8,7 +8,8 @@ void ModuleAll::MeasureThaiText(const QString& text) {
     MeasuredCells = 0;
     long cells = 0;
     for (QChar c : text)
-        if (!isZeroWidthMark(c.unicode())) ++cells;
+        if (!isZeroWidthMark(c.unicode()))
+            ++cells;
     MeasuredCells = int16_t(std::min<long>(cells, 32767));
 }
 
@@ -27,8 +28,10 @@ long measureCellsUtf8(std::string_view s) {
         } else if (b < 0xF0) {
             // Thai lies in the three-byte range: E0 B8 80 .. E0 B9 BF.
             if (end - p >= 3) {
-                const char32_t c = char32_t((b & 0x0F) << 12) | char32_t((p[1] & 0x3F) << 6) | char32_t(p[2] & 0x3F);
-                if (!isZeroWidthMark(c)) ++cells;
+                const char32_t c = char32_t((b & 0x0F) << 12) | char32_t((p[1] & 0x3F) << 6) |
+                                   char32_t(p[2] & 0x3F);
+                if (!isZeroWidthMark(c))
+                    ++cells;
             } else {
                 ++cells;
             }

@@ -41,40 +41,54 @@ void TopicModel::appendRow(const corpus::Recordset& rs) {
 }
 
 void TopicModel::commitRows() {
-    if (int(rows_.size()) == committed_) return;
+    if (int(rows_.size()) == committed_)
+        return;
     beginInsertRows({}, committed_, int(rows_.size()) - 1);
     committed_ = int(rows_.size());
     endInsertRows();
 }
 
-int TopicModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : committed_; }
+int TopicModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : committed_;
+}
 int TopicModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(headers_.size());
 }
 
 QString TopicModel::field(const Row& r, int col) const {
-    if (!table_ || col < 0) return {};
+    if (!table_ || col < 0)
+        return {};
     const auto v = table_->cell(r.record, col);
     return v ? QString::fromUtf8(v->data(), qsizetype(v->size())) : QString();
 }
 
 QString TopicModel::subItem(int row, int index) const {
-    if (row < 0 || row >= int(rows_.size())) return {};
+    if (row < 0 || row >= int(rows_.size()))
+        return {};
     const Row& r = rows_[size_t(row)];
     switch (index) {
-    case 0: return rowText(field(r, colNo_), field(r, colTitle_));
-    case 1: return field(r, colBlue_);
-    case 2: return fileMarker(field(r, colNo_), field(r, colFile_));
-    case 3: return field(r, colRed_);
-    case 4: return field(r, colBook_);
-    case 5: return field(r, colPage_);
-    case 6: return field(r, colLine_);
-    default: return {};
+    case 0:
+        return rowText(field(r, colNo_), field(r, colTitle_));
+    case 1:
+        return field(r, colBlue_);
+    case 2:
+        return fileMarker(field(r, colNo_), field(r, colFile_));
+    case 3:
+        return field(r, colRed_);
+    case 4:
+        return field(r, colBook_);
+    case 5:
+        return field(r, colPage_);
+    case 6:
+        return field(r, colLine_);
+    default:
+        return {};
     }
 }
 
 QString TopicModel::toolTip(int row) const {
-    if (row < 0 || row >= int(rows_.size())) return {};
+    if (row < 0 || row >= int(rows_.size()))
+        return {};
     return field(rows_[size_t(row)], colTitle_);
 }
 
@@ -83,14 +97,19 @@ bool TopicModel::isRed(int row) const {
 }
 
 QVariant TopicModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= committed_) return {};
-    switch (role) {
-    case Qt::DisplayRole: return subItem(index.row(), index.column());
-    case Qt::ToolTipRole: return index.column() == 0 ? QVariant(toolTip(index.row())) : QVariant();
-    case Qt::ForegroundRole:
-        if (index.column() == 0 && isRed(index.row())) return QColor(255, 0, 0);
+    if (!index.isValid() || index.row() >= committed_)
         return {};
-    default: return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return subItem(index.row(), index.column());
+    case Qt::ToolTipRole:
+        return index.column() == 0 ? QVariant(toolTip(index.row())) : QVariant();
+    case Qt::ForegroundRole:
+        if (index.column() == 0 && isRed(index.row()))
+            return QColor(255, 0, 0);
+        return {};
+    default:
+        return {};
     }
 }
 

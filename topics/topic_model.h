@@ -13,7 +13,7 @@ namespace topics {
 
 class TopicModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     using QAbstractTableModel::QAbstractTableModel;
 
     // Removes every column and row.
@@ -35,7 +35,7 @@ public:
     QString toolTip(int row) const;
     bool isRed(int row) const;
 
-private:
+  private:
     struct Row {
         uint32_t record;
         bool red;

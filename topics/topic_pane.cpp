@@ -22,7 +22,9 @@ void TopicPane::ListVolumeTopics(const int16_t& volume) {
     fill(volumeTopicsSql(volume), {}, Kind::Fill, {});
 }
 
-void TopicPane::ListGroupTopics(const QString& code) { fill(groupTopicsSql(code), {}, Kind::Fill, {}); }
+void TopicPane::ListGroupTopics(const QString& code) {
+    fill(groupTopicsSql(code), {}, Kind::Fill, {});
+}
 
 void TopicPane::SearchTopics(const QString& word) {
     // The word is bound, never pasted into the SQL: an apostrophe is searched for like
@@ -38,20 +40,23 @@ void TopicPane::setLabel1(const QString& caption) {
     c_.label1->setText(caption);
     // The caption is longer than the label's design width; show it whole.
     const int want = c_.label1->sizeHint().width();
-    if (want > c_.label1->width()) c_.label1->resize(want, c_.label1->height());
+    if (want > c_.label1->width())
+        c_.label1->resize(want, c_.label1->height());
 }
 
 void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Kind kind,
                      const QString& word) {
     // 1, 2: empty the list, place the open button's left edge.
     emptyList();
-    if (auto left = tk::toInt16(double(c_.ListView2->Width()) - 3700)) RowButtonLeft = *left;
+    if (auto left = tk::toInt16(double(c_.ListView2->Width()) - 3700))
+        RowButtonLeft = *left;
     // 3, 4: open the database, build the text in the shared buffer, run it.
     db_.OpenDatabase();
     db_.SqlText = sql;
     db_.OpenQuery(db_.SqlText, params);
     corpus::Recordset& rs = *db_.SharedRecordset;
-    if (!rs.isOpen() && kind == Kind::Search) return; // already reported; no second message
+    if (!rs.isOpen() && kind == Kind::Search)
+        return; // already reported; no second message
     // 5: nothing found.
     const long count = rs.RecordCount();
     if (count == 0) {
@@ -83,14 +88,17 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
                        QStringLiteral("หน้า"), QStringLiteral("บรรทัด")});
     c_.listView2->setColumnWidthsTwips({width0, 1200, 1000, 1200, 0, 0, 0});
     // 6.6: one topic row per record, in the order delivered.
-    for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext()) model_.appendRow(rs);
+    for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext())
+        model_.appendRow(rs);
     model_.commitRows();
     c_.listView2->selectRow0IfNone();
     // 7.
     c_.Frame4->setVisible(true);
 }
 
-void TopicPane::Text1_GotFocus() { c_.text1->setText(QString()); }
+void TopicPane::Text1_GotFocus() {
+    c_.text1->setText(QString());
+}
 
 void TopicPane::Text1_LostFocus() {
     if (c_.text1->text().isEmpty()) {
@@ -108,8 +116,8 @@ void TopicPane::Command5_Click() {
     const QString text = c_.text1->text();
     // The prompt is not a word anybody means to search for.
     if (text.isEmpty() || text == kPrompt) {
-        platform_.MsgBox(QStringLiteral("กรุณาป้อนคำที่ต้องการค้นหาก่อน"), tk::OkOnly | tk::IconInformation,
-                         kNotice);
+        platform_.MsgBox(QStringLiteral("กรุณาป้อนคำที่ต้องการค้นหาก่อน"),
+                         tk::OkOnly | tk::IconInformation, kNotice);
         return;
     }
     SearchTopics(text);
@@ -118,8 +126,12 @@ void TopicPane::Command5_Click() {
 bool TopicPane::eventFilter(QObject* watched, QEvent* event) {
     if (watched == c_.text1) {
         switch (event->type()) {
-        case QEvent::FocusIn: Text1_GotFocus(); break;
-        case QEvent::FocusOut: Text1_LostFocus(); break;
+        case QEvent::FocusIn:
+            Text1_GotFocus();
+            break;
+        case QEvent::FocusOut:
+            Text1_LostFocus();
+            break;
         case QEvent::KeyPress: {
             const auto* k = static_cast<QKeyEvent*>(event);
             const bool enter = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
@@ -127,10 +139,12 @@ bool TopicPane::eventFilter(QObject* watched, QEvent* event) {
                 Command5_Click(); // Enter presses the default button
                 return true;
             }
-            if (!k->text().isEmpty() || enter) Text1_KeyPress();
+            if (!k->text().isEmpty() || enter)
+                Text1_KeyPress();
             break;
         }
-        default: break;
+        default:
+            break;
         }
     }
     return QObject::eventFilter(watched, event);

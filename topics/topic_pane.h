@@ -32,7 +32,7 @@ struct TopicControls {
 
 class TopicPane : public QObject {
     Q_OBJECT
-public:
+  public:
     TopicPane(tk::Platform& platform, corpus::DBFunction& db, TopicControls controls);
 
     void ListVolumeTopics(const int16_t& volume);
@@ -49,12 +49,13 @@ public:
     TopicModel& model() { return model_; }
     bool command5IsDefault() const { return command5Default_; }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     enum class Kind { Fill, Search };
-    void fill(const QString& sql, const std::vector<QVariant>& params, Kind kind, const QString& word);
+    void fill(const QString& sql, const std::vector<QVariant>& params, Kind kind,
+              const QString& word);
     void emptyList();
     void setLabel1(const QString& caption);
 

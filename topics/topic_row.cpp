@@ -9,10 +9,13 @@ QString rowText(const QString& no, const QString& title) {
 }
 
 QString fileMarker(const QString& no, const QString& readFromFile) {
-    return readFromFile == QLatin1String("1") ? QStringLiteral("HTML") + no : QStringLiteral("HTML");
+    return readFromFile == QLatin1String("1") ? QStringLiteral("HTML") + no
+                                              : QStringLiteral("HTML");
 }
 
-QString countCaption(long count) { return kCountCaption + QString::number(count) + kItems; }
+QString countCaption(long count) {
+    return kCountCaption + QString::number(count) + kItems;
+}
 
 QString searchCaption(const QString& word, long count) {
     return QStringLiteral("ผลการค้นหาคำว่า : ") + word + QStringLiteral(" : พบจำนวน : ") +
@@ -40,7 +43,9 @@ QString searchSql() {
            QStringLiteral(" Or velkaro.velkaro_book_blue Like ?1");
 }
 
-QString searchPattern(const QString& word) { return QStringLiteral("%") + word + QStringLiteral("%"); }
+QString searchPattern(const QString& word) {
+    return QStringLiteral("%") + word + QStringLiteral("%");
+}
 
 int16_t titleColumnWidth(long cells) {
     return int16_t(std::clamp<long>(cells * 120, 0, 32767));

@@ -11,7 +11,9 @@ QString rowText(const QString& no, const QString& title);
 // "HTML" + number for a topic with a page of its own ("1" exactly), else "HTML".
 QString fileMarker(const QString& no, const QString& readFromFile);
 // Red when the mark reads exactly "TRUE".
-inline bool isMarked(const QString& mark) { return mark == QLatin1String("TRUE"); }
+inline bool isMarked(const QString& mark) {
+    return mark == QLatin1String("TRUE");
+}
 
 inline const QString kCountCaption = QStringLiteral("กำลังแสดงจำนวน : ");
 inline const QString kItems = QStringLiteral(" รายการ");
