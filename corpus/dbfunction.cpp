@@ -33,7 +33,6 @@ bool DBFunction::open(Connection& c, std::string* error) {
 }
 
 void DBFunction::OpenDatabase() {
-    bool failed = false;
     auto conn = std::make_shared<Connection>();
     conn->serial = ++serials_;
     SharedConnection = conn;
@@ -41,17 +40,15 @@ void DBFunction::OpenDatabase() {
     conn->ConnectionTimeout = 30;
     conn->ConnectionString = SqlText;
     std::string error;
-    if (!open(*conn, &error))
-        failed = true;
-    if (failed) {
+    if (!open(*conn, &error)) {
         platform_.MsgBox(kConnectMessage, tk::OkOnly | tk::IconStop, kErrorTitle);
         platform_.End();
     }
 }
 
 void DBFunction::OpenQuery(QString sql, const std::vector<QVariant>& params) {
-    const QString copy =
-        std::move(sql); // the caller's text is SqlText, which OpenDatabase overwrites
+    // Taken by value first: the caller's text is SqlText, which OpenDatabase overwrites.
+    const QString copy = std::move(sql);
     OpenDatabase();
     auto rs = std::make_shared<Recordset>();
     SharedRecordset = rs;
@@ -72,9 +69,8 @@ std::shared_ptr<ResultTable> DBFunction::run(sqlite3* db, const QString& sql,
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &st, &tail) != SQLITE_OK ||
         !st) {
-        *error = st ? QString::fromUtf8(sqlite3_errmsg(db))
-                    : (sqlite3_errcode(db) != SQLITE_OK ? QString::fromUtf8(sqlite3_errmsg(db))
-                                                        : QStringLiteral("empty SQL text"));
+        *error = sqlite3_errcode(db) != SQLITE_OK ? QString::fromUtf8(sqlite3_errmsg(db))
+                                                  : QStringLiteral("empty SQL text");
         sqlite3_finalize(st);
         return nullptr;
     }

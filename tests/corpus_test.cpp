@@ -116,7 +116,7 @@ TEST(DBFunction, TheResultSetCanBePassedTwiceAndTellsNullsFromEmptyTexts) {
     EXPECT_EQ(rs.text("velkaro_code"), QStringLiteral("1"));
 }
 
-TEST(DBFunction, TheOtherPartsSqlRunsWithItsMeaning) {
+TEST(DBFunction, TheListsAndSearchSqlRunsWithItsMeaning) {
     Topic a;
     a.code = 5;
     a.title = QStringLiteral("Metta and KARUNA");

@@ -46,18 +46,18 @@ void TopicPane::setLabel1(const QString& caption) {
 
 void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Kind kind,
                      const QString& word) {
-    // 1, 2: empty the list, place the open button's left edge.
+    // Empty the list; place the open button's left edge.
     emptyList();
     if (auto left = tk::toInt16(double(c_.ListView2->Width()) - 3700))
         RowButtonLeft = *left;
-    // 3, 4: open the database, build the text in the shared buffer, run it.
+    // Open the database, build the text in the shared buffer, run it.
     db_.OpenDatabase();
     db_.SqlText = sql;
     db_.OpenQuery(db_.SqlText, params);
     corpus::Recordset& rs = *db_.SharedRecordset;
     if (!rs.isOpen() && kind == Kind::Search)
         return; // already reported; no second message
-    // 5: nothing found.
+    // Nothing found.
     const long count = rs.RecordCount();
     if (count == 0) {
         if (kind == Kind::Search) {
@@ -70,7 +70,7 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
         c_.Frame4->setVisible(true);
         return;
     }
-    // 6.1, 6.2: the widest title sets the first column's width.
+    // The widest title sets the first column's width.
     long widest = 0;
     const int titleCol = rs.table()->column("velkaro_title");
     for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext()) {
@@ -80,19 +80,18 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
     module.MeasuredCells = int16_t(std::min(widest, 32767L));
     const int16_t width0 = titleColumnWidth(widest);
     rs.MoveFirst();
-    // 6.4: the caption.
+    // The caption.
     setLabel1(kind == Kind::Search ? searchCaption(word, count) : countCaption(count));
-    // 6.5: the seven columns, headed by the first record's group.
+    // The seven columns, headed by the first record's group.
     model_.setColumns({firstColumnHeader(rs.text("velkaro_group")), QStringLiteral("เล่มสีน้ำเงิน"),
                        QStringLiteral("ไฟล์"), QStringLiteral("เล่มสีแดง"), QStringLiteral("เล่ม"),
                        QStringLiteral("หน้า"), QStringLiteral("บรรทัด")});
     c_.listView2->setColumnWidthsTwips({width0, 1200, 1000, 1200, 0, 0, 0});
-    // 6.6: one topic row per record, in the order delivered.
+    // One topic row per record, in the order delivered.
     for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext())
         model_.appendRow(rs);
     model_.commitRows();
     c_.listView2->selectRow0IfNone();
-    // 7.
     c_.Frame4->setVisible(true);
 }
 
