@@ -20,7 +20,7 @@ struct Run {
 
 Run measure(shell::Form1& form, const std::function<void()>& fill) {
     std::vector<double> rows, paint;
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < 15; ++i) {
         const auto a = std::chrono::steady_clock::now();
         fill();
         const auto b = std::chrono::steady_clock::now();
@@ -31,7 +31,7 @@ Run measure(shell::Form1& form, const std::function<void()>& fill) {
     }
     std::sort(rows.begin(), rows.end());
     std::sort(paint.begin(), paint.end());
-    return {rows[3], paint[3]};
+    return {rows[rows.size() / 2], paint[paint.size() / 2]};
 }
 
 double sqliteShell(const QString& dbFile, const QString& word) {

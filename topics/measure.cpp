@@ -14,31 +14,21 @@ void ModuleAll::MeasureThaiText(const QString& text) {
 }
 
 long measureCellsUtf8(std::string_view s) {
-    long cells = 0;
+    // One cell for each character (each byte that does not continue one), one more for a
+    // character outside the basic plane (two UTF-16 units), one less for each mark. The
+    // marks are E0 B8 B1, E0 B8 B4..B9 and E0 B9 87..8C.
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const auto* end = p + s.size();
-    while (p < end) {
-        const unsigned char b = *p;
-        if (b < 0x80) {
-            ++cells;
-            ++p;
-        } else if (b < 0xE0) {
-            ++cells;
-            p += 2;
-        } else if (b < 0xF0) {
-            // Thai lies in the three-byte range: E0 B8 80 .. E0 B9 BF.
-            if (end - p >= 3) {
-                const char32_t c = char32_t((b & 0x0F) << 12) | char32_t((p[1] & 0x3F) << 6) |
-                                   char32_t(p[2] & 0x3F);
-                if (!isZeroWidthMark(c))
-                    ++cells;
-            } else {
-                ++cells;
-            }
-            p += 3;
-        } else {
-            cells += 2; // a surrogate pair in UTF-16
-            p += 4;
+    const size_t n = s.size();
+    long cells = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned char b = p[i];
+        cells += (b & 0xC0) != 0x80;
+        cells += b >= 0xF0;
+        if (b == 0xE0 && i + 2 < n) {
+            const unsigned char b1 = p[i + 1], b2 = p[i + 2];
+            if ((b1 == 0xB8 && (b2 == 0xB1 || (b2 >= 0xB4 && b2 <= 0xB9))) ||
+                (b1 == 0xB9 && b2 >= 0x87 && b2 <= 0x8C))
+                --cells;
         }
     }
     return cells;
