@@ -76,7 +76,11 @@ LoadOutcome loadIsolated(const std::string& helper, const std::string& mdbPath,
             ::dup2(devnull, STDOUT_FILENO);
         }
         ::dup2(errPipe[1], STDERR_FILENO);
-        ::dup2(shm.fd, 3);
+        // Descriptor 3 carries the table; dup2 onto itself would leave it close-on-exec.
+        if (shm.fd == 3)
+            ::fcntl(3, F_SETFD, 0);
+        else
+            ::dup2(shm.fd, 3);
         ::setrlimit(RLIMIT_AS, &mem);
         ::setrlimit(RLIMIT_FSIZE, &mem); // the memory file counts too
         ::setrlimit(RLIMIT_CPU, &cpu);

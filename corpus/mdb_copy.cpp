@@ -17,6 +17,7 @@
 #include <cstring>
 #include <deque>
 #include <malloc.h>
+#include <sys/mman.h>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -329,13 +330,47 @@ int main(int argc, char** argv) {
         return fail("cannot copy a row");
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
 
-    sqlite3_int64 size = 0;
-    unsigned char* bytes = sqlite3_serialize(db, "main", &size, 0);
-    if (!bytes)
-        return fail("cannot serialize the table");
-    if (!writeAll(outFd, bytes, size_t(size)))
-        return fail("cannot hand the table over");
-    sqlite3_free(bytes);
+    if (argc == 3) {
+        // Copy the pages straight into the shared memory file: size it, map it, and back the
+        // table up into an in-memory database laid over that mapping.
+        sqlite3_int64 pages = 0, pageSize = 0;
+        sqlite3_stmt* q = nullptr;
+        sqlite3_prepare_v2(db, "PRAGMA page_count", -1, &q, nullptr);
+        if (sqlite3_step(q) == SQLITE_ROW)
+            pages = sqlite3_column_int64(q, 0);
+        sqlite3_finalize(q);
+        sqlite3_prepare_v2(db, "PRAGMA page_size", -1, &q, nullptr);
+        if (sqlite3_step(q) == SQLITE_ROW)
+            pageSize = sqlite3_column_int64(q, 0);
+        sqlite3_finalize(q);
+        const size_t size = size_t(pages * pageSize);
+        if (size == 0 || ::ftruncate(outFd, off_t(size)) != 0)
+            return fail("cannot hand the table over");
+        void* map = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, outFd, 0);
+        if (map == MAP_FAILED)
+            return fail("cannot hand the table over");
+        sqlite3* image = nullptr;
+        if (sqlite3_open_v2(":memory:", &image, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                            nullptr) != SQLITE_OK ||
+            sqlite3_deserialize(image, "main", static_cast<unsigned char*>(map), 0,
+                                sqlite3_int64(size), 0) != SQLITE_OK)
+            return fail("cannot hand the table over");
+        sqlite3_backup* b = sqlite3_backup_init(image, "main", db, "main");
+        const bool copied = b && sqlite3_backup_step(b, -1) == SQLITE_DONE;
+        sqlite3_backup_finish(b);
+        sqlite3_close(image);
+        ::munmap(map, size);
+        if (!copied)
+            return fail("cannot hand the table over");
+    } else {
+        sqlite3_int64 size = 0;
+        unsigned char* bytes = sqlite3_serialize(db, "main", &size, 0);
+        if (!bytes)
+            return fail("cannot serialize the table");
+        if (!writeAll(outFd, bytes, size_t(size)))
+            return fail("cannot hand the table over");
+        sqlite3_free(bytes);
+    }
     sqlite3_close(db);
     mdb_free_tabledef(table);
     mdb_close(mdb);
