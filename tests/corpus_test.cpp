@@ -284,6 +284,29 @@ TEST(Jet4Writer, WhatItWritesReadsBackThroughLibmdbUnchangedThaiIncluded) {
     EXPECT_EQ(jet4::readPassword(bytes.toStdString()), u"harbelune27kest");
 }
 
+TEST(Jet4Writer, ATableOnMoreThan472PagesIsReadWhole) {
+    // Past 472 data pages the table's page map is kept on bitmap pages of its own.
+    std::vector<Topic> many;
+    for (int i = 0; i < 9000; ++i) {
+        Topic t;
+        t.code = i % 90 + 1;
+        t.no = i;
+        t.title = QStringLiteral("หัวข้อธรรมลำดับที่ %1 ว่าด้วยการปฏิบัติธรรมเพื่อความพ้นทุกข์").arg(i);
+        many.push_back(t);
+    }
+    fixtures::Folder f(many);
+    QFile file(f.path() + QStringLiteral("/velkaro.mdb"));
+    EXPECT_GT(file.size(), 480 * 4096);
+    Db d(f.path());
+    d.db.OpenQuery(kSelectAll);
+    corpus::Recordset& rs = *d.db.SharedRecordset;
+    ASSERT_EQ(rs.RecordCount(), 9000);
+    long sum = 0;
+    for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext())
+        sum += rs.text("velkaro_no").toLong();
+    EXPECT_EQ(sum, 9000L * 8999 / 2);
+}
+
 TEST(Jet4Writer, TheSampleFolderIsReadByMdbExportAsByOurLoader) {
     const QString folder = fixtures::sampleFolder();
     QProcess exp;

@@ -141,6 +141,15 @@ TEST(Layout, FailingStepsAreSkippedAloneAndAMinimisedWindowKeepsItsLayout) {
     EXPECT_EQ(f.Frame3.Width(), before);
 }
 
+TEST(Layout, ALeftPanelWidthPast16BitsSkipsOnlyThatStep) {
+    Window w;
+    w.resize(15360, 11535);
+    w.form.LeftPanelStartWidth = 32700; // + 160 overflows the 16-bit sum
+    w.resize(16000, 11535);
+    EXPECT_EQ(w.form.Frame1.Width(), 4495);
+    EXPECT_EQ(w.form.Frame2.Width(), 16000 - (4495 + 600)); // the next steps still run
+}
+
 TEST(ShelfLabels, PagesOfEverySize) {
     using catalogue::pageLabels;
     auto six = pageLabels(6);

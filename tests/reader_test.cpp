@@ -12,6 +12,7 @@
 
 #include "toolkit/fonts.h"
 #include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QScrollBar>
@@ -338,6 +339,36 @@ TEST(PageView, ALongFileShowsTheAskedPageAtOnceAndCompletesInOrder) {
     // The font named in the page reaches every page.
     const QTextCursor c = view.document()->find("PAGE3");
     EXPECT_TRUE(QFontInfo(c.charFormat().font()).family().contains("Kinnari"));
+}
+
+TEST(PageView, OpeningAnotherPageWhileOneIsLoadingShowsOnlyTheNewOne) {
+    QTemporaryDir dir;
+    QByteArray page = "<body>";
+    for (int p = 0; p <= 50; ++p) {
+        page += "<a name=\"" + QByteArray::number(p) + "\"></a><p>LONG" + QByteArray::number(p) +
+                "</p>";
+        page += QByteArray("<p>\xBE\xC3\xD0\xE4\xB5\xC3\xBB\xD4\xAE\xA1</p>").repeated(150);
+    }
+    QFile f(dir.path() + "/long.htm");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(page);
+    f.close();
+    QFile s(dir.path() + "/short.htm");
+    ASSERT_TRUE(s.open(QIODevice::WriteOnly));
+    s.write("<p>SHORT</p>");
+    s.close();
+    reader::PageView view(dir.path());
+    view.navigate(dir.path() + "/long.htm#25");
+    ASSERT_TRUE(view.loading());
+    view.navigate(dir.path() + "/short.htm");
+    EXPECT_FALSE(view.loading());
+    QApplication::processEvents();
+    EXPECT_EQ(view.toPlainText().trimmed(), QStringLiteral("SHORT"));
+    // An anchor the long file lacks: the whole file, with the notice above it.
+    view.navigate(dir.path() + "/long.htm#77");
+    EXPECT_FALSE(view.loading());
+    EXPECT_TRUE(view.toPlainText().startsWith(QStringLiteral("ไม่พบหน้าที่ 77")));
+    EXPECT_TRUE(view.toPlainText().contains("LONG50"));
 }
 
 TEST(PageView, WindowsThaiFontsAreNamedByTheirStandIns) {

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <random>
 
 using fixtures::Topic;
 
@@ -60,6 +61,29 @@ TEST(ThaiMeasure, MarksTakeNoCellAndBothCountsAgree) {
     m.MeasureThaiText(all);
     EXPECT_EQ(topics::measureCellsUtf8(all.toUtf8().toStdString()), m.MeasuredCells);
     EXPECT_EQ(m.MeasuredCells, all.size() - 13);
+}
+
+TEST(ThaiMeasure, TheUtf8CountMatchesTheUtf16CountOnMixedText) {
+    // Thai with its marks, Latin, digits, a character outside the basic plane, and texts
+    // cut right after the first byte of a Thai character.
+    const std::u32string alphabet =
+        U"กขคฆงจฉชซญฎฏฐฑฒณดตถทธนบปผฝพฟภมยรลวศษสหฬอฮะัาำิีึืุูเแโใไๅๆ็่้๊๋์ํ๎๐๙aZ09 .é€😀";
+    std::mt19937 rng(7);
+    for (int round = 0; round < 2000; ++round) {
+        std::u32string s;
+        const int n = int(rng() % 40);
+        for (int i = 0; i < n; ++i)
+            s += alphabet[rng() % alphabet.size()];
+        const QString q = QString::fromUcs4(s.data(), qsizetype(s.size()));
+        topics::ModuleAll m;
+        m.MeasureThaiText(q);
+        const QByteArray u = q.toUtf8();
+        ASSERT_EQ(topics::measureCellsUtf8(std::string_view(u.constData(), size_t(u.size()))),
+                  m.MeasuredCells)
+            << q.toStdString();
+    }
+    EXPECT_EQ(topics::measureCellsUtf8("\xE0"), 1);
+    EXPECT_EQ(topics::measureCellsUtf8("\xE0\xB8"), 1);
 }
 
 TEST(TopicRow, FormatOfTextMarkerAndColour) {
