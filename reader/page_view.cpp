@@ -250,6 +250,7 @@ QVariant PageView::loadResource(int type, const QUrl& name) {
 
 void PageView::openLink(const QUrl& url) {
     if (url.scheme().isEmpty() && url.path().isEmpty() && url.hasFragment()) {
+        finishLoading(); // the page it names may not have arrived yet
         scrollToAnchor(url.fragment());
         return;
     }
