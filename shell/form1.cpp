@@ -112,11 +112,9 @@ void Form1::Form_Load() {
     CollectionOpened = false;
     Command6.setVisible(false);
     Command8.setVisible(false);
-    frame1->setStyleSheet(
-        QStringLiteral("QGroupBox#Frame1 { background-color: rgb(85, 85, 85); }"));
+    frame1->setBackColor(QColor(85, 85, 85));
     Frame4.setVisible(false);
-    frame2->setStyleSheet(
-        QStringLiteral("QGroupBox#Frame2 { background-color: rgb(85, 85, 85); }"));
+    frame2->setBackColor(QColor(85, 85, 85));
     label1->setText(QString());
 }
 

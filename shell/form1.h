@@ -4,6 +4,7 @@
 #include "catalogue/category_browser.h"
 #include "catalogue/volume_picker.h"
 #include "toolkit/control.h"
+#include "toolkit/frame.h"
 #include "toolkit/listview.h"
 #include "toolkit/picture.h"
 #include "toolkit/platform.h"
@@ -52,7 +53,7 @@ class Form1 : public QWidget {
     void Timer3_Timer();
 
     // Controls, by container. Each keeps its place in twips.
-    QGroupBox *frame1 = nullptr, *frame2 = nullptr, *frame3 = nullptr, *frame4 = nullptr;
+    tk::Frame *frame1 = nullptr, *frame2 = nullptr, *frame3 = nullptr, *frame4 = nullptr;
     QPushButton *command1 = nullptr, *command2 = nullptr, *command3 = nullptr, *command4 = nullptr,
                 *command5 = nullptr, *command6 = nullptr, *command7 = nullptr, *command8 = nullptr,
                 *command9 = nullptr, *command10 = nullptr;

@@ -16,8 +16,8 @@ namespace shell {
 
 namespace {
 
-QGroupBox* frame(QWidget* parent, const char* name, const QString& caption) {
-    auto* f = new QGroupBox(caption, parent);
+tk::Frame* frame(QWidget* parent, const char* name, const QString& caption) {
+    auto* f = new tk::Frame(caption, parent);
     f->setObjectName(QString::fromLatin1(name));
     f->setFont(tk::thaiFont(QStringLiteral("Tahoma"), 9));
     return f;

@@ -31,8 +31,9 @@ TEST(Form1, LoadStepLeavesTheDesignedStartingState) {
     EXPECT_FALSE(w.form.Frame4.Visible());
     EXPECT_TRUE(w.form.Frame3.Visible());
     EXPECT_EQ(w.form.label1->text(), QString());
-    EXPECT_TRUE(w.form.frame1->styleSheet().contains(QStringLiteral("rgb(85, 85, 85)")));
-    EXPECT_TRUE(w.form.frame2->styleSheet().contains(QStringLiteral("rgb(85, 85, 85)")));
+    EXPECT_EQ(w.form.frame1->palette().color(QPalette::Window), QColor(85, 85, 85));
+    EXPECT_EQ(w.form.frame2->palette().color(QPalette::Window), QColor(85, 85, 85));
+    EXPECT_TRUE(w.form.frame1->autoFillBackground());
     EXPECT_EQ(w.form.text1->text(), QStringLiteral("ป้อนหัวข้อธรรมที่ต้องการค้นหา"));
     EXPECT_EQ(w.form.combo1->currentText(), QStringLiteral("เลือกพระไตรปิฎก"));
     EXPECT_EQ(w.form.command4->text(), QStringLiteral("รวมหัวข้อธรรมสำคัญ 91 เล่ม"));
