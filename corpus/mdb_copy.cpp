@@ -17,9 +17,9 @@
 #include <cstring>
 #include <deque>
 #include <malloc.h>
-#include <sys/mman.h>
 #include <mutex>
 #include <string>
+#include <sys/mman.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -121,6 +121,214 @@ void putNumber(Cell& c, double d) {
     }
 }
 
+// The file's table and, for each of its columns, where its values go and how they are read.
+struct Source {
+    MdbHandle* mdb = nullptr;
+    MdbTableDef* table = nullptr;
+    std::vector<int> target; // our column for each of the file's, -1 when unused
+    std::vector<int> types;
+    std::vector<bool> bound; // read through libmdb's binding
+    std::vector<std::vector<char>> bufs;
+    std::vector<int> lens;
+    std::vector<MdbField> fields;
+    std::vector<int> fieldOf;
+};
+
+const char* openSource(const char* path, Source& s) {
+    s.mdb = mdb_open(path, MDB_NOFLAGS);
+    if (!s.mdb)
+        return "cannot open the database file";
+    mdb_set_bind_size(s.mdb, kBindSize);
+    mdb_set_boolean_fmt_words(s.mdb);
+    if (!mdb_read_catalog(s.mdb, MDB_TABLE))
+        return "cannot read the catalog";
+    MdbCatalogEntry* entry = nullptr;
+    for (unsigned i = 0; i < s.mdb->num_catalog && !entry; ++i) {
+        auto* e = static_cast<MdbCatalogEntry*>(g_ptr_array_index(s.mdb->catalog, i));
+        if (e->object_type == MDB_TABLE &&
+            g_ascii_strcasecmp(e->object_name, std::string(corpus::kTableName).c_str()) == 0)
+            entry = e;
+    }
+    if (!entry)
+        return "the file has no table Velkaro";
+    s.table = mdb_read_table(entry);
+    if (!s.table)
+        return "cannot read table Velkaro";
+    mdb_read_columns(s.table);
+    mdb_rewind_table(s.table);
+
+    // Short texts and numbers are decoded here from the row; long texts and other types go
+    // through libmdb's binding.
+    const size_t n = s.table->num_cols;
+    s.target.assign(n, -1);
+    s.types.assign(n, 0);
+    s.bound.assign(n, false);
+    s.bufs.resize(n);
+    s.lens.assign(n, 0);
+    s.fields.resize(n + 1);
+    s.fieldOf.assign(n, -1);
+    for (size_t i = 0; i < n; ++i) {
+        auto* col = static_cast<MdbColumn*>(g_ptr_array_index(s.table->columns, i));
+        const int t = s.types[i] = col->col_type;
+        for (size_t k = 0; k < corpus::kColumns.size(); ++k)
+            if (g_ascii_strcasecmp(col->name, std::string(corpus::kColumns[k]).c_str()) == 0)
+                s.target[i] = int(k);
+        if (s.target[i] < 0 || t == MDB_TEXT || t == MDB_BOOL || t == MDB_BYTE || t == MDB_INT ||
+            t == MDB_LONGINT || t == MDB_FLOAT || t == MDB_DOUBLE)
+            continue;
+        s.bound[i] = true;
+        s.bufs[i].assign(kBindSize + 1, '\0');
+        mdb_bind_column(s.table, int(i) + 1, s.bufs[i].data(), &s.lens[i]);
+    }
+    return nullptr;
+}
+
+// Appends the row mdb_fetch_row has just read to the batch. Binding does not tell nulls
+// from empty texts, so the row is cracked again for them and for the raw values.
+void appendRow(Source& s, Batch& batch) {
+    MdbHandle* mdb = s.mdb;
+    MdbTableDef* table = s.table;
+    int start = 0;
+    size_t size = 0;
+    if (table->cur_row == 0 || mdb_find_row(mdb, int(table->cur_row) - 1, &start, &size))
+        return;
+    start &= 0x1FFF;
+    const int n = mdb_crack_row(table, start, size, s.fields.data());
+    if (n < 0)
+        return;
+    const size_t ncols = s.target.size();
+    std::fill(s.fieldOf.begin(), s.fieldOf.end(), -1);
+    for (int f = 0; f < n; ++f)
+        if (s.fields[f].colnum >= 0 && size_t(s.fields[f].colnum) < ncols)
+            s.fieldOf[size_t(s.fields[f].colnum)] = f;
+    const size_t base = batch.cells.size();
+    batch.cells.resize(base + corpus::kColumns.size());
+    auto text = [&](Cell& c, auto&& append) {
+        c.kind = Cell::Text;
+        c.off = batch.text.size();
+        append();
+        c.len = batch.text.size() - c.off;
+    };
+    for (size_t i = 0; i < ncols; ++i) {
+        if (s.target[i] < 0 || s.fieldOf[i] < 0)
+            continue;
+        const MdbField& f = s.fields[size_t(s.fieldOf[i])];
+        Cell& c = batch.cells[base + size_t(s.target[i])];
+        const int t = s.types[i];
+        if (t == MDB_BOOL) {
+            // Text form of a yes/no value, as the original engine's client gives it.
+            text(c, [&] { batch.text += f.is_null ? "False" : "True"; });
+            continue;
+        }
+        if (f.is_null)
+            continue;
+        const unsigned char* p = mdb->pg_buf + f.start;
+        const bool inPage =
+            f.start >= 0 && f.siz >= 0 && size_t(f.start) + size_t(f.siz) <= sizeof mdb->pg_buf;
+        if (s.bound[i]) {
+            text(c, [&] {
+                batch.text.append(s.bufs[i].data(),
+                                  size_t(std::min<int>(s.lens[i], int(kBindSize))));
+            });
+        } else if (!inPage) {
+            continue; // a damaged row: leave the value null
+        } else if (t == MDB_TEXT) {
+            text(c, [&] { corpus::appendJetText(p, size_t(f.siz), batch.text); });
+        } else if (t == MDB_BYTE && f.siz >= 1) {
+            c.kind = Cell::Int;
+            c.i = p[0];
+        } else if (t == MDB_INT && f.siz >= 2) {
+            c.kind = Cell::Int;
+            c.i = little(p, 2);
+        } else if (t == MDB_LONGINT && f.siz >= 4) {
+            c.kind = Cell::Int;
+            c.i = little(p, 4);
+        } else if (t == MDB_FLOAT && f.siz >= 4) {
+            float v;
+            std::memcpy(&v, p, 4);
+            putNumber(c, v);
+        } else if (t == MDB_DOUBLE && f.siz >= 8) {
+            double v;
+            std::memcpy(&v, p, 8);
+            putNumber(c, v);
+        }
+    }
+}
+
+// Inserts every row of a batch; false when the engine refuses one.
+bool insertBatch(sqlite3_stmt* st, const Batch& b) {
+    const size_t width = corpus::kColumns.size();
+    for (size_t r = 0; r + width <= b.cells.size(); r += width) {
+        for (size_t k = 0; k < width; ++k) {
+            const Cell& c = b.cells[r + k];
+            const int slot = int(k) + 1;
+            switch (c.kind) {
+            case Cell::Null:
+                sqlite3_bind_null(st, slot);
+                break;
+            case Cell::Int:
+                sqlite3_bind_int64(st, slot, c.i);
+                break;
+            case Cell::Real:
+                sqlite3_bind_double(st, slot, c.d);
+                break;
+            case Cell::Text:
+                sqlite3_bind_text(st, slot, b.text.data() + c.off, int(c.len), SQLITE_STATIC);
+                break;
+            }
+        }
+        if (sqlite3_step(st) != SQLITE_DONE)
+            return false;
+        sqlite3_reset(st);
+    }
+    return true;
+}
+
+sqlite3_int64 pragma(sqlite3* db, const char* sql) {
+    sqlite3_stmt* q = nullptr;
+    sqlite3_int64 v = 0;
+    sqlite3_prepare_v2(db, sql, -1, &q, nullptr);
+    if (q && sqlite3_step(q) == SQLITE_ROW)
+        v = sqlite3_column_int64(q, 0);
+    sqlite3_finalize(q);
+    return v;
+}
+
+// Copies the pages straight into the shared memory file: sizes it, maps it, and backs the
+// table up into an in-memory database laid over that mapping.
+bool handOverInto(sqlite3* db, int fd) {
+    const size_t size = size_t(pragma(db, "PRAGMA page_count") * pragma(db, "PRAGMA page_size"));
+    if (size == 0 || ::ftruncate(fd, off_t(size)) != 0)
+        return false;
+    void* map = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (map == MAP_FAILED)
+        return false;
+    sqlite3* image = nullptr;
+    bool copied = false;
+    if (sqlite3_open_v2(":memory:", &image, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_deserialize(image, "main", static_cast<unsigned char*>(map), 0, sqlite3_int64(size),
+                            0) == SQLITE_OK) {
+        sqlite3_backup* b = sqlite3_backup_init(image, "main", db, "main");
+        copied = b && sqlite3_backup_step(b, -1) == SQLITE_DONE;
+        sqlite3_backup_finish(b);
+    }
+    sqlite3_close(image);
+    ::munmap(map, size);
+    return copied;
+}
+
+// Writes the database image to a stream (standard output, for use by hand).
+bool handOverStream(sqlite3* db, int fd) {
+    sqlite3_int64 size = 0;
+    unsigned char* bytes = sqlite3_serialize(db, "main", &size, 0);
+    if (!bytes)
+        return false;
+    const bool ok = writeAll(fd, bytes, size_t(size));
+    sqlite3_free(bytes);
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -134,56 +342,9 @@ int main(int argc, char** argv) {
     // Its output charset follows this variable; the engine wants UTF-8.
     unsetenv("MDBICONV");
 
-    MdbHandle* mdb = mdb_open(argv[1], MDB_NOFLAGS);
-    if (!mdb)
-        return fail("cannot open the database file");
-    mdb_set_bind_size(mdb, kBindSize);
-    mdb_set_boolean_fmt_words(mdb);
-    if (!mdb_read_catalog(mdb, MDB_TABLE))
-        return fail("cannot read the catalog");
-
-    MdbCatalogEntry* entry = nullptr;
-    for (unsigned i = 0; i < mdb->num_catalog; ++i) {
-        auto* e = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
-        if (e->object_type == MDB_TABLE &&
-            g_ascii_strcasecmp(e->object_name, std::string(corpus::kTableName).c_str()) == 0) {
-            entry = e;
-            break;
-        }
-    }
-    if (!entry)
-        return fail("the file has no table Velkaro");
-    MdbTableDef* table = mdb_read_table(entry);
-    if (!table)
-        return fail("cannot read table Velkaro");
-    mdb_read_columns(table);
-    mdb_rewind_table(table);
-
-    // Which of the file's columns feeds which column of ours. Short texts and numbers are
-    // decoded here from the row; long texts and other types go through libmdb's binding.
-    const size_t ncols = table->num_cols;
-    const size_t width = corpus::kColumns.size();
-    std::vector<int> target(ncols, -1);
-    std::vector<int> types(ncols, 0);
-    std::vector<bool> bound(ncols, false);
-    std::vector<std::vector<char>> bufs(ncols);
-    std::vector<int> lens(ncols, 0);
-    for (size_t i = 0; i < ncols; ++i) {
-        auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
-        types[i] = col->col_type;
-        for (size_t k = 0; k < width; ++k)
-            if (g_ascii_strcasecmp(col->name, std::string(corpus::kColumns[k]).c_str()) == 0)
-                target[i] = int(k);
-        if (target[i] < 0)
-            continue;
-        const int t = types[i];
-        if (t == MDB_TEXT || t == MDB_BOOL || t == MDB_BYTE || t == MDB_INT || t == MDB_LONGINT ||
-            t == MDB_FLOAT || t == MDB_DOUBLE)
-            continue;
-        bound[i] = true;
-        bufs[i].assign(kBindSize + 1, '\0');
-        mdb_bind_column(table, int(i) + 1, bufs[i].data(), &lens[i]);
-    }
+    Source source;
+    if (const char* why = openSource(argv[1], source))
+        return fail(why);
 
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(":memory:", &db,
@@ -207,172 +368,44 @@ int main(int argc, char** argv) {
     std::thread inserter([&] {
         Batch b;
         while (queue.pop(b)) {
-            for (size_t r = 0; r + width <= b.cells.size(); r += width) {
-                for (size_t k = 0; k < width; ++k) {
-                    const Cell& c = b.cells[r + k];
-                    const int slot = int(k) + 1;
-                    switch (c.kind) {
-                    case Cell::Null:
-                        sqlite3_bind_null(st, slot);
-                        break;
-                    case Cell::Int:
-                        sqlite3_bind_int64(st, slot, c.i);
-                        break;
-                    case Cell::Real:
-                        sqlite3_bind_double(st, slot, c.d);
-                        break;
-                    case Cell::Text:
-                        sqlite3_bind_text(st, slot, b.text.data() + c.off, int(c.len),
-                                          SQLITE_STATIC);
-                        break;
-                    }
-                }
-                if (sqlite3_step(st) != SQLITE_DONE) {
-                    insertFailed = true;
-                    queue.stop();
-                    return;
-                }
-                sqlite3_reset(st);
+            if (!insertBatch(st, b)) {
+                insertFailed = true;
+                queue.stop();
+                return;
             }
         }
     });
 
-    std::vector<MdbField> fields(ncols + 1);
-    std::vector<int> fieldOf(ncols, -1);
     constexpr size_t kBatchRows = 1024;
+    const size_t batchCells = kBatchRows * corpus::kColumns.size();
     auto fresh = [&] {
         Batch b;
-        b.cells.reserve(kBatchRows * width);
+        b.cells.reserve(batchCells);
         b.text.reserve(kBatchRows * 512);
         return b;
     };
     Batch batch = fresh();
-    auto flush = [&] {
-        if (batch.cells.empty())
-            return;
-        queue.push(std::move(batch));
-        batch = fresh();
-    };
-    while (!queue.stopped() && mdb_fetch_row(table)) {
-        // Crack the row again for what binding does not tell: nulls, and the raw values.
-        int start = 0;
-        size_t size = 0;
-        if (table->cur_row == 0 || mdb_find_row(mdb, int(table->cur_row) - 1, &start, &size))
-            continue;
-        start &= 0x1FFF;
-        const int n = mdb_crack_row(table, start, size, fields.data());
-        if (n < 0)
-            continue;
-        std::fill(fieldOf.begin(), fieldOf.end(), -1);
-        for (int f = 0; f < n; ++f)
-            if (fields[f].colnum >= 0 && size_t(fields[f].colnum) < ncols)
-                fieldOf[size_t(fields[f].colnum)] = f;
-        const size_t base = batch.cells.size();
-        batch.cells.resize(base + width);
-        for (size_t i = 0; i < ncols; ++i) {
-            if (target[i] < 0 || fieldOf[i] < 0)
-                continue;
-            const MdbField& f = fields[size_t(fieldOf[i])];
-            Cell& c = batch.cells[base + size_t(target[i])];
-            const int t = types[i];
-            if (t == MDB_BOOL) {
-                // Text form of a yes/no value, as the original engine's client gives it.
-                c.kind = Cell::Text;
-                c.off = batch.text.size();
-                batch.text += f.is_null ? "False" : "True";
-                c.len = batch.text.size() - c.off;
-                continue;
-            }
-            if (f.is_null)
-                continue;
-            const unsigned char* p = mdb->pg_buf + f.start;
-            const bool inPage =
-                f.start >= 0 && f.siz >= 0 && size_t(f.start) + size_t(f.siz) <= sizeof mdb->pg_buf;
-            if (bound[i]) {
-                c.kind = Cell::Text;
-                c.off = batch.text.size();
-                batch.text.append(bufs[i].data(), size_t(std::min<int>(lens[i], int(kBindSize))));
-                c.len = batch.text.size() - c.off;
-            } else if (!inPage) {
-                continue; // a damaged row: leave the value null
-            } else if (t == MDB_TEXT) {
-                c.kind = Cell::Text;
-                c.off = batch.text.size();
-                corpus::appendJetText(p, size_t(f.siz), batch.text);
-                c.len = batch.text.size() - c.off;
-            } else if (t == MDB_BYTE && f.siz >= 1) {
-                c.kind = Cell::Int;
-                c.i = p[0];
-            } else if (t == MDB_INT && f.siz >= 2) {
-                c.kind = Cell::Int;
-                c.i = little(p, 2);
-            } else if (t == MDB_LONGINT && f.siz >= 4) {
-                c.kind = Cell::Int;
-                c.i = little(p, 4);
-            } else if (t == MDB_FLOAT && f.siz >= 4) {
-                float v;
-                std::memcpy(&v, p, 4);
-                putNumber(c, v);
-            } else if (t == MDB_DOUBLE && f.siz >= 8) {
-                double v;
-                std::memcpy(&v, p, 8);
-                putNumber(c, v);
-            }
+    while (mdb_fetch_row(source.table)) {
+        appendRow(source, batch);
+        if (batch.cells.size() >= batchCells) {
+            if (queue.stopped())
+                break;
+            queue.push(std::move(batch));
+            batch = fresh();
         }
-        if (batch.cells.size() >= kBatchRows * width)
-            flush();
     }
-    flush();
+    if (!batch.cells.empty())
+        queue.push(std::move(batch));
     queue.finish();
     inserter.join();
     sqlite3_finalize(st);
     if (insertFailed)
         return fail("cannot copy a row");
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-
-    if (argc == 3) {
-        // Copy the pages straight into the shared memory file: size it, map it, and back the
-        // table up into an in-memory database laid over that mapping.
-        sqlite3_int64 pages = 0, pageSize = 0;
-        sqlite3_stmt* q = nullptr;
-        sqlite3_prepare_v2(db, "PRAGMA page_count", -1, &q, nullptr);
-        if (sqlite3_step(q) == SQLITE_ROW)
-            pages = sqlite3_column_int64(q, 0);
-        sqlite3_finalize(q);
-        sqlite3_prepare_v2(db, "PRAGMA page_size", -1, &q, nullptr);
-        if (sqlite3_step(q) == SQLITE_ROW)
-            pageSize = sqlite3_column_int64(q, 0);
-        sqlite3_finalize(q);
-        const size_t size = size_t(pages * pageSize);
-        if (size == 0 || ::ftruncate(outFd, off_t(size)) != 0)
-            return fail("cannot hand the table over");
-        void* map = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, outFd, 0);
-        if (map == MAP_FAILED)
-            return fail("cannot hand the table over");
-        sqlite3* image = nullptr;
-        if (sqlite3_open_v2(":memory:", &image, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                            nullptr) != SQLITE_OK ||
-            sqlite3_deserialize(image, "main", static_cast<unsigned char*>(map), 0,
-                                sqlite3_int64(size), 0) != SQLITE_OK)
-            return fail("cannot hand the table over");
-        sqlite3_backup* b = sqlite3_backup_init(image, "main", db, "main");
-        const bool copied = b && sqlite3_backup_step(b, -1) == SQLITE_DONE;
-        sqlite3_backup_finish(b);
-        sqlite3_close(image);
-        ::munmap(map, size);
-        if (!copied)
-            return fail("cannot hand the table over");
-    } else {
-        sqlite3_int64 size = 0;
-        unsigned char* bytes = sqlite3_serialize(db, "main", &size, 0);
-        if (!bytes)
-            return fail("cannot serialize the table");
-        if (!writeAll(outFd, bytes, size_t(size)))
-            return fail("cannot hand the table over");
-        sqlite3_free(bytes);
-    }
+    if (!(argc == 3 ? handOverInto(db, outFd) : handOverStream(db, outFd)))
+        return fail("cannot hand the table over");
     sqlite3_close(db);
-    mdb_free_tabledef(table);
-    mdb_close(mdb);
+    mdb_free_tabledef(source.table);
+    mdb_close(source.mdb);
     return 0;
 }
