@@ -93,12 +93,21 @@ void Form1::Form_Resize() {
     if (!layout)
         return;
     tk::WindowGeometry g(this);
+    laidOutFor_ = frameGeometry().size();
     layout->Form_Resize(isMinimized(), g.Width(), g.Height());
 }
 
 void Form1::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     Form_Resize();
+}
+
+void Form1::moveEvent(QMoveEvent* e) {
+    QWidget::moveEvent(e);
+    // The window system adds its frame after the first layout; the layout works on the
+    // outer size, so it runs again once the frame is known.
+    if (isVisible() && frameGeometry().size() != laidOutFor_)
+        Form_Resize();
 }
 
 void Form1::changeEvent(QEvent* e) {

@@ -102,6 +102,7 @@ class Form1 : public QWidget {
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
 
   private:
     void buildControls();
@@ -110,6 +111,7 @@ class Form1 : public QWidget {
     tk::Platform& platform_;
     corpus::DBFunction& db_;
     tk::PictureLoader pictures_;
+    QSize laidOutFor_; // the outer size of the last layout, in pixels
 };
 
 } // namespace shell
