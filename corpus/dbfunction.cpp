@@ -34,7 +34,6 @@ bool DBFunction::open(Connection& c, std::string* error) {
 
 void DBFunction::OpenDatabase() {
     auto conn = std::make_shared<Connection>();
-    conn->serial = ++serials_;
     SharedConnection = conn;
     SqlText = connectionString(platform_.AppPath());
     conn->ConnectionTimeout = 30;

@@ -20,7 +20,6 @@ struct Connection {
     QString ConnectionString;
     int ConnectionTimeout = 0;
     std::shared_ptr<LoadedCorpus> corpus; // set once open
-    long serial = 0;                      // tells connections apart
 };
 
 class DBFunction {
@@ -49,7 +48,6 @@ class DBFunction {
 
     tk::Platform& platform_;
     CorpusStore& store_;
-    long serials_ = 0;
 };
 
 } // namespace corpus

@@ -36,8 +36,8 @@ void Shelf::RebuildShelf() {
         s.ShelfRowLength = int16_t(*n);
 
     c_.combo1->clear();
-    c_.combo1->setEditText(catalogue::firstPageLabel(s.ShelfPageSize));
     c_.combo1->addItems(catalogue::pageLabels(s.ShelfPageSize));
+    // Set after the items: adding to an empty box makes the first item its text.
     c_.combo1->setEditText(catalogue::firstPageLabel(s.ShelfPageSize));
 
     if (auto per = tk::intDiv(fh, double(s.ShelfRows))) {

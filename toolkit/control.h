@@ -26,10 +26,7 @@ class Control {
     // window system, fails as a whole: nothing changes and false is returned.
     bool Move(double left, std::optional<double> top = {}, std::optional<double> width = {},
               std::optional<double> height = {});
-    bool setLeft(double v) { return Move(v); }
-    bool setTop(double v) { return Move(Left(), v); }
     bool setWidth(double v) { return Move(Left(), {}, v); }
-    bool setHeight(double v) { return Move(Left(), {}, {}, v); }
 
     // Re-derives pixels, e.g. after a change of screen scale.
     void applyGeometry();

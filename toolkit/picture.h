@@ -14,7 +14,6 @@ class PictureLoader {
     // The picture of the file, or nothing when it is missing or unreadable.
     std::optional<QPixmap> load(const QString& path);
     int decodeCount() const { return decodes_; }
-    void clear() { cache_.clear(); }
 
   private:
     struct Entry {

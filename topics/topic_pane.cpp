@@ -32,10 +32,6 @@ void TopicPane::SearchTopics(const QString& word) {
     fill(searchSql(), {searchPattern(word)}, Kind::Search, word);
 }
 
-void TopicPane::emptyList() {
-    model_.clear();
-}
-
 void TopicPane::setLabel1(const QString& caption) {
     c_.label1->setText(caption);
     // The caption is longer than the label's design width; show it whole.
@@ -47,7 +43,7 @@ void TopicPane::setLabel1(const QString& caption) {
 void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Kind kind,
                      const QString& word) {
     // Empty the list; place the open button's left edge.
-    emptyList();
+    model_.clear();
     if (auto left = tk::toInt16(double(c_.ListView2->Width()) - 3700))
         RowButtonLeft = *left;
     // Open the database, build the text in the shared buffer, run it.

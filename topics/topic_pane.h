@@ -56,7 +56,6 @@ class TopicPane : public QObject {
     enum class Kind { Fill, Search };
     void fill(const QString& sql, const std::vector<QVariant>& params, Kind kind,
               const QString& word);
-    void emptyList();
     void setLabel1(const QString& caption);
 
     tk::Platform& platform_;
