@@ -43,7 +43,7 @@ void CategoryBrowser::CommandN_Click(int k) {
     for (int j = 1; j <= 4; ++j) {
         const QString file = app + (j == k ? QStringLiteral("\\img_detail\\icon-down.gif")
                                            : QStringLiteral("\\img_detail\\icon-up.gif"));
-        if (auto pm = pictures_.load(file))
+        if (auto pm = pictures_.load(platform_.AppPath(), file))
             c_.pictures[size_t(j - 1)]->setPixmap(*pm);
     }
     arrangeAccordion(k);
@@ -60,9 +60,12 @@ void CategoryBrowser::CommandN_Click(int k) {
     db_.SqlText = groupSql(k);
     db_.OpenQuery(db_.SqlText);
     corpus::Recordset& rs = *db_.SharedRecordset;
-    // No record, or a query that failed (already reported): the list keeps its rows.
-    if (rs.RecordCount() == 0)
+    // No record, or a query that failed (already reported): the list is emptied, since the
+    // previous collection's groups under this button would open that collection's topics.
+    if (rs.RecordCount() == 0) {
+        model_.setRows({});
         return;
+    }
     std::vector<GroupModel::Row> rows;
     rows.reserve(size_t(rs.RecordCount()));
     for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext())

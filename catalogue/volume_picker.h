@@ -29,8 +29,12 @@ class VolumePicker : public QObject {
     void Combo1_Click();
     void ListView2_Click();
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     PickerControls c_;
+    bool chosen_ = false; // the coming activation is a choice from the list
     std::function<void(int, int)> showShelfPage_;
     const int16_t& rowButtonLeft_;
 };

@@ -17,17 +17,19 @@ QString DBFunction::connectionString(const QString& appPath) {
 }
 
 bool DBFunction::open(Connection& c, std::string* error) {
-    // The data source is the text between "Data Source=" and the next ";".
+    // The data source runs from "Data Source=" to the file name this program appended: the
+    // folder between them may hold ";" or anything else.
     const QString key = QStringLiteral("Data Source=");
-    const int at = c.ConnectionString.indexOf(key);
-    if (at < 0) {
+    const QString file = QStringLiteral("velkaro.mdb;");
+    const qsizetype at = c.ConnectionString.indexOf(key);
+    const qsizetype end = c.ConnectionString.lastIndexOf(file);
+    if (at < 0 || end < at + key.size()) {
         *error = "no data source";
         return false;
     }
-    const int from = at + key.size();
-    const int end = c.ConnectionString.indexOf(QLatin1Char(';'), from);
-    const QString source = c.ConnectionString.mid(from, end < 0 ? -1 : end - from);
-    const QString path = tk::resolvePath(source);
+    const qsizetype from = at + key.size();
+    const QString source = c.ConnectionString.mid(from, end + file.size() - 1 - from);
+    const QString path = tk::resolvePath(platform_.AppPath(), source);
     c.corpus = store_.open(path.toStdString(), error);
     return static_cast<bool>(c.corpus);
 }

@@ -97,7 +97,7 @@ SplitPage splitPages(const QString& html) {
 } // namespace
 
 PageView::PageView(QString programFolder, QWidget* parent)
-    : QTextBrowser(parent), root_(QDir(programFolder).canonicalPath()) {
+    : QTextBrowser(parent), root_(std::move(programFolder)) {
     steps_.setInterval(0);
     connect(&steps_, &QTimer::timeout, this, &PageView::loadStep);
     setOpenLinks(false);
@@ -123,18 +123,19 @@ void PageView::showExplanation(const QString& what, const QString& location) {
 void PageView::navigate(const QString& location) {
     QString path, anchor;
     tk::splitAnchor(location, path, anchor);
-    const QString file = tk::resolvePath(path);
+    const QString file = tk::resolvePath(root_, path);
     const QFileInfo fi(file);
-    const QString canon = fi.canonicalFilePath();
-    if (!fi.isFile() || canon.isEmpty()) {
+    if (!fi.isFile()) {
         showExplanation(QStringLiteral("ไม่พบไฟล์หน้าพระไตรปิฎกที่ต้องการ"), location);
         return;
     }
-    if (!root_.isEmpty() && !canon.startsWith(root_ + QLatin1Char('/'))) {
+    // Confined by the path as written under the program folder, not by where links point:
+    // a volume folder may be a link to another disk.
+    if (!root_.isEmpty() && !tk::insideFolder(root_, file)) {
         showExplanation(QStringLiteral("ไฟล์นี้อยู่นอกโฟลเดอร์ของโปรแกรม จึงไม่เปิดให้"), location);
         return;
     }
-    QFile f(canon);
+    QFile f(file);
     if (!f.open(QIODevice::ReadOnly)) {
         showExplanation(QStringLiteral("ไม่สามารถอ่านไฟล์หน้าพระไตรปิฎกได้"), location);
         return;
@@ -144,9 +145,9 @@ void PageView::navigate(const QString& location) {
     after_.clear();
     before_.clear();
     explanation_ = false;
-    shownFile_ = canon;
+    shownFile_ = file;
     shownAnchor_ = anchor;
-    document()->setBaseUrl(QUrl::fromLocalFile(canon));
+    document()->setBaseUrl(QUrl::fromLocalFile(file));
     if (html.size() >= kProgressiveFrom) {
         // Laying out a long file up to its last page takes a noticeable moment: show the
         // asked-for page (and the next) now, and add the others page by page afterwards.
@@ -242,10 +243,10 @@ QVariant PageView::loadResource(int type, const QUrl& name) {
     if (!name.isLocalFile() && !name.isRelative())
         return {};
     const QUrl url = name.isRelative() ? document()->baseUrl().resolved(name) : name;
-    const QString canon = QFileInfo(url.toLocalFile()).canonicalFilePath();
-    if (canon.isEmpty() || (!root_.isEmpty() && !canon.startsWith(root_ + QLatin1Char('/'))))
+    const QString path = url.toLocalFile();
+    if (!root_.isEmpty() && !tk::insideFolder(root_, path))
         return {};
-    return QTextBrowser::loadResource(type, QUrl::fromLocalFile(canon));
+    return QTextBrowser::loadResource(type, QUrl::fromLocalFile(tk::resolvePath(root_, path)));
 }
 
 void PageView::openLink(const QUrl& url) {

@@ -22,7 +22,7 @@ Form1::Form1(tk::Platform& platform, corpus::DBFunction& db, QWidget* parent)
     buildControls();
     topicPane = std::make_unique<topics::TopicPane>(
         platform_, db_,
-        topics::TopicControls{listView2, &ListView2, label1, &Frame4, text1, command5});
+        topics::TopicControls{listView2, &ListView2, label1, &Label1, &Frame4, text1, command5});
     topics::TopicModel& model = topicPane->model();
     opener = std::make_unique<reader::ContentOpener>(
         platform_,

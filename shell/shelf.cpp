@@ -26,7 +26,7 @@ void Shelf::RebuildShelf() {
     const QString bg =
         platform_.AppPath() + (s.ShelfRows == 2 ? QStringLiteral("\\img_book\\bgbook02.jpg")
                                                 : QStringLiteral("\\img_book\\bgbook.jpg"));
-    if (auto pm = pictures_.load(bg))
+    if (auto pm = pictures_.load(platform_.AppPath(), bg))
         c_.imageBox->setPixmap(*pm);
     s.ShelfPageSize = long(s.ShelfColumns) * s.ShelfRows;
     if (auto n = tk::intDiv(91, double(s.ShelfPageSize)))
@@ -60,7 +60,7 @@ void Shelf::cover(int index, int volume) {
     const QString file = platform_.AppPath() + QStringLiteral("\\img_book\\velkaro_book") +
                          QString::number(volume) + QStringLiteral(".jpg");
     QPushButton* b = (*c_.cmdBookButtons)[size_t(index)];
-    if (auto pm = pictures_.load(file)) { // a missing cover leaves the button's picture as it was
+    if (auto pm = pictures_.load(platform_.AppPath(), file)) { // a missing cover leaves the button's picture as it was
         b->setIcon(QIcon(*pm));
         b->setIconSize(b->size());
     }

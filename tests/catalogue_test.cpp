@@ -8,6 +8,7 @@
 #include "topics/topic_pane.h"
 
 #include <QDir>
+#include <QPushButton>
 #include <QFile>
 #include <QLabel>
 #include <QTest>
@@ -140,12 +141,12 @@ TEST(Collections, ArrowsShowTheOpenCollectionAndAMissingFileLeavesTheArrow) {
     EXPECT_EQ(w.groups(), QStringList{"มหาวิภังค์|1"}); // and the handler went on
 }
 
-TEST(Collections, ACollectionWithoutRecordsKeepsThePreviousGroups) {
+TEST(Collections, ACollectionWithoutRecordsShowsNoGroupsOfAnotherCollection) {
     Window w({group("พระสุตตันตปิฎก", "ทีฆนิกาย", 12)});
     w.browser.CommandN_Click(2);
     ASSERT_EQ(w.groups().size(), 1);
     w.browser.CommandN_Click(4);
-    EXPECT_EQ(w.groups(), QStringList{"ทีฆนิกาย|12"});
+    EXPECT_EQ(w.groups(), QStringList{});
     EXPECT_EQ(w.top(4), 2765); // the layout already shows the new collection open
     EXPECT_TRUE(w.platform.boxes.empty());
 }
@@ -225,4 +226,37 @@ TEST(TopicPane, BackHidesThePaneAndOpenRunsTheTopicDoubleClick) {
     w.browser.Command7_Click();
     EXPECT_FALSE(w.form.Frame4.Visible());
     EXPECT_EQ(w.form.label1->text(), QString());
+}
+
+TEST(GroupList, AClickAfterADoubleClickThatOpenedAModalWindowCounts) {
+    Window w(kCorpus);
+    w.form.show();
+    w.browser.CommandN_Click(2);
+    QApplication::processEvents();
+    w.platform.answers = {tk::AnswerNo};
+    auto* view = w.form.listView1->viewport();
+    const QRect second = w.form.listView1->visualRect(w.browser.model().index(2, 0));
+    QTest::mouseClick(view, Qt::LeftButton, {}, second.center());
+    // The double-click opens the confirmation; the release that ends it goes to that box,
+    // so the list never sees it.
+    QTest::mouseDClick(view, Qt::LeftButton, {}, second.center());
+    ASSERT_EQ(w.platform.boxes.size(), 1u);
+    const QRect first = w.form.listView1->visualRect(w.browser.model().index(0, 0));
+    QTest::mouseClick(view, Qt::LeftButton, {}, first.center());
+    EXPECT_EQ(w.browser.SelectedGroupCode, QStringLiteral("12"));
+    EXPECT_TRUE(w.form.Command6.Visible());
+    EXPECT_TRUE(w.form.Timer2.Enabled());
+}
+
+TEST(Collections, OpeningAnEmptyCollectionThenTheGroupButtonListsNothingOfTheOther) {
+    Window w({group("พระสุตตันตปิฎก", "ทีฆนิกาย", 12)});
+    w.form.show();
+    w.browser.CommandN_Click(2);
+    QApplication::processEvents();
+    const QRect r = w.form.listView1->visualRect(w.browser.model().index(0, 0));
+    QTest::mouseClick(w.form.listView1->viewport(), Qt::LeftButton, {}, r.center());
+    QTest::mouseClick(w.form.command1, Qt::LeftButton);
+    EXPECT_EQ(w.browser.model().rowCount(), 0);
+    QTest::mouseClick(w.form.listView1->viewport(), Qt::LeftButton, {}, r.center());
+    EXPECT_FALSE(w.form.Command6.Visible()); // no row, no open button
 }

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace fixtures {
@@ -48,6 +49,11 @@ void writeDatabase(const QString& folder, const std::vector<Topic>& topics) {
 
 Folder::Folder(const std::vector<Topic>& topics) {
     writeDatabase(dir.path(), topics);
+}
+
+void typeText(QWidget* widget, const QString& text) {
+    for (QChar ch : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
 }
 
 QString sampleFolder() {

@@ -39,6 +39,10 @@ struct Folder {
     QString path() const { return dir.path(); }
 };
 
+// Types the text into the widget key by key, as real key events (QTest's own typing takes
+// Latin letters only).
+void typeText(QWidget* widget, const QString& text);
+
 // The sample program folder, written once per test run.
 QString sampleFolder();
 

@@ -8,7 +8,11 @@
 #include "toolkit/scripted_platform.h"
 #include "topics/topic_pane.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -317,4 +321,30 @@ TEST(TopicSelection, AClickPlacesTheOpenButtonBesideTheRowForThreeSeconds) {
     EXPECT_EQ(w.form.topicPane->RowButtonLeft, 10265 - 3700);
     w.form.Timer3.fire();
     EXPECT_FALSE(w.form.Command8.Visible());
+}
+
+TEST(Shelf, TypingAPageNameInThePickerThenEnterOrLeavingItChangesNothing) {
+    Window w;
+    w.form.resize(1016, 735);
+    w.form.show();
+    QApplication::processEvents();
+    w.resize(15360, 11535);
+    ASSERT_EQ(w.visible().front(), 1);
+    w.form.combo1->setFocus();
+    w.form.combo1->lineEdit()->selectAll();
+    fixtures::typeText(w.form.combo1->lineEdit(), QStringLiteral("พระไตรปิฎกเล่ม 07-12"));
+    QTest::keyClick(w.form.combo1->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(w.visible().front(), 1);
+    w.form.text1->setFocus(); // the focus leaves the box
+    QApplication::processEvents();
+    EXPECT_EQ(w.visible().front(), 1);
+    // Choosing the entry from the open list does change the shelf.
+    w.form.combo1->showPopup();
+    QApplication::processEvents();
+    QAbstractItemView* list = w.form.combo1->view();
+    QTest::qWait(QApplication::doubleClickInterval() + 50); // the list ignores a too-early release
+    const QRect r = list->visualRect(w.form.combo1->model()->index(2, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+    QApplication::processEvents();
+    EXPECT_EQ(w.visible().front(), 13);
 }

@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -437,4 +438,44 @@ TEST(ReaderWindow, SnapsTo10000TwipsWideAndScreenHeightLess500) {
     ASSERT_EQ(w.opened.size(), 1u);
     EXPECT_EQ(w.opened[0].size, QSize(tk::twipsToPixels(10000), tk::twipsToPixels(11520 - 500)));
     tk::setTwipsPerPixelOverride(0);
+}
+
+TEST(Opening, AFolderNamedWithSemicolonHashAndBackslashOrALinkedVolumeFolderWorks) {
+    // Names users do give folders, and data kept on another disk behind a link.
+    QTemporaryDir base;
+    const QString folder = base.path() + QStringLiteral("/พระไตรปิฎก\\ชุด #2; สำรอง");
+    const QString elsewhere = base.path() + QStringLiteral("/other-disk");
+    QDir().mkpath(folder + "/img_book");
+    QDir().mkpath(elsewhere + "/91book/book05");
+    ASSERT_TRUE(QFile::link(elsewhere + "/91book", folder + "/91book"));
+    fixtures::writeDatabase(folder, {at("5", "123", "7")});
+    QFile page(elsewhere + "/91book/book05/101_150.htm");
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write("<a name=\"123\"></a>page 123");
+    page.close();
+    QFile::copy(fixtures::sampleFolder() + "/img_book/velkaro_book1.jpg",
+                folder + "/img_book/velkaro_book1.jpg");
+
+    fixtures::App app(folder);
+    std::vector<QString> shown;
+    bool explained = true;
+    app.platform.onModal = [&](QDialog& d) {
+        auto* b = dynamic_cast<reader::frmBrowser*>(&d);
+        ASSERT_NE(b, nullptr);
+        shown.push_back(b->brwWebBrowser->toPlainText());
+        explained = b->brwWebBrowser->showsExplanation();
+    };
+    app.form.resize(1000, 700);
+    app.form.show();
+    QApplication::processEvents();
+    EXPECT_GT(app.form.pictures().decodeCount(), 0); // the cover came from this folder
+    ASSERT_NO_THROW(app.form.topicPane->ListGroupTopics("7"));
+    EXPECT_FALSE(app.platform.ended);
+    ASSERT_EQ(app.form.topicPane->model().rowCount(), 1);
+    QApplication::processEvents();
+    const QRect r = app.form.listView2->visualRect(app.form.topicPane->model().index(0, 0));
+    QTest::mouseDClick(app.form.listView2->viewport(), Qt::LeftButton, {}, r.center());
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_FALSE(explained);
+    EXPECT_TRUE(shown[0].contains(QStringLiteral("page 123")));
 }

@@ -73,15 +73,40 @@ TEST(Paths, LocationsWithBackslashesResolveWithoutRegardToLetterCase) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.close();
     const QString want = dir.path() + QStringLiteral("/91Book/BOOK05/101_150.HTM");
-    EXPECT_EQ(tk::resolvePath(dir.path() + QStringLiteral("\\91book\\book05\\101_150.htm")), want);
-    EXPECT_EQ(tk::resolvePath(dir.path() + QStringLiteral("\\91Book\\BOOK05\\101_150.HTM")), want);
+    EXPECT_EQ(tk::resolvePath(dir.path(), dir.path() + QStringLiteral("\\91book\\book05\\101_150.htm")), want);
+    EXPECT_EQ(tk::resolvePath(dir.path(), dir.path() + QStringLiteral("\\91Book\\BOOK05\\101_150.HTM")), want);
     // Missing stays missing, separators converted.
-    EXPECT_EQ(tk::resolvePath(dir.path() + QStringLiteral("\\91book\\book06\\001_050.htm")),
+    EXPECT_EQ(tk::resolvePath(dir.path(), dir.path() + QStringLiteral("\\91book\\book06\\001_050.htm")),
               dir.path() + QStringLiteral("/91book/book06/001_050.htm"));
     QString path, anchor;
     tk::splitAnchor(QStringLiteral("a\\b.htm#123"), path, anchor);
     EXPECT_EQ(path, QStringLiteral("a\\b.htm"));
     EXPECT_EQ(anchor, QStringLiteral("123"));
+}
+
+TEST(Paths, TheProgramFolderIsTakenAsItIsWhateverItsNameHolds) {
+    // Folder names a user may well have: a backslash, "#" and ";" are all legal here.
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QStringLiteral("/ข้อมูล\\สำรอง #2; ชุด");
+    QDir().mkpath(folder + QStringLiteral("/91Book/book05"));
+    QFile f(folder + QStringLiteral("/91Book/book05/101_150.htm"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    const QString location = folder + QStringLiteral("\\91book\\book05\\101_150.htm");
+    EXPECT_EQ(tk::resolvePath(folder, location), folder + QStringLiteral("/91Book/book05/101_150.htm"));
+    EXPECT_TRUE(tk::insideFolder(folder, tk::resolvePath(folder, location)));
+    QString path, anchor;
+    tk::splitAnchor(location + QStringLiteral("#123"), path, anchor);
+    EXPECT_EQ(path, location);
+    EXPECT_EQ(anchor, QStringLiteral("123"));
+    tk::splitAnchor(location, path, anchor); // the folder's "#" is no anchor
+    EXPECT_EQ(path, location);
+    EXPECT_EQ(anchor, QString());
+    // Confinement is by the path as written.
+    EXPECT_FALSE(tk::insideFolder(folder, folder + QStringLiteral("\\..\\x.htm")));
+    EXPECT_FALSE(tk::insideFolder(folder, folder + QStringLiteral("/91book/../../x.htm")));
+    EXPECT_FALSE(tk::insideFolder(folder, dir.path() + QStringLiteral("/x.htm")));
+    EXPECT_FALSE(tk::insideFolder(folder, folder + QStringLiteral("x/a.htm")));
 }
 
 TEST(Timer, FiresOnlyWhileOnAndARestartRunsTheFullInterval) {
@@ -113,19 +138,19 @@ TEST(Pictures, AChangedFileIsReadAgainAnUnchangedOneIsNotDecodedTwice) {
     img.fill(Qt::red);
     ASSERT_TRUE(img.save(p, "JPG"));
     tk::PictureLoader loader;
-    ASSERT_TRUE(loader.load(p));
-    ASSERT_TRUE(loader.load(p));
+    ASSERT_TRUE(loader.load(QString(), p));
+    ASSERT_TRUE(loader.load(QString(), p));
     EXPECT_EQ(loader.decodeCount(), 1);
     QImage big(20, 10, QImage::Format_RGB32);
     big.fill(Qt::blue);
     ASSERT_TRUE(big.save(p, "JPG"));
-    auto again = loader.load(p);
+    auto again = loader.load(QString(), p);
     ASSERT_TRUE(again);
     EXPECT_EQ(again->width(), 20);
-    EXPECT_FALSE(loader.load(dir.path() + QStringLiteral("/missing.jpg")));
+    EXPECT_FALSE(loader.load(QString(), dir.path() + QStringLiteral("/missing.jpg")));
     QFile junk(dir.path() + QStringLiteral("/junk.jpg"));
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write("not a picture");
     junk.close();
-    EXPECT_FALSE(loader.load(junk.fileName()));
+    EXPECT_FALSE(loader.load(QString(), junk.fileName()));
 }

@@ -7,6 +7,8 @@
 #include "topics/topic_pane.h"
 #include "topics/topic_row.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -139,8 +141,8 @@ TEST(TopicList, AFillBuildsSevenColumnsAndOneRowPerRecordInOrder) {
     EXPECT_FALSE(w.model.isRed(2));
     EXPECT_EQ(w.model.data(w.model.index(0, 0), Qt::ForegroundRole).value<QColor>(),
               QColor(255, 0, 0));
-    // Widest title "หัวข้อ" = 4 cells; the last three columns are carried but hidden.
-    EXPECT_EQ(w.form.listView2->columnWidth(0), tk::twipsToPixels(480));
+    // Widest title "หัวข้อ" = 4 cells, drawn wider; the last three columns are carried but hidden.
+    EXPECT_GE(w.form.listView2->columnWidth(0), tk::twipsToPixels(480));
     EXPECT_EQ(w.form.listView2->columnWidth(1), tk::twipsToPixels(1200));
     for (int col : {4, 5, 6})
         EXPECT_TRUE(w.form.listView2->isColumnHidden(col));
@@ -149,23 +151,34 @@ TEST(TopicList, AFillBuildsSevenColumnsAndOneRowPerRecordInOrder) {
     EXPECT_TRUE(w.platform.boxes.empty());
 }
 
-TEST(TopicList, WidthsFollowTheWidestTitle) {
-    struct Case {
-        QString title;
-        int twips;
-    };
-    for (const Case& c :
-         {Case{"ก่อน", 360}, Case{"หัวข้อ", 480}, Case{"\u0E48\u0E49", 0},
-          Case{QString(300, QChar(u'ก')), 32767}, Case{QString(40000, QChar(u'ข')), 32767}}) {
-        Window w({topic(3, c.title)});
+TEST(TopicList, TheFirstColumnHoldsTheWholeRowTextAsDrawn) {
+    tk::setTwipsPerPixelOverride(15);
+    for (const QString& title :
+         {QStringLiteral("ก่อน"), QStringLiteral("หัวข้อธรรมว่าด้วยอริยสัจ ๔ และมรรคมีองค์ ๘"),
+          QStringLiteral("\u0E48\u0E49"), QString(300, QChar(u'ก')), QString(40000, QChar(u'ข'))}) {
+        Window w({topic(3, title, 700), topic(3, QStringLiteral("สั้น"), 1)});
         w.pane.ListGroupTopics("3");
-        ASSERT_EQ(w.rows(), 1);
-        if (c.twips == 0)
-            EXPECT_TRUE(w.form.listView2->isColumnHidden(0));
+        ASSERT_EQ(w.rows(), 2);
+        EXPECT_FALSE(w.form.listView2->isColumnHidden(0)) << "marks only must still show";
+        const int width = w.form.listView2->columnWidth(0);
+        const long cells = topics::measureCellsUtf8(title.toStdString());
+        EXPECT_GE(width, tk::twipsToPixels(topics::titleColumnWidth(cells)));
+        const QFontMetrics fm(w.form.listView2->font());
+        const int drawn = fm.horizontalAdvance(w.model.subItem(0, 0));
+        if (drawn * 15 < 32767)
+            EXPECT_GE(width, drawn) << title.size();
         else
-            EXPECT_EQ(w.form.listView2->columnWidth(0), tk::twipsToPixels(c.twips))
-                << c.title.size();
+            EXPECT_EQ(width, tk::twipsToPixels(32767)); // held within 16 bits
     }
+    tk::setTwipsPerPixelOverride(0);
+}
+
+TEST(TopicList, TheFittedWidthIsTheLargerOfCellsAndDrawnHeldIn16Bits) {
+    EXPECT_EQ(topics::fittedTitleColumnWidth(4, 10, 15), 480);
+    EXPECT_EQ(topics::fittedTitleColumnWidth(4, 100, 15), 1500);
+    EXPECT_EQ(topics::fittedTitleColumnWidth(0, 7, 15), 105);
+    EXPECT_EQ(topics::fittedTitleColumnWidth(40000, 10, 15), 32767);
+    EXPECT_EQ(topics::fittedTitleColumnWidth(1, 5000, 15), 32767);
 }
 
 TEST(TopicList, NoRecordsOrAFailedQueryLeaveAnEmptyListAndTheCaption) {
@@ -292,4 +305,74 @@ TEST(TopicSearch, NoMatchAfterAHitEmptiesListAndCaptionButKeepsThePanel) {
     w.form.Frame4.setVisible(false);
     w.pane.SearchTopics("อุเบกขา");
     EXPECT_FALSE(w.form.Frame4.Visible());
+}
+
+namespace {
+// The window shown and active, with the typing box focused by a click, as a user has it.
+void showAndFocusTheBox(Window& w) {
+    w.form.resize(1016, 735);
+    w.form.show();
+    w.form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.form));
+    QTest::mouseClick(w.form.text1, Qt::LeftButton);
+    QApplication::processEvents();
+}
+} // namespace
+
+TEST(TopicSearch, TheTypedWordSurvivesTheNoMatchBoxAndTheWindowComingBack) {
+    Window w({topic(1, "ศีล")});
+    w.platform.realBoxes = true;
+    showAndFocusTheBox(w);
+    ASSERT_EQ(w.form.text1->text(), QString()); // a click into the box empties the prompt
+    fixtures::typeText(w.form.text1, QStringLiteral("สมาธิ"));
+    QTest::keyClick(w.form.text1, Qt::Key_Return);
+    ASSERT_EQ(w.platform.boxes.size(), 1u); // no match, said in a real modal box
+    QApplication::processEvents();
+    EXPECT_EQ(w.form.text1->text(), QStringLiteral("สมาธิ"));
+    // Another window takes the focus and gives it back.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QTest::qWaitForWindowActive(&other);
+    w.form.activateWindow();
+    QTest::qWaitForWindowActive(&w.form);
+    QApplication::processEvents();
+    EXPECT_EQ(w.form.text1->text(), QStringLiteral("สมาธิ"));
+    // Moving to another control and back is what empties it.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.form));
+    w.form.command5->setFocus(Qt::MouseFocusReason);
+    w.form.text1->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(w.form.text1->text(), QString());
+}
+
+TEST(TopicSearch, OnceTypedEnterAnywhereButOnAnotherButtonPressesSearch) {
+    Window w({topic(1, "ศีล ๕"), topic(2, "สมาธิ")});
+    showAndFocusTheBox(w);
+    fixtures::typeText(w.form.text1, QStringLiteral("ศีล"));
+    ASSERT_TRUE(w.form.command5->isDefault());
+    w.form.combo1->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w.form.combo1, Qt::Key_Return);
+    EXPECT_EQ(w.rows(), 1);
+    w.form.listView2->setFocus(Qt::TabFocusReason);
+    w.form.topicPane->model().clear();
+    QTest::keyClick(w.form.listView2, Qt::Key_Return);
+    EXPECT_EQ(w.rows(), 1);
+    w.form.topicPane->model().clear();
+    w.form.command7->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w.form.command7, Qt::Key_Return);
+    EXPECT_EQ(w.rows(), 0); // Enter does not press another button, nor search
+    EXPECT_TRUE(w.platform.boxes.empty());
+}
+
+TEST(TopicList, TheCountCaptionKeepsItsWidthThroughAResize) {
+    Window w({topic(1, "ศีล ๕"), topic(1, "สมาธิ")});
+    showAndFocusTheBox(w);
+    fixtures::typeText(w.form.text1, QStringLiteral("ศีล"));
+    QTest::keyClick(w.form.text1, Qt::Key_Return);
+    const QString caption = w.form.label1->text();
+    ASSERT_FALSE(caption.isEmpty());
+    w.form.resize(1100, 800);
+    QApplication::processEvents();
+    EXPECT_GE(w.form.label1->width(), w.form.label1->sizeHint().width());
+    EXPECT_EQ(w.form.label1->width(), tk::twipsToPixels(w.form.Label1.Width()));
 }

@@ -57,6 +57,13 @@ float ListView::rowTop(int row) const {
     return float(pixelsToTwips(y));
 }
 
+void ListView::mousePressEvent(QMouseEvent* e) {
+    // When the double-click opened a modal window, its release went there: a new press
+    // starts a new click either way.
+    suppressRelease_ = false;
+    QTableView::mousePressEvent(e);
+}
+
 void ListView::mouseReleaseEvent(QMouseEvent* e) {
     QTableView::mouseReleaseEvent(e);
     if (suppressRelease_) {

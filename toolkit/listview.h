@@ -26,6 +26,7 @@ class ListView : public QTableView {
     void listDblClick();
 
   protected:
+    void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
 

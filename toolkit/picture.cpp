@@ -7,8 +7,8 @@
 
 namespace tk {
 
-std::optional<QPixmap> PictureLoader::load(const QString& location) {
-    const QString path = resolvePath(location);
+std::optional<QPixmap> PictureLoader::load(const QString& folder, const QString& location) {
+    const QString path = resolvePath(folder, location);
     const QFileInfo fi(path);
     if (!fi.isFile())
         return std::nullopt;

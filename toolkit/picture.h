@@ -11,8 +11,9 @@ namespace tk {
 
 class PictureLoader {
   public:
-    // The picture of the file, or nothing when it is missing or unreadable.
-    std::optional<QPixmap> load(const QString& path);
+    // The picture of the file at a location under the program folder, or nothing when it
+    // is missing or unreadable.
+    std::optional<QPixmap> load(const QString& folder, const QString& location);
     int decodeCount() const { return decodes_; }
 
   private:

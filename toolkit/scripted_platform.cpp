@@ -1,21 +1,39 @@
 #include "toolkit/scripted_platform.h"
 
 #include <QCoreApplication>
+#include <QMessageBox>
+#include <QTimer>
 
 namespace tk {
 
 int ScriptedPlatform::MsgBox(const QString& text, int style, const QString& title) {
     ShownBox box{text, style, title};
     boxes.push_back(box);
-    if (onBox)
-        onBox(box);
-    if ((style & 0x0F) != YesNo)
-        return AnswerOk;
-    if (answers.empty())
-        return AnswerYes;
-    const int a = answers.front();
-    answers.pop_front();
-    return a;
+    int answer = AnswerOk;
+    if ((style & 0x0F) == YesNo) {
+        answer = answers.empty() ? AnswerYes : answers.front();
+        if (!answers.empty())
+            answers.pop_front();
+    }
+    if (!realBoxes) {
+        if (onBox)
+            onBox(box);
+        return answer;
+    }
+    QMessageBox window;
+    window.setWindowTitle(title);
+    window.setText(text);
+    window.setStandardButtons(QMessageBox::Ok);
+    window.setWindowModality(Qt::ApplicationModal);
+    QTimer::singleShot(0, &window, [&] {
+        window.activateWindow();
+        QCoreApplication::processEvents();
+        if (onBox)
+            onBox(box);
+        window.done(answer);
+    });
+    window.exec();
+    return answer;
 }
 
 void ScriptedPlatform::ShowModal(QDialog& window) {

@@ -30,8 +30,12 @@ class ScriptedPlatform : public Platform {
 
     // Answers for the coming Yes/No boxes, in order; when none is left, Yes is given.
     std::deque<int> answers;
-    // Called for each box before it is answered (e.g. to check a timer is off).
+    // Called for each box before it is answered (e.g. to check a timer is off); with real
+    // boxes, while the box is open.
     std::function<void(const ShownBox&)> onBox;
+    // Show each box as a real modal window (answered from the script once it is up), so
+    // that focus and activation change as they do for a user.
+    bool realBoxes = false;
     // Called while a modal window is open; the window is closed afterwards.
     std::function<void(QDialog&)> onModal;
 

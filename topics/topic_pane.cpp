@@ -3,7 +3,14 @@
 #include "toolkit/twips.h"
 #include "topics/topic_row.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QFontMetrics>
+#include <QStyle>
+#include <algorithm>
+#include <utility>
+#include <cmath>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +22,8 @@ TopicPane::TopicPane(tk::Platform& platform, corpus::DBFunction& db, TopicContro
     : platform_(platform), db_(db), c_(controls) {
     c_.listView2->setModel(&model_);
     c_.text1->installEventFilter(this);
+    // Enter that no control of the window took reaches the window itself.
+    c_.text1->window()->installEventFilter(this);
     connect(c_.command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
 }
 
@@ -34,10 +43,11 @@ void TopicPane::SearchTopics(const QString& word) {
 
 void TopicPane::setLabel1(const QString& caption) {
     c_.label1->setText(caption);
-    // The caption is longer than the label's design width; show it whole.
+    // The caption is longer than the label's design width; show it whole. The control's
+    // twips follow, so the layout keeps the width instead of restoring the design's.
     const int want = c_.label1->sizeHint().width();
     if (want > c_.label1->width())
-        c_.label1->resize(want, c_.label1->height());
+        c_.Label1->setWidth(std::ceil(want * tk::twipsPerPixel()));
 }
 
 void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Kind kind,
@@ -69,12 +79,17 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
     // The widest title sets the first column's width.
     long widest = 0;
     const int titleCol = rs.table()->column("velkaro_title");
+    std::vector<std::pair<long, size_t>> cellsOf; // cells, record
+    cellsOf.reserve(size_t(count));
     for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext()) {
         const auto title = titleCol < 0 ? std::nullopt : rs.table()->cell(rs.position(), titleCol);
-        widest = std::max(widest, title ? measureCellsUtf8(*title) : 0L);
+        const long cells = title ? measureCellsUtf8(*title) : 0L;
+        widest = std::max(widest, cells);
+        cellsOf.emplace_back(cells, rs.position());
     }
     module.MeasuredCells = int16_t(std::min(widest, 32767L));
-    const int16_t width0 = titleColumnWidth(widest);
+    const int16_t width0 = fittedTitleColumnWidth(widest, widestDrawnRow(rs, std::move(cellsOf)),
+                                                  tk::twipsPerPixel());
     rs.MoveFirst();
     // The caption.
     setLabel1(kind == Kind::Search ? searchCaption(word, count) : countCaption(count));
@@ -89,6 +104,34 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
     model_.commitRows();
     c_.listView2->selectRow0IfNone();
     c_.Frame4->setVisible(true);
+}
+
+int TopicPane::widestDrawnRow(const corpus::Recordset& rs,
+                              std::vector<std::pair<long, size_t>> cellsOf) const {
+    // The cells rule was made for a narrower font than ours and leaves out the number in
+    // front: measure the rows as drawn. Only the rows widest by cells can be widest drawn,
+    // give or take the glyphs' differences, so only those are shaped.
+    constexpr size_t kCandidates = 128;
+    if (cellsOf.size() > kCandidates) {
+        std::nth_element(cellsOf.begin(), cellsOf.begin() + kCandidates, cellsOf.end(),
+                         [](const auto& a, const auto& b) { return a.first > b.first; });
+        cellsOf.resize(kCandidates);
+    }
+    const corpus::ResultTable& t = *rs.table();
+    const int titleCol = t.column("velkaro_title"), noCol = t.column("velkaro_no");
+    auto text = [&](size_t record, int col) {
+        const auto v = col < 0 ? std::nullopt : t.cell(record, col);
+        return v ? QString::fromUtf8(v->data(), qsizetype(v->size())) : QString();
+    };
+    const QFontMetrics fm(c_.listView2->font());
+    int widest = 0;
+    for (const auto& [cells, record] : cellsOf)
+        widest = std::max(widest, fm.horizontalAdvance(rowText(text(record, noCol),
+                                                              text(record, titleCol))));
+    // The margins the view keeps on either side of a cell's text.
+    const QStyle* style = c_.listView2->style();
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, c_.listView2) + 1;
+    return widest + 2 * margin + 2;
 }
 
 void TopicPane::Text1_GotFocus() {
@@ -122,11 +165,22 @@ bool TopicPane::eventFilter(QObject* watched, QEvent* event) {
     if (watched == c_.text1) {
         switch (event->type()) {
         case QEvent::FocusIn:
-            Text1_GotFocus();
+        case QEvent::FocusOut: {
+            // Only a move between this window's controls counts: the focus coming back to
+            // the box when the window is active again (after a message box, another
+            // program, a menu) keeps the typed word.
+            const auto reason = static_cast<QFocusEvent*>(event)->reason();
+            const bool away =
+                reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+            if (event->type() == QEvent::FocusOut) {
+                focusAway_ = away;
+                if (!away)
+                    Text1_LostFocus();
+            } else if (!std::exchange(focusAway_, false)) {
+                Text1_GotFocus();
+            }
             break;
-        case QEvent::FocusOut:
-            Text1_LostFocus();
-            break;
+        }
         case QEvent::KeyPress: {
             const auto* k = static_cast<QKeyEvent*>(event);
             const bool enter = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
@@ -140,6 +194,18 @@ bool TopicPane::eventFilter(QObject* watched, QEvent* event) {
         }
         default:
             break;
+        }
+    }
+    if (watched == c_.text1->window() && event->type() == QEvent::KeyPress && command5Default_) {
+        // The default button: Enter anywhere in the window presses it, except on another
+        // button, which Enter does not press.
+        const auto* k = static_cast<QKeyEvent*>(event);
+        const QWidget* focus = QApplication::focusWidget();
+        const bool onOtherButton =
+            qobject_cast<const QAbstractButton*>(focus) && focus != c_.command5;
+        if ((k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) && !onOtherButton) {
+            Command5_Click();
+            return true;
         }
     }
     return QObject::eventFilter(watched, event);

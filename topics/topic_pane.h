@@ -10,6 +10,8 @@
 
 #include <QObject>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 class QLabel;
 class QLineEdit;
@@ -25,6 +27,7 @@ struct TopicControls {
     tk::ListView* listView2;
     tk::Control* ListView2;
     QLabel* label1;
+    tk::Control* Label1;
     tk::Control* Frame4;
     QLineEdit* text1;
     QPushButton* command5;
@@ -57,12 +60,16 @@ class TopicPane : public QObject {
     void fill(const QString& sql, const std::vector<QVariant>& params, Kind kind,
               const QString& word);
     void setLabel1(const QString& caption);
+    // Pixels the widest row text takes as the list draws it.
+    int widestDrawnRow(const corpus::Recordset& rs,
+                       std::vector<std::pair<long, size_t>> cellsOf) const;
 
     tk::Platform& platform_;
     corpus::DBFunction& db_;
     TopicControls c_;
     TopicModel model_;
     bool command5Default_ = false;
+    bool focusAway_ = false; // the box lost the focus to another window, not a control
 };
 
 } // namespace topics

@@ -1,6 +1,7 @@
 #include "topics/topic_row.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace topics {
 
@@ -49,6 +50,15 @@ QString searchPattern(const QString& word) {
 
 int16_t titleColumnWidth(long cells) {
     return int16_t(std::clamp<long>(cells * 120, 0, 32767));
+}
+
+} // namespace topics
+
+namespace topics {
+
+int16_t fittedTitleColumnWidth(long cells, int drawnPixels, double twipsPerPixel) {
+    const double drawn = std::ceil(std::max(0, drawnPixels) * twipsPerPixel);
+    return int16_t(std::clamp<double>(std::max<double>(titleColumnWidth(cells), drawn), 0, 32767));
 }
 
 } // namespace topics

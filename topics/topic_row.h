@@ -29,5 +29,8 @@ QString searchPattern(const QString& word);
 
 // Width of the first column in twips: cells x 120, held within 16 bits.
 int16_t titleColumnWidth(long cells);
+// The first column wide enough for the widest row as drawn: the larger of the width by
+// cells and the drawn width in pixels converted to twips, held within 16 bits.
+int16_t fittedTitleColumnWidth(long cells, int drawnPixels, double twipsPerPixel);
 
 } // namespace topics
