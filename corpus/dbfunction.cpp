@@ -30,7 +30,7 @@ bool DBFunction::open(Connection& c, std::string* error) {
     const qsizetype from = at + key.size();
     const QString source = c.ConnectionString.mid(from, end + file.size() - 1 - from);
     const QString path = tk::resolvePath(platform_.AppPath(), source);
-    c.corpus = store_.open(path.toStdString(), error);
+    c.corpus = store_.open(path.toStdString(), error, c.ConnectionTimeout);
     return static_cast<bool>(c.corpus);
 }
 

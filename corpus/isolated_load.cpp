@@ -1,5 +1,7 @@
 #include "corpus/isolated_load.h"
 
+#include "corpus/like.h"
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -60,7 +62,7 @@ LoadOutcome loadIsolated(const std::string& helper, const std::string& mdbPath,
                                const_cast<char*>(mdbPath.c_str()), const_cast<char*>(kOutFd),
                                nullptr};
     const rlimit mem{limits.memoryBytes, limits.memoryBytes};
-    const rlimit cpu{rlim_t(limits.seconds + 1), rlim_t(limits.seconds + 2)};
+    const rlimit cpu{rlim_t(limits.cpuSeconds), rlim_t(limits.cpuSeconds + 1)};
     const rlimit core{0, 0};
 
     const pid_t pid = ::fork();
@@ -110,7 +112,11 @@ LoadOutcome loadIsolated(const std::string& helper, const std::string& mdbPath,
         const int r = ::poll(&p, 1, int(left));
         if (r < 0 && errno == EINTR)
             continue;
-        if (r <= 0)
+        if (r < 0) {
+            timedOut = true; // cannot watch the loader: stop it rather than wait blind
+            break;
+        }
+        if (r == 0)
             continue;
         const ssize_t got = ::read(errRead.fd, buf, sizeof buf);
         if (got <= 0)
@@ -170,7 +176,8 @@ LoadOutcome loadIsolated(const std::string& helper, const std::string& mdbPath,
                         nullptr) == SQLITE_OK &&
         sqlite3_deserialize(db, "main", static_cast<unsigned char*>(map), sqlite3_int64(size),
                             sqlite3_int64(size), SQLITE_DESERIALIZE_READONLY) == SQLITE_OK &&
-        sqlite3_exec(db, "SELECT * FROM Velkaro LIMIT 0", nullptr, nullptr, nullptr) == SQLITE_OK;
+        sqlite3_exec(db, "SELECT * FROM Velkaro LIMIT 0", nullptr, nullptr, nullptr) == SQLITE_OK &&
+        installLike(db);
     if (!ok) {
         sqlite3_close(db);
         ::munmap(map, size);

@@ -8,7 +8,10 @@
 namespace corpus {
 
 struct LoadLimits {
-    int seconds = 5;                             // wall-clock time allowed
+    // Wall-clock time allowed: a slow disk or optical media may take long to read, so it is
+    // the connection's time-out; the processor time is what stops libmdb looping on damage.
+    int seconds = 30;
+    int cpuSeconds = 4;
     unsigned long long memoryBytes = 2ull << 30; // address space of the child, and the table's size
 };
 

@@ -157,8 +157,8 @@ const char* openSource(const char* path, Source& s) {
     mdb_read_columns(s.table);
     mdb_rewind_table(s.table);
 
-    // Short texts and numbers are decoded here from the row; long texts and other types go
-    // through libmdb's binding.
+    // Texts and numbers are decoded here from the row (libmdb's own conversion loses
+    // characters outside the basic plane); other types go through libmdb's binding.
     const size_t n = s.table->num_cols;
     s.target.assign(n, -1);
     s.types.assign(n, 0);
@@ -173,8 +173,8 @@ const char* openSource(const char* path, Source& s) {
         for (size_t k = 0; k < corpus::kColumns.size(); ++k)
             if (g_ascii_strcasecmp(col->name, std::string(corpus::kColumns[k]).c_str()) == 0)
                 s.target[i] = int(k);
-        if (s.target[i] < 0 || t == MDB_TEXT || t == MDB_BOOL || t == MDB_BYTE || t == MDB_INT ||
-            t == MDB_LONGINT || t == MDB_FLOAT || t == MDB_DOUBLE)
+        if (s.target[i] < 0 || t == MDB_TEXT || t == MDB_MEMO || t == MDB_BOOL || t == MDB_BYTE ||
+            t == MDB_INT || t == MDB_LONGINT || t == MDB_FLOAT || t == MDB_DOUBLE)
             continue;
         s.bound[i] = true;
         s.bufs[i].assign(kBindSize + 1, '\0');
@@ -183,19 +183,72 @@ const char* openSource(const char* path, Source& s) {
     return nullptr;
 }
 
+uint32_t u32(const unsigned char* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+// One row of a long-value page: where it lies in libmdb's second page buffer.
+bool longValueRow(MdbHandle* mdb, uint32_t pgRow, const unsigned char*& p, size_t& n) {
+    void* buf = nullptr;
+    int off = 0;
+    size_t len = 0;
+    if (pgRow == 0 || mdb_find_pg_row(mdb, int(pgRow), &buf, &off, &len) != 0)
+        return false;
+    off &= 0x1FFF;
+    const size_t page = mdb->fmt->pg_size;
+    if (size_t(off) > page || len > page - size_t(off))
+        return false; // a damaged offset table
+    p = static_cast<const unsigned char*>(buf) + off;
+    n = len;
+    return true;
+}
+
+// The stored bytes of a memo: inline after its 12-byte header, in one long-value row, or
+// in a chain of them. Damage ends the value where it is found.
+std::string memoBytes(MdbHandle* mdb, const unsigned char* field, size_t size) {
+    std::string out;
+    if (size < 12)
+        return out;
+    const uint32_t head = u32(field);
+    const size_t length = head & 0x3FFFFFFF;
+    constexpr size_t kMaxMemo = 16u << 20;
+    if (head & 0x80000000u) {
+        out.assign(reinterpret_cast<const char*>(field) + 12, std::min(length, size - 12));
+        return out;
+    }
+    const unsigned char* p = nullptr;
+    size_t n = 0;
+    uint32_t next = u32(field + 4);
+    if (head & 0x40000000u) {
+        if (longValueRow(mdb, next, p, n))
+            out.assign(reinterpret_cast<const char*>(p), std::min(n, std::min(length, kMaxMemo)));
+        return out;
+    }
+    // A chain: each row begins with the pointer to the next; every step adds bytes, so a
+    // chain that loops ends at the value's length.
+    while (next != 0 && out.size() < std::min(length, kMaxMemo)) {
+        if (!longValueRow(mdb, next, p, n) || n <= 4)
+            break;
+        next = u32(p);
+        out.append(reinterpret_cast<const char*>(p) + 4,
+                   std::min(n - 4, std::min(length, kMaxMemo) - out.size()));
+    }
+    return out;
+}
+
 // Appends the row mdb_fetch_row has just read to the batch. Binding does not tell nulls
 // from empty texts, so the row is cracked again for them and for the raw values.
-void appendRow(Source& s, Batch& batch) {
+bool appendRow(Source& s, Batch& batch) {
     MdbHandle* mdb = s.mdb;
     MdbTableDef* table = s.table;
     int start = 0;
     size_t size = 0;
     if (table->cur_row == 0 || mdb_find_row(mdb, int(table->cur_row) - 1, &start, &size))
-        return;
+        return false;
     start &= 0x1FFF;
     const int n = mdb_crack_row(table, start, size, s.fields.data());
     if (n < 0)
-        return;
+        return false;
     const size_t ncols = s.target.size();
     std::fill(s.fieldOf.begin(), s.fieldOf.end(), -1);
     for (int f = 0; f < n; ++f)
@@ -234,6 +287,12 @@ void appendRow(Source& s, Batch& batch) {
             continue; // a damaged row: leave the value null
         } else if (t == MDB_TEXT) {
             text(c, [&] { corpus::appendJetText(p, size_t(f.siz), batch.text); });
+        } else if (t == MDB_MEMO) {
+            const std::string bytes = memoBytes(mdb, p, size_t(f.siz));
+            text(c, [&] {
+                corpus::appendJetText(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                      bytes.size(), batch.text);
+            });
         } else if (t == MDB_BYTE && f.siz >= 1) {
             c.kind = Cell::Int;
             c.i = p[0];
@@ -253,6 +312,7 @@ void appendRow(Source& s, Batch& batch) {
             putNumber(c, v);
         }
     }
+    return true;
 }
 
 // Inserts every row of a batch; false when the engine refuses one.
@@ -385,8 +445,9 @@ int main(int argc, char** argv) {
         return b;
     };
     Batch batch = fresh();
+    unsigned long copied = 0;
     while (mdb_fetch_row(source.table)) {
-        appendRow(source, batch);
+        copied += appendRow(source, batch) ? 1 : 0;
         if (batch.cells.size() >= batchCells) {
             if (queue.stopped())
                 break;
@@ -401,6 +462,12 @@ int main(int argc, char** argv) {
     sqlite3_finalize(st);
     if (insertFailed)
         return fail("cannot copy a row");
+    // Rows the table says it has but that could not be read (libmdb passes over damaged
+    // ones without a word) are counted where the program finds them.
+    const unsigned long stated = source.table->num_rows;
+    const unsigned long lost = stated > copied ? stated - copied : 0;
+    const std::string version = "PRAGMA user_version=" + std::to_string(std::min(lost, 0x7FFFFFFFul));
+    sqlite3_exec(db, version.c_str(), nullptr, nullptr, nullptr);
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     if (!(argc == 3 ? handOverInto(db, outFd) : handOverStream(db, outFd)))
         return fail("cannot hand the table over");

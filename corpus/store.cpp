@@ -35,7 +35,18 @@ CorpusStore::CorpusStore(std::string helper, LoadLimits limits)
     (void)once;
 }
 
-std::shared_ptr<LoadedCorpus> CorpusStore::open(const std::string& path, std::string* error) {
+long LoadedCorpus::unreadRows() const {
+    sqlite3_stmt* st = nullptr;
+    long n = 0;
+    if (sqlite3_prepare_v2(db_, "PRAGMA user_version", -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW)
+        n = long(sqlite3_column_int64(st, 0));
+    sqlite3_finalize(st);
+    return n;
+}
+
+std::shared_ptr<LoadedCorpus> CorpusStore::open(const std::string& path, std::string* error,
+                                                int timeoutSeconds) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         current_.reset();
@@ -51,7 +62,10 @@ std::shared_ptr<LoadedCorpus> CorpusStore::open(const std::string& path, std::st
 
     current_.reset();
     ++loads_;
-    LoadOutcome o = loadIsolated(helper_, path, limits_);
+    LoadLimits limits = limits_;
+    if (timeoutSeconds > 0)
+        limits.seconds = timeoutSeconds;
+    LoadOutcome o = loadIsolated(helper_, path, limits);
     if (!o.db) {
         path_.clear();
         if (error)

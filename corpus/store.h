@@ -17,6 +17,8 @@ class LoadedCorpus {
     LoadedCorpus(const LoadedCorpus&) = delete;
     LoadedCorpus& operator=(const LoadedCorpus&) = delete;
     sqlite3* db() const { return db_; }
+    // Rows the file's table holds that could not be read.
+    long unreadRows() const;
 
   private:
     sqlite3* db_;
@@ -29,8 +31,10 @@ class CorpusStore {
     // helper: the loader executable; empty for the one beside this program.
     explicit CorpusStore(std::string helper = {}, LoadLimits limits = {});
 
-    // The loaded table of the file at path, or null with a reason.
-    std::shared_ptr<LoadedCorpus> open(const std::string& path, std::string* error);
+    // The loaded table of the file at path, or null with a reason. A time-out in seconds
+    // above 0 replaces the wall-clock limit of loading.
+    std::shared_ptr<LoadedCorpus> open(const std::string& path, std::string* error,
+                                       int timeoutSeconds = 0);
     int loadCount() const { return loads_; }
     const std::string& helper() const { return helper_; }
 

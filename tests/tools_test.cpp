@@ -1,5 +1,6 @@
 #include "fixtures.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -52,4 +53,21 @@ TEST(SampleFolder, IsWrittenIdenticallyEveryTime) {
         ASSERT_TRUE(y.open(QIODevice::ReadOnly)) << f;
         EXPECT_EQ(x.readAll(), y.readAll()) << f;
     }
+}
+
+TEST(VelkaroDump, FindsTheDatabaseInAnyLetterCaseAndTellsNullFromEmpty) {
+    fixtures::Topic t;
+    t.mark.reset();                 // null
+    t.red = QString();              // empty text
+    fixtures::Folder f({t});
+    ASSERT_TRUE(QFile::rename(f.path() + "/velkaro.mdb", f.path() + "/VELKARO.MDB"));
+    const Output r = dump({f.path()});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    const QStringList cells = lines[1].split('\t');
+    ASSERT_EQ(cells.size(), 12);
+    EXPECT_EQ(cells[5], QStringLiteral("\\N")); // velkaro_mark
+    EXPECT_EQ(cells[7], QString());            // velkaro_book_red
+    EXPECT_TRUE(r.err.isEmpty());
 }

@@ -1,8 +1,10 @@
 // Prints table Velkaro of a program folder's velkaro.mdb as tab-separated UTF-8 text,
 // read through the same isolated loader and engine as the program.
 //   velkaro-dump [FOLDER]
+// A null prints as \N, so that it stays apart from an empty text.
 #include "corpus/dbfunction.h"
 #include "corpus/schema.h"
+#include "toolkit/paths.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,7 +18,9 @@ int main(int argc, char** argv) {
         args.size() > 1 ? QDir(args[1]).absolutePath() : QCoreApplication::applicationDirPath();
     corpus::CorpusStore store;
     std::string error;
-    auto loaded = store.open((folder + "/velkaro.mdb").toStdString(), &error);
+    // Found as the program finds it: the name in any letter case.
+    const QString file = tk::resolvePath(folder, folder + QStringLiteral("\\velkaro.mdb"));
+    auto loaded = store.open(file.toStdString(), &error);
     if (!loaded) {
         std::fprintf(stderr, "velkaro-dump: cannot read %s/velkaro.mdb: %s\n", qPrintable(folder),
                      error.c_str());
@@ -35,6 +39,10 @@ int main(int argc, char** argv) {
         for (int i = 0; i < n; ++i) {
             if (i)
                 out += '\t';
+            if (sqlite3_column_type(st, i) == SQLITE_NULL) {
+                out += "\\N"; // apart from an empty text
+                continue;
+            }
             const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
             // Tabs and line breaks inside a value would break the columns.
             for (const char* c = t ? t : ""; *c; ++c)
@@ -48,5 +56,7 @@ int main(int argc, char** argv) {
     }
     sqlite3_finalize(st);
     std::fwrite(out.data(), 1, out.size(), stdout);
+    if (const long unread = loaded->unreadRows())
+        std::fprintf(stderr, "velkaro-dump: %ld rows of the table could not be read\n", unread);
     return 0;
 }
