@@ -46,6 +46,7 @@ void frmBrowser::Form_Resize() {
     g.setWidth(10000);
     g.setHeight(platform_.ScreenHeight() - 500);
     resizing_ = false;
+    sizedFor_ = frameGeometry().size();
     const double w = g.Width() - 200, h = g.Height() - 500;
     if (w >= 0 && h >= 0 && tk::placeable(w) && tk::placeable(h))
         brwWebBrowser->setGeometry(0, 0, tk::twipsToPixels(w), tk::twipsToPixels(h));
@@ -54,6 +55,13 @@ void frmBrowser::Form_Resize() {
 void frmBrowser::resizeEvent(QResizeEvent* e) {
     QDialog::resizeEvent(e);
     if (!resizing_)
+        Form_Resize();
+}
+
+void frmBrowser::moveEvent(QMoveEvent* e) {
+    QDialog::moveEvent(e);
+    // The window system may draw a frame other than the one foreseen: snap to it once.
+    if (isVisible() && frameGeometry().size() != sizedFor_)
         Form_Resize();
 }
 

@@ -25,11 +25,13 @@ class frmBrowser : public QDialog {
   protected:
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
 
   private:
     tk::Platform& platform_;
     const HandOff& handOff_;
     bool resizing_ = false;
+    QSize sizedFor_; // the outer size of the last snap, in pixels
 };
 
 // Opens the reader window modally and returns when it has been closed.

@@ -68,9 +68,18 @@ Dialog::Dialog(tk::Platform& platform, QWidget* parent)
 
 void Dialog::Form_Load() {
     tk::WindowGeometry g(this);
+    placedFor_ = QSize(tk::twipsToPixels(g.Width()), tk::twipsToPixels(g.Height()));
     if (auto p = dialogPlacement(platform_.ScreenWidth(), platform_.ScreenHeight(), g.Width(),
                                  g.Height()))
         g.Move(double(p->left), double(p->top));
+}
+
+void Dialog::moveEvent(QMoveEvent* e) {
+    QDialog::moveEvent(e);
+    // A dialog's frame may differ from the one foreseen before it was shown: once the
+    // window system has drawn it, the placement is made again by the real outer size.
+    if (isVisible() && frameGeometry().size() != size() && frameGeometry().size() != placedFor_)
+        Form_Load();
 }
 
 void Dialog::OKButton_Click() {

@@ -28,8 +28,12 @@ class Dialog : public QDialog {
     QPushButton* OKButton = nullptr;
     QLabel* Label1 = nullptr;
 
+  protected:
+    void moveEvent(QMoveEvent* e) override;
+
   private:
     tk::Platform& platform_;
+    QSize placedFor_; // the outer size the load step placed the window by, in pixels
 };
 
 } // namespace shell

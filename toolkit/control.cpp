@@ -62,24 +62,42 @@ void Control::applyGeometry() {
 }
 
 namespace {
-QSize frameExtra(const QWidget* w) {
+QSize frameOf(const QWidget* w) {
     const QRect f = w->frameGeometry();
     const QRect g = w->geometry();
     return {f.width() - g.width(), f.height() - g.height()};
 }
+
+// The frame the window system adds around the window. Before a window is shown it has
+// none yet; the one it will get is taken from the window it opens over, whose frame the
+// window system has already drawn, so that a window is placed by its outer size at once.
+QSize frameExtra(const QWidget* w) {
+    const QSize own = frameOf(w);
+    if (own != QSize(0, 0) || w->testAttribute(Qt::WA_WState_Visible))
+        return own;
+    const QWidget* over = w->parentWidget() ? w->parentWidget()->window() : nullptr;
+    return over && over->isVisible() ? frameOf(over) : own;
+}
+
+// The origin is the frame's; before the window is shown it is the window's own.
+QRect outer(const QWidget* w) {
+    const QSize extra = frameExtra(w);
+    const QRect f = w->frameGeometry();
+    return {f.topLeft(), QSize(w->width() + extra.width(), w->height() + extra.height())};
+}
 } // namespace
 
 float WindowGeometry::Left() const {
-    return pixelsToTwips(w_->frameGeometry().x());
+    return pixelsToTwips(outer(w_).x());
 }
 float WindowGeometry::Top() const {
-    return pixelsToTwips(w_->frameGeometry().y());
+    return pixelsToTwips(outer(w_).y());
 }
 float WindowGeometry::Width() const {
-    return pixelsToTwips(w_->frameGeometry().width());
+    return pixelsToTwips(outer(w_).width());
 }
 float WindowGeometry::Height() const {
-    return pixelsToTwips(w_->frameGeometry().height());
+    return pixelsToTwips(outer(w_).height());
 }
 bool WindowGeometry::Minimized() const {
     return w_->isMinimized();
