@@ -13,6 +13,7 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <algorithm>
+#include <utility>
 
 namespace reader {
 
@@ -39,61 +40,6 @@ namespace {
 
 constexpr qsizetype kProgressiveFrom = 100000; // characters; smaller pages lay out at once
 
-struct SplitPage {
-    QString head;               // everything before the first page anchor
-    QString context;            // the tags of the head still open at that point
-    std::vector<QString> names; // anchor names of the pages
-    std::vector<QString> pages; // each page from its anchor to the next
-};
-
-// Cuts a page-range file at its page anchors.
-SplitPage splitPages(const QString& html) {
-    SplitPage s;
-    static const QRegularExpression anchor(
-        QStringLiteral("<a\\s[^>]*name\\s*=\\s*[\"']?([^\"'\\s>]+)[^>]*>"),
-        QRegularExpression::CaseInsensitiveOption);
-    std::vector<std::pair<qsizetype, QString>> at;
-    auto it = anchor.globalMatch(html);
-    while (it.hasNext()) {
-        const auto m = it.next();
-        at.emplace_back(m.capturedStart(), m.captured(1));
-    }
-    if (at.empty())
-        return s;
-    s.head = html.left(at.front().first);
-    for (size_t i = 0; i < at.size(); ++i) {
-        const qsizetype end = i + 1 < at.size() ? at[i + 1].first : html.size();
-        s.names.push_back(at[i].second);
-        s.pages.push_back(html.mid(at[i].first, end - at[i].first));
-    }
-    // Opening tags after <body> that are still open where the pages begin.
-    static const QRegularExpression body(QStringLiteral("<body[^>]*>"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    const auto b = body.match(s.head);
-    const qsizetype from = b.hasMatch() ? b.capturedEnd() : 0;
-    static const QRegularExpression tag(
-        QStringLiteral("<(/?)(font|div|span|b|i|u|center|blockquote)(\\s[^>]*)?>"),
-        QRegularExpression::CaseInsensitiveOption);
-    std::vector<std::pair<QString, QString>> open; // name, whole tag
-    auto t = tag.globalMatch(s.head, from);
-    while (t.hasNext()) {
-        const auto m = t.next();
-        const QString name = m.captured(2).toLower();
-        if (m.captured(1).isEmpty()) {
-            open.emplace_back(name, m.captured(0));
-        } else {
-            for (auto r = open.rbegin(); r != open.rend(); ++r)
-                if (r->first == name) {
-                    open.erase(std::next(r).base());
-                    break;
-                }
-        }
-    }
-    for (const auto& o : open)
-        s.context += o.second;
-    return s;
-}
-
 } // namespace
 
 PageView::PageView(QString programFolder, QWidget* parent)
@@ -109,8 +55,8 @@ PageView::PageView(QString programFolder, QWidget* parent)
 
 void PageView::showExplanation(const QString& what, const QString& location) {
     steps_.stop();
-    after_.clear();
-    before_.clear();
+    parts_ = PageParts{};
+    lo_ = hi_ = 0;
     explanation_ = true;
     shownFile_.clear();
     shownAnchor_.clear();
@@ -142,45 +88,34 @@ void PageView::navigate(const QString& location) {
     }
     const QString html = mapFontFaces(decodePage(f.readAll()));
     steps_.stop();
-    after_.clear();
-    before_.clear();
+    parts_ = shapePage(html);
     explanation_ = false;
     shownFile_ = file;
     shownAnchor_ = anchor;
     document()->setBaseUrl(QUrl::fromLocalFile(file));
-    if (html.size() >= kProgressiveFrom) {
+    document()->setDefaultStyleSheet(parts_.styleSheet);
+    const long asked = anchor.isEmpty() ? 0 : parts_.partOf(anchor);
+    if (!parts_.reshaped && html.size() < kProgressiveFrom) {
+        // A page of ordinary size and shape lays out at once.
+        parts_ = PageParts{};
+        lo_ = hi_ = 0;
+        setHtml(html);
+    } else {
         // Laying out a long file up to its last page takes a noticeable moment: show the
-        // asked-for page (and the next) now, and add the others page by page afterwards.
-        SplitPage split = splitPages(html);
-        const auto t = std::find(split.names.begin(), split.names.end(),
-                                 anchor.isEmpty() ? split.names.front() : anchor);
-        if (t != split.names.end() && split.pages.size() > 2) {
-            const size_t i = size_t(t - split.names.begin());
-            context_ = split.context;
-            setHtml(split.head);
-            firstPage_ = QTextCursor();
-            appendPage(split.pages[i]);
-            if (i + 1 < split.pages.size())
-                appendPage(split.pages[i + 1]);
-            for (size_t k = i + 2; k < split.pages.size(); ++k)
-                after_.push_back(std::move(split.pages[k]));
-            for (size_t k = i; k-- > 0;)
-                before_.push_back(std::move(split.pages[k]));
-            if (!anchor.isEmpty())
-                scrollToAnchor(anchor);
+        // asked-for page (and the next) now, and add the others part by part afterwards.
+        setHtml(parts_.head);
+        firstPage_ = QTextCursor();
+        lo_ = hi_ = size_t(std::max(asked, 0L));
+        appendNext();
+        appendNext();
+        if (loading())
             steps_.start();
-            return;
-        }
     }
-    setHtml(html);
     if (anchor.isEmpty())
         return;
-    // An anchor the page does not have: say so above the page rather than show its top silently.
-    static const QRegularExpression tagged(
-        QStringLiteral("<a\\s[^>]*name\\s*=\\s*[\"']?%1[\"'\\s>]"));
-    const QRegularExpression has(tagged.pattern().arg(QRegularExpression::escape(anchor)),
-                                 QRegularExpression::CaseInsensitiveOption);
-    if (!has.match(html).hasMatch()) {
+    if (asked < 0) {
+        // An anchor the page does not have: say so above the page rather than show its top
+        // silently.
         QTextCursor c(document());
         c.movePosition(QTextCursor::Start);
         c.insertHtml(QStringLiteral("<p style=\"color:#a00000\"><b>ไม่พบหน้าที่ ") +
@@ -189,6 +124,20 @@ void PageView::navigate(const QString& location) {
         return;
     }
     scrollToAnchor(anchor);
+}
+
+void PageView::appendNext() {
+    if (hi_ >= parts_.parts.size())
+        return;
+    appendPage(std::exchange(parts_.parts[hi_], QString()));
+    ++hi_;
+}
+
+void PageView::prependNext() {
+    if (lo_ == 0)
+        return;
+    --lo_;
+    prependPage(std::exchange(parts_.parts[lo_], QString()));
 }
 
 void PageView::appendPage(const QString& html) {
@@ -202,7 +151,7 @@ void PageView::appendPage(const QString& html) {
         firstPage_.setPosition(c.position());
         firstPage_.setKeepPositionOnInsert(true);
     }
-    c.insertHtml(context_ + html);
+    c.insertHtml(html);
 }
 
 void PageView::prependPage(const QString& html) {
@@ -216,25 +165,31 @@ void PageView::prependPage(const QString& html) {
     c.setPosition(firstPage_.position());
     c.insertBlock(); // an empty block before the earliest page, for this one
     c.setPosition(firstPage_.position());
-    c.insertHtml(context_ + html);
+    c.insertHtml(html);
     verticalScrollBar()->setValue(int(y()) + offset);
 }
 
-void PageView::loadStep() {
-    if (!after_.empty()) {
-        appendPage(after_.front());
-        after_.pop_front();
-    }
-    if (!before_.empty()) {
-        prependPage(before_.front());
-        before_.pop_front();
-    }
+bool PageView::loadStep() {
+    // One part a step, below and above in turn, so that the window answers between them.
+    const bool below = hi_ < parts_.parts.size() && (belowNext_ || lo_ == 0);
+    belowNext_ = !belowNext_;
+    if (below)
+        appendNext();
+    else
+        prependNext();
     if (!loading())
         steps_.stop();
+    return loading();
 }
 
 void PageView::finishLoading() {
     while (loading())
+        loadStep();
+}
+
+void PageView::loadThrough(const QString& anchor) {
+    const long part = parts_.partOf(anchor);
+    while (part >= 0 && loading() && !(size_t(part) >= lo_ && size_t(part) < hi_))
         loadStep();
 }
 
@@ -251,7 +206,7 @@ QVariant PageView::loadResource(int type, const QUrl& name) {
 
 void PageView::openLink(const QUrl& url) {
     if (url.scheme().isEmpty() && url.path().isEmpty() && url.hasFragment()) {
-        finishLoading(); // the page it names may not have arrived yet
+        loadThrough(url.fragment()); // the page it names may not have arrived yet
         scrollToAnchor(url.fragment());
         return;
     }

@@ -1,10 +1,11 @@
 #pragma once
 // The HTML view of the reader window: opens a local page file, scrolls to the named
 // anchor after "#", and stays within the program folder (no network, no scripts).
+#include "reader/page_parts.h"
+
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTimer>
-#include <deque>
 
 namespace reader {
 
@@ -22,13 +23,18 @@ class PageView : public QTextBrowser {
 
     QVariant loadResource(int type, const QUrl& name) override;
 
-    // A long page file is shown from the asked-for page at once and completed a page at a
+    // A long page file is shown from the asked-for page at once and completed a part at a
     // time while the window is idle. Completes it now (tests, benchmarks).
     void finishLoading();
-    bool loading() const { return !after_.empty() || !before_.empty(); }
+    bool loading() const { return lo_ > 0 || hi_ < parts_.parts.size(); }
+    // Adds one more part; true while parts remain.
+    bool loadStep();
+    // Adds parts until the one holding the anchor is shown.
+    void loadThrough(const QString& anchor);
 
   private:
-    void loadStep();
+    void appendNext();
+    void prependNext();
     void appendPage(const QString& html);
     void prependPage(const QString& html);
 
@@ -36,10 +42,10 @@ class PageView : public QTextBrowser {
     void openLink(const QUrl& url);
 
     QString root_;
-    QString context_;            // tags open around every page, e.g. the page's font
-    std::deque<QString> after_;  // pages still to come below, in order
-    std::deque<QString> before_; // pages still to come above, nearest first
-    QTextCursor firstPage_;      // where the earliest page shown begins
+    PageParts parts_;       // of the file shown; a part is emptied once it is shown
+    size_t lo_ = 0, hi_ = 0; // the parts shown: [lo_, hi_)
+    bool belowNext_ = true;
+    QTextCursor firstPage_; // where the earliest part shown begins
     QTimer steps_;
     QString shownFile_, shownAnchor_;
     bool explanation_ = false;

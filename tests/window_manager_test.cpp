@@ -17,7 +17,7 @@ namespace {
 
 // Waits until the window system has framed the window and left it alone for a moment.
 QRect settledFrame(QWidget& w) {
-    QTest::qWaitFor([&] { return w.frameGeometry().size() != w.size(); }, 3000);
+    (void)QTest::qWaitFor([&] { return w.frameGeometry().size() != w.size(); }, 3000);
     QRect last;
     for (int i = 0; i < 20 && w.frameGeometry() != last; ++i) {
         last = w.frameGeometry();
