@@ -68,11 +68,12 @@ int main(int argc, char** argv) {
     bench::figure("reader.page_file_kb", QFileInfo(file).size() / 1024.0, "KB");
     tk::ScriptedPlatform platform(folder);
     reader::HandOff h;
+    reader::ReaderSession session;
     h.ReaderTarget = folder + "\\91book\\book01\\001_050.htm#50";
     h.ReaderVolume = QStringLiteral("1");
     h.ReaderPage = QStringLiteral("50");
     const double ours = bench::medianMs(7, [&] {
-        reader::frmBrowser b(platform, h);
+        reader::frmBrowser b(platform, h, session);
         b.Form_Load();
         b.show();
         b.brwWebBrowser->viewport()->repaint();
@@ -87,7 +88,7 @@ int main(int argc, char** argv) {
         b.viewport()->repaint();
     });
     const double complete = bench::medianMs(5, [&] {
-        reader::frmBrowser b(platform, h);
+        reader::frmBrowser b(platform, h, session);
         b.Form_Load();
         b.show();
         b.brwWebBrowser->finishLoading();

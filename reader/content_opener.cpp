@@ -22,6 +22,7 @@ void ContentOpener::ListView2_DblClick() {
         return;
     const int row = list_.selectedRow();
     const QString marker = list_.subItem(row, 2);
+    session.markWord = searchWord ? searchWord() : QString();
     const QString m = marker.right(2);
     const QString app = platform_.AppPath();
 
@@ -72,6 +73,7 @@ void ContentOpener::ListView2_DblClick() {
     handOff.ReaderVolume = 0.0;
     handOff.ReaderPage = 0.0;
     handOff.ReaderLine = 0;
+    session.markWord.clear();
 }
 
 void ContentOpener::cmdBook_Click(int index) {

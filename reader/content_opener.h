@@ -1,5 +1,6 @@
 #pragma once
 // Turns a chosen topic or volume into a page location and opens the reader window on it.
+#include "reader/frm_browser.h"
 #include "reader/locations.h"
 #include "toolkit/platform.h"
 
@@ -26,6 +27,10 @@ class ContentOpener {
     HandOff handOff;
     QString BookFolder;
     QString BookPagePath;
+    // What the reader windows keep while the program runs.
+    ReaderSession session;
+    // The word the topic list was found by, if it was: marked on the topic's page.
+    std::function<QString()> searchWord;
 
   private:
     void notAvailable(const QString& why);

@@ -1,9 +1,26 @@
 #include "reader/frm_browser.h"
 
+#include "reader/find_bar.h"
+#include "reader/navigator.h"
 #include "toolkit/control.h"
+#include "toolkit/fonts.h"
 #include "toolkit/twips.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
 #include <QResizeEvent>
+#include <QTextDocumentFragment>
+#include <QTimer>
+#include <functional>
 
 namespace reader {
 
@@ -18,14 +35,219 @@ std::optional<long long> readerLeft(double screenWidth, double windowWidth) {
     return tk::intDiv(screenWidth - windowWidth, 3);
 }
 
-frmBrowser::frmBrowser(tk::Platform& platform, const HandOff& handOff, QWidget* parent)
+QString movedTitle(int volume, const QString& page) {
+    if (volume > 86 || page.isEmpty())
+        return kTitleHead + QString::number(volume);
+    return kTitleHead + QString::number(volume) + QStringLiteral(" หน้า ") + page;
+}
+
+GoToDialog::GoToDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("GoToDialog"));
+    setWindowTitle(QStringLiteral("ไปที่เล่มและหน้า"));
+    auto* row = new QHBoxLayout(this);
+    volume = new QLineEdit(this);
+    page = new QLineEdit(this);
+    volume->setAccessibleName(QStringLiteral("เล่ม"));
+    page->setAccessibleName(QStringLiteral("หน้า"));
+    for (QLineEdit* e : {volume, page})
+        e->setMaximumWidth(90);
+    auto* ok = new QPushButton(QStringLiteral("ไป"), this);
+    ok->setDefault(true);
+    row->addWidget(new QLabel(QStringLiteral("ไปที่ เล่ม"), this));
+    row->addWidget(volume);
+    row->addWidget(new QLabel(QStringLiteral("หน้า"), this));
+    row->addWidget(page);
+    row->addWidget(ok);
+    setFont(tk::thaiFont(QStringLiteral("Tahoma"), 11));
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+frmBrowser::frmBrowser(tk::Platform& platform, const HandOff& handOff, ReaderSession& session,
+                       QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::WindowMinMaxButtonsHint),
-      platform_(platform), handOff_(handOff) {
+      platform_(platform), handOff_(handOff), session_(session) {
     setObjectName(QStringLiteral("frmBrowser"));
     tk::WindowGeometry(this).setClientSize(6540, 5130);
     brwWebBrowser = new PageView(platform.AppPath(), this);
     brwWebBrowser->setObjectName(QStringLiteral("brwWebBrowser"));
+    brwWebBrowser->setZoomPercent(session_.zoomPercent);
+    brwWebBrowser->setContextMenuPolicy(Qt::CustomContextMenu);
+    brwWebBrowser->viewport()->installEventFilter(this);
+    findBar = new FindBar(brwWebBrowser, this);
+    noteLabel = new QLabel(this);
+    noteLabel->setObjectName(QStringLiteral("note"));
+    noteLabel->setFont(tk::thaiFont(QStringLiteral("Tahoma"), 11));
+    noteLabel->setStyleSheet(QStringLiteral(
+        "background:#fff8d0; border:1px solid #b0a060; padding:4px 10px;"));
+    noteLabel->hide();
+    noteTimer_ = new QTimer(this);
+    noteTimer_->setSingleShot(true);
+    noteTimer_->setInterval(3000);
+    connect(noteTimer_, &QTimer::timeout, noteLabel, &QLabel::hide);
+    navigator = new Navigator(brwWebBrowser, platform.AppPath(),
+                              [this](const QString& text) { note(text); });
+    connect(navigator, &Navigator::placeChanged, this, [this] {
+        if (navigator->moved() && navigator->volume() > 0)
+            setWindowTitle(movedTitle(navigator->volume(), brwWebBrowser->currentPage()));
+    });
+    connect(brwWebBrowser, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { contextMenu()->popup(brwWebBrowser->mapToGlobal(at)); });
+    buildActions();
+}
+
+frmBrowser::~frmBrowser() = default;
+
+void frmBrowser::buildActions() {
+    struct Entry {
+        QString text;
+        QList<QKeySequence> keys;
+        std::function<void()> run;
+    };
+    const std::vector<Entry> entries = {
+        {QStringLiteral("ค้นหาในหน้านี้"), {QKeySequence(Qt::CTRL | Qt::Key_F)},
+         [this] { findBar->open(); }},
+        {QStringLiteral("ตำแหน่งถัดไป"), {QKeySequence(Qt::Key_F3)}, [this] { findBar->step(false); }},
+        {QStringLiteral("ตำแหน่งก่อน"), {QKeySequence(Qt::SHIFT | Qt::Key_F3)},
+         [this] { findBar->step(true); }},
+        {QStringLiteral("หน้าถัดไป"), {QKeySequence(Qt::CTRL | Qt::Key_PageDown)},
+         [this] { navigator->nextPage(); }},
+        {QStringLiteral("หน้าก่อน"), {QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
+         [this] { navigator->previousPage(); }},
+        {QStringLiteral("ไปที่เล่มและหน้า…"), {QKeySequence(Qt::CTRL | Qt::Key_G)},
+         [this] { goToPage(); }},
+        {QStringLiteral("ย้อนกลับ"),
+         {QKeySequence(Qt::ALT | Qt::Key_Left), QKeySequence(Qt::Key_Backspace)},
+         [this] { navigator->back(); }},
+        {QStringLiteral("ไปข้างหน้า"), {QKeySequence(Qt::ALT | Qt::Key_Right)},
+         [this] { navigator->forward(); }},
+        {QStringLiteral("ขยายตัวอักษร"),
+         {QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)},
+         [this] { zoomBy(1); }},
+        {QStringLiteral("ย่อตัวอักษร"), {QKeySequence(Qt::CTRL | Qt::Key_Minus)},
+         [this] { zoomBy(-1); }},
+        {QStringLiteral("ขนาดตัวอักษรปกติ"), {QKeySequence(Qt::CTRL | Qt::Key_0)},
+         [this] { zoomBy(0); }},
+        {QStringLiteral("คัดลอก"), {QKeySequence(Qt::CTRL | Qt::Key_C)},
+         [this] { brwWebBrowser->copy(); }},
+        {QStringLiteral("คัดลอกพร้อมที่มา"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
+         [this] { copyWithReference(); }},
+        {QStringLiteral("เลือกทั้งหมด"), {QKeySequence(Qt::CTRL | Qt::Key_A)},
+         [this] { brwWebBrowser->selectAll(); }},
+        {QStringLiteral("พิมพ์…"), {QKeySequence(Qt::CTRL | Qt::Key_P)}, [this] { print(); }},
+    };
+    for (const Entry& e : entries) {
+        auto* a = new QAction(e.text, this);
+        a->setShortcuts(e.keys);
+        a->setShortcutContext(Qt::WindowShortcut);
+        a->setShortcutVisibleInContextMenu(true);
+        connect(a, &QAction::triggered, this, e.run);
+        addAction(a);
+        actions_.push_back(a);
+    }
+}
+
+QMenu* frmBrowser::contextMenu() {
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->setFont(tk::thaiFont(QStringLiteral("Tahoma"), 11));
+    for (size_t i = 0; i < actions_.size(); ++i) {
+        // Groups: finding, moving, size, copying, printing.
+        if (i == 3 || i == 8 || i == 11 || i == 14)
+            menu->addSeparator();
+        if (i == 1 || i == 2)
+            continue; // the find box's own keys
+        menu->addAction(actions_[i]);
+    }
+    return menu;
+}
+
+void frmBrowser::zoomBy(int steps) {
+    const int z = steps == 0 ? 100 : zoomStep(brwWebBrowser->zoomPercent(), steps);
+    brwWebBrowser->setZoomPercent(z);
+    session_.zoomPercent = brwWebBrowser->zoomPercent();
+}
+
+void frmBrowser::note(const QString& text) {
+    noteLabel->setText(text);
+    noteLabel->adjustSize();
+    const QRect v = brwWebBrowser->geometry();
+    noteLabel->move(v.center().x() - noteLabel->width() / 2, v.bottom() - noteLabel->height() - 30);
+    noteLabel->show();
+    noteLabel->raise();
+    noteTimer_->start();
+}
+
+void frmBrowser::goToPage() {
+    GoToDialog dialog(this);
+    if (navigator->volume() > 0) {
+        dialog.volume->setText(QString::number(navigator->volume()));
+        dialog.page->setText(brwWebBrowser->currentPage());
+    }
+    platform_.ShowModal(dialog);
+    if (dialog.result() != QDialog::Accepted)
+        return;
+    const auto volume = parseNumber(dialog.volume->text());
+    const auto page = parseNumber(dialog.page->text());
+    QString why;
+    if (!volume || !page)
+        why = QStringLiteral("กรุณาป้อนเลขเล่มและเลขหน้าเป็นตัวเลข");
+    else if (*volume < 1 || *volume > 91)
+        why = QStringLiteral("ไม่มีพระไตรปิฎกเล่มที่ %1 (มีเล่มที่ 1 ถึง 91)").arg(*volume);
+    else if (*page > 1550)
+        why = QStringLiteral("หน้าที่ %1 ไม่อยู่ในช่วงหน้า 0 ถึง 1550 ของพระไตรปิฎก").arg(*page);
+    if (why.isEmpty() && !navigator->goTo(int(*volume), int(*page)))
+        why = QStringLiteral("หน้าที่ %1 ไม่อยู่ในช่วงหน้า 0 ถึง 1550 ของพระไตรปิฎก").arg(*page);
+    if (!why.isEmpty())
+        platform_.MsgBox(QStringLiteral("ไม่สามารถเปิดหน้านี้ได้\r\n") + why,
+                         tk::OkOnly | tk::IconInformation, QStringLiteral("แจ้งให้ทราบ"));
+}
+
+void frmBrowser::copyWithReference() {
+    const QTextCursor c = brwWebBrowser->textCursor();
+    if (!c.hasSelection())
+        return;
+    QString text = c.selection().toPlainText();
+    const int volume = navigator->volume();
+    const QString page = brwWebBrowser->pageAt(c.selectionStart());
+    if (volume > 0 && !page.isEmpty())
+        text += QLatin1Char('\n') + pageReference(volume, page);
+    QGuiApplication::clipboard()->setText(text);
+}
+
+void frmBrowser::print() {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("พิมพ์หน้าพระไตรปิฎก"));
+    platform_.ShowModal(dialog);
+    if (dialog.result() != QDialog::Accepted)
+        return;
+    brwWebBrowser->finishLoading(); // the whole file, not only the pages laid out so far
+    brwWebBrowser->document()->print(&printer);
+}
+
+bool frmBrowser::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == brwWebBrowser->viewport() && event->type() == QEvent::MouseButtonPress) {
+        const auto* m = static_cast<QMouseEvent*>(event);
+        if (m->button() == Qt::BackButton) {
+            navigator->back();
+            return true;
+        }
+        if (m->button() == Qt::ForwardButton) {
+            navigator->forward();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmBrowser::reject() {
+    // Esc closes the find box first, then the window.
+    if (findBar->isVisible()) {
+        findBar->close();
+        return;
+    }
+    QDialog::reject();
 }
 
 void frmBrowser::Form_Load() {
@@ -36,6 +258,11 @@ void frmBrowser::Form_Load() {
     setWindowTitle(readerTitle(handOff_));
     if (!handOff_.ReaderTarget.isEmpty())
         brwWebBrowser->navigate(handOff_.ReaderTarget);
+    if (!session_.markWord.isEmpty()) {
+        // The word the topic was found by, marked on its page; F3 steps through it.
+        brwWebBrowser->setMarkedWord(session_.markWord);
+        findBar->edit()->setText(session_.markWord);
+    }
 }
 
 void frmBrowser::Form_Resize() {
@@ -50,6 +277,8 @@ void frmBrowser::Form_Resize() {
     const double w = g.Width() - 200, h = g.Height() - 500;
     if (w >= 0 && h >= 0 && tk::placeable(w) && tk::placeable(h))
         brwWebBrowser->setGeometry(0, 0, tk::twipsToPixels(w), tk::twipsToPixels(h));
+    if (findBar && findBar->isVisible())
+        findBar->place();
 }
 
 void frmBrowser::resizeEvent(QResizeEvent* e) {
@@ -70,8 +299,9 @@ void frmBrowser::showEvent(QShowEvent* e) {
     Form_Resize();
 }
 
-void showReader(tk::Platform& platform, const HandOff& handOff, QWidget* parent) {
-    frmBrowser browser(platform, handOff, parent); // loaded afresh on every opening
+void showReader(tk::Platform& platform, const HandOff& handOff, ReaderSession& session,
+                QWidget* parent) {
+    frmBrowser browser(platform, handOff, session, parent); // loaded afresh on every opening
     browser.Form_Load();
     platform.ShowModal(browser);
 }

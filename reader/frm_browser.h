@@ -5,36 +5,86 @@
 #include "toolkit/platform.h"
 
 #include <QDialog>
+#include <QString>
 #include <optional>
+#include <vector>
+
+class QTimer;
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
 
 namespace reader {
 
 inline const QString kTitleHead = QStringLiteral("กำลังแสดงรายการที่คุณเลือก คือ เล่ม ");
 QString readerTitle(const HandOff& h);
+// The title once the reader has moved: the volume and the page shown (the volume alone
+// above 86).
+QString movedTitle(int volume, const QString& page);
+
+// What lasts from one reader window to the next while the program runs; never saved.
+struct ReaderSession {
+    int zoomPercent = 100;
+    QString markWord; // the search word the topic was found by, highlighted on its page
+};
+
+class FindBar;
+class Navigator;
+
+// "ไปที่ เล่ม … หน้า …": a volume and a page, in Arabic or Thai digits.
+class GoToDialog : public QDialog {
+    Q_OBJECT
+  public:
+    explicit GoToDialog(QWidget* parent = nullptr);
+    QLineEdit* volume = nullptr;
+    QLineEdit* page = nullptr;
+};
 // (screen width - window width) \ 3.
 std::optional<long long> readerLeft(double screenWidth, double windowWidth);
 
 class frmBrowser : public QDialog {
     Q_OBJECT
   public:
-    frmBrowser(tk::Platform& platform, const HandOff& handOff, QWidget* parent = nullptr);
+    frmBrowser(tk::Platform& platform, const HandOff& handOff, ReaderSession& session,
+               QWidget* parent = nullptr);
+    ~frmBrowser() override;
     void Form_Load();
     void Form_Resize();
     PageView* brwWebBrowser = nullptr;
+    FindBar* findBar = nullptr;
+    Navigator* navigator = nullptr;
+    QLabel* noteLabel = nullptr;
+
+    // What the reader can do, each with its shortcut; the context menu shows them all.
+    QMenu* contextMenu();
+    void goToPage();
+    void copyWithReference();
+    void print();
+    void note(const QString& text);
 
   protected:
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void moveEvent(QMoveEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void reject() override;
 
   private:
     tk::Platform& platform_;
     const HandOff& handOff_;
+    ReaderSession& session_;
+    std::vector<QAction*> actions_;
+    QTimer* noteTimer_ = nullptr;
     bool resizing_ = false;
+    void buildActions();
+    void zoomBy(int steps);
     QSize sizedFor_; // the outer size of the last snap, in pixels
 };
 
 // Opens the reader window modally and returns when it has been closed.
-void showReader(tk::Platform& platform, const HandOff& handOff, QWidget* parent);
+void showReader(tk::Platform& platform, const HandOff& handOff, ReaderSession& session,
+                QWidget* parent);
 
 } // namespace reader

@@ -1,5 +1,6 @@
 #include "reader/locations.h"
 
+#include <QRegularExpression>
 #include <cmath>
 
 namespace reader {
@@ -42,6 +43,44 @@ std::optional<QString> volumeFolder(double volume, const QString& volumeText) {
     if (volume >= 10 && volume <= 91)
         return QStringLiteral("book") + volumeText;
     return std::nullopt;
+}
+
+std::optional<QString> canonPagePath(int volume, int page) {
+    const auto folder = volumeFolder(volume, QString::number(volume));
+    const auto file = pageRangeFile(page);
+    if (!folder || !file)
+        return std::nullopt;
+    return QStringLiteral("91book\\") + *folder + QStringLiteral("\\") + *file +
+           QStringLiteral("#") + QString::number(page);
+}
+
+int volumeOfFile(const QString& path) {
+    static const QRegularExpression re(QStringLiteral("(^|[/\\\\])91book[/\\\\]book0*([0-9]{1,2})[/\\\\][^/\\\\]+$"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    const auto m = re.match(path);
+    if (!m.hasMatch())
+        return 0;
+    const int v = m.captured(2).toInt();
+    return v >= 1 && v <= 91 ? v : 0;
+}
+
+std::optional<long long> parseNumber(const QString& typed) {
+    QString digits;
+    for (QChar c : typed.trimmed()) {
+        if (c.unicode() >= 0x0E50 && c.unicode() <= 0x0E59)
+            digits += QChar(u'0' + (c.unicode() - 0x0E50));
+        else if (c.isDigit() && c.unicode() < 0x80)
+            digits += c;
+        else
+            return std::nullopt;
+    }
+    if (digits.isEmpty() || digits.size() > 12)
+        return std::nullopt;
+    return digits.toLongLong();
+}
+
+QString pageReference(int volume, const QString& page) {
+    return QStringLiteral("(พระไตรปิฎกเล่ม %1 หน้า %2)").arg(volume).arg(page);
 }
 
 } // namespace reader

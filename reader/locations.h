@@ -28,4 +28,16 @@ std::optional<QString> pageRangeFile(double page);
 // "book0" + volume text for 1 to 9, "book" + volume text for 10 to 91.
 std::optional<QString> volumeFolder(double volume, const QString& volumeText);
 
+// The relative location of a printed page of a volume, written as the program writes
+// locations: "91book\\bookNN\\AAA_BBB.htm#P"; nothing for a volume outside 1-91 or a page
+// outside the page ranges.
+std::optional<QString> canonPagePath(int volume, int page);
+// The volume whose folder holds a page file ("91book/book05/..." is 5); 0 for a file
+// that is no canon page.
+int volumeOfFile(const QString& path);
+// A whole number typed with Arabic or Thai digits, blanks around it allowed.
+std::optional<long long> parseNumber(const QString& typed);
+// The line a quotation ends with: "(พระไตรปิฎกเล่ม N หน้า P)".
+QString pageReference(int volume, const QString& page);
+
 } // namespace reader

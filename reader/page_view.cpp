@@ -1,10 +1,16 @@
 #include "reader/page_view.h"
 
-#include "reader/thai_codec.h"
+#include "thai/codec.h"
+#include "thai/normalise.h"
 #include "toolkit/fonts.h"
 #include "toolkit/paths.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QMimeData>
+#include <QTextBlock>
+#include <QTextDocumentFragment>
+#include <QTextLayout>
+#include <QWheelEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -50,7 +56,20 @@ PageView::PageView(QString programFolder, QWidget* parent)
     setOpenExternalLinks(false);
     QFont f = tk::thaiFont(QStringLiteral("Angsana New"), 16);
     document()->setDefaultFont(f);
+    basePoints_ = f.pointSizeF();
     connect(this, &QTextBrowser::anchorClicked, this, &PageView::openLink);
+    refresh_.setSingleShot(true);
+    refresh_.setInterval(30);
+    connect(&refresh_, &QTimer::timeout, this, &PageView::refreshHits);
+    // Parts arrive and pages change: the places of the marked word and the page anchors
+    // are found again.
+    connect(document(), &QTextDocument::contentsChange, this, [this] {
+        anchorsDirty_ = true;
+        if (!foldedWord_.isEmpty())
+            refresh_.start();
+        else
+            hits_.clear();
+    });
 }
 
 void PageView::showExplanation(const QString& what, const QString& location) {
@@ -81,12 +100,20 @@ void PageView::navigate(const QString& location) {
         showExplanation(QStringLiteral("ไฟล์นี้อยู่นอกโฟลเดอร์ของโปรแกรม จึงไม่เปิดให้"), location);
         return;
     }
+    if (file == shownFile_ && !explanation_ && !anchor.isEmpty() && parts_.partOf(anchor) >= 0) {
+        // Another page of the file shown: no need to read it again.
+        loadThrough(anchor);
+        scrollToAnchor(anchor);
+        shownAnchor_ = anchor;
+        emit shown();
+        return;
+    }
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly)) {
         showExplanation(QStringLiteral("ไม่สามารถอ่านไฟล์หน้าพระไตรปิฎกได้"), location);
         return;
     }
-    const QString html = mapFontFaces(decodePage(f.readAll()));
+    const QString html = mapFontFaces(thai::decodePage(f.readAll()));
     steps_.stop();
     parts_ = shapePage(html);
     explanation_ = false;
@@ -96,8 +123,8 @@ void PageView::navigate(const QString& location) {
     document()->setDefaultStyleSheet(parts_.styleSheet);
     const long asked = anchor.isEmpty() ? 0 : parts_.partOf(anchor);
     if (!parts_.reshaped && html.size() < kProgressiveFrom) {
-        // A page of ordinary size and shape lays out at once.
-        parts_ = PageParts{};
+        // A page of ordinary size and shape lays out at once; its page anchors are kept.
+        parts_.parts.clear();
         lo_ = hi_ = 0;
         setHtml(html);
     } else {
@@ -111,8 +138,11 @@ void PageView::navigate(const QString& location) {
         if (loading())
             steps_.start();
     }
-    if (anchor.isEmpty())
+    refreshHits();
+    if (anchor.isEmpty()) {
+        emit shown();
         return;
+    }
     if (asked < 0) {
         // An anchor the page does not have: say so above the page rather than show its top
         // silently.
@@ -121,9 +151,11 @@ void PageView::navigate(const QString& location) {
         c.insertHtml(QStringLiteral("<p style=\"color:#a00000\"><b>ไม่พบหน้าที่ ") +
                      anchor.toHtmlEscaped() + QStringLiteral(" ในไฟล์นี้</b> (") +
                      location.toHtmlEscaped() + QStringLiteral(")</p>"));
+        emit shown();
         return;
     }
     scrollToAnchor(anchor);
+    emit shown();
 }
 
 void PageView::appendNext() {
@@ -208,6 +240,8 @@ void PageView::openLink(const QUrl& url) {
     if (url.scheme().isEmpty() && url.path().isEmpty() && url.hasFragment()) {
         loadThrough(url.fragment()); // the page it names may not have arrived yet
         scrollToAnchor(url.fragment());
+        shownAnchor_ = url.fragment();
+        emit shown();
         return;
     }
     const QUrl abs = url.isRelative() ? document()->baseUrl().resolved(url) : url;
@@ -217,6 +251,195 @@ void PageView::openLink(const QUrl& url) {
     if (abs.hasFragment())
         location += QLatin1Char('#') + abs.fragment();
     navigate(location);
+}
+
+void PageView::anchorsChanged() const {
+    anchorAt_.clear();
+    for (QTextBlock b = document()->begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (!f.isValid() || !f.charFormat().isAnchor())
+                continue;
+            for (const QString& name : f.charFormat().anchorNames())
+                anchorAt_.emplace_back(f.position(), name);
+        }
+    anchorsDirty_ = false;
+}
+
+QString PageView::pageAt(int position) const {
+    if (anchorsDirty_)
+        anchorsChanged();
+    QString page;
+    for (const auto& [at, name] : anchorAt_) {
+        if (at > position)
+            break;
+        if (parts_.partOf(name) >= 0)
+            page = name;
+    }
+    return page;
+}
+
+QString PageView::currentPage() const {
+    const int top = cursorForPosition(QPoint(0, 0)).position();
+    QString page = pageAt(top);
+    // At the end of the file the last pages cannot come to the top: the page moved to is
+    // the one shown.
+    const QScrollBar* bar = verticalScrollBar();
+    if (bar->value() >= bar->maximum() && !shownAnchor_.isEmpty() &&
+        parts_.partOf(shownAnchor_) >= 0) {
+        if (anchorsDirty_)
+            anchorsChanged();
+        int shownAt = -1;
+        for (const auto& [at, name] : anchorAt_)
+            if (name == shownAnchor_)
+                shownAt = at;
+        if (shownAt > top)
+            page = shownAnchor_;
+    }
+    return page;
+}
+
+void PageView::setMarkedWord(const QString& word) {
+    word_ = word;
+    foldedWord_ = thai::foldWord(word);
+    current_ = -1;
+    refreshHits();
+}
+
+void PageView::refreshHits() {
+    refresh_.stop();
+    const int was = current_ >= 0 && current_ < int(hits_.size()) ? hits_[size_t(current_)].first : -1;
+    hits_.clear();
+    if (!foldedWord_.isEmpty() && !explanation_) {
+        const thai::Folded folded = thai::fold(document()->toRawText());
+        hits_ = thai::findAll(folded, foldedWord_);
+    }
+    current_ = -1;
+    if (was >= 0) {
+        // The same place stays current when parts arrive above it.
+        for (size_t k = 0; k < hits_.size(); ++k)
+            if (hits_[k].first >= was) {
+                current_ = int(k);
+                break;
+            }
+    }
+    showHits();
+    emit hitsChanged();
+}
+
+void PageView::showHits() {
+    QList<QTextEdit::ExtraSelection> marks;
+    marks.reserve(qsizetype(hits_.size()));
+    QTextCharFormat all, current;
+    all.setBackground(QColor(255, 236, 100));
+    current.setBackground(QColor(255, 150, 50));
+    for (size_t k = 0; k < hits_.size(); ++k) {
+        QTextEdit::ExtraSelection sel;
+        sel.cursor = QTextCursor(document());
+        sel.cursor.setPosition(hits_[k].first);
+        sel.cursor.setPosition(hits_[k].second, QTextCursor::KeepAnchor);
+        sel.format = int(k) == current_ ? current : all;
+        marks.push_back(sel);
+    }
+    setExtraSelections(marks);
+}
+
+void PageView::firstHitFromView() {
+    const int top = cursorForPosition(QPoint(0, 0)).position();
+    current_ = -1;
+    for (size_t k = 0; k < hits_.size(); ++k)
+        if (hits_[k].first >= top) {
+            current_ = int(k);
+            break;
+        }
+    if (current_ < 0 && !hits_.empty())
+        current_ = 0;
+    showHits();
+    if (current_ >= 0) {
+        QTextCursor c(document());
+        c.setPosition(hits_[size_t(current_)].first);
+        setTextCursor(c);
+        ensureCursorVisible();
+    }
+}
+
+bool PageView::stepHit(bool backwards) {
+    if (hits_.empty())
+        return false;
+    const int n = int(hits_.size());
+    bool round = false;
+    if (current_ < 0) {
+        current_ = backwards ? n - 1 : 0;
+    } else if (backwards) {
+        round = current_ == 0;
+        current_ = round ? n - 1 : current_ - 1;
+    } else {
+        round = current_ == n - 1;
+        current_ = round ? 0 : current_ + 1;
+    }
+    showHits();
+    QTextCursor c(document());
+    c.setPosition(hits_[size_t(current_)].first);
+    c.setPosition(hits_[size_t(current_)].second, QTextCursor::KeepAnchor);
+    setTextCursor(c);
+    ensureCursorVisible();
+    return round;
+}
+
+void PageView::setZoomPercent(int percent) {
+    percent = std::clamp(percent, 50, 300);
+    if (percent == zoom_)
+        return;
+    // The line at the top stays at the top.
+    const QTextCursor top = cursorForPosition(QPoint(0, 0));
+    const int position = top.position();
+    zoom_ = percent;
+    QFont f = document()->defaultFont();
+    f.setPointSizeF(basePoints_ * percent / 100.0);
+    document()->setDefaultFont(f);
+    QTextCursor c(document());
+    c.setPosition(position);
+    const QTextBlock b = c.block();
+    const QRectF r = document()->documentLayout()->blockBoundingRect(b);
+    qreal y = r.top();
+    if (const QTextLayout* l = b.layout()) {
+        const QTextLine line = l->lineForTextPosition(position - b.position());
+        if (line.isValid())
+            y += line.y();
+    }
+    verticalScrollBar()->setValue(int(y));
+}
+
+void PageView::wheelEvent(QWheelEvent* e) {
+    if (e->modifiers() & Qt::ControlModifier) {
+        // Ctrl and the wheel zoom; the view's own wheel zoom would change its font.
+        const int steps = e->angleDelta().y() / 120;
+        if (steps != 0)
+            setZoomPercent(zoomStep(zoom_, steps));
+        e->accept();
+        return;
+    }
+    QTextBrowser::wheelEvent(e);
+}
+
+QMimeData* PageView::createMimeDataFromSelection() const {
+    // Copied as plain text: quotations go into any program as the words themselves.
+    auto* data = new QMimeData;
+    data->setText(textCursor().selection().toPlainText());
+    return data;
+}
+
+int zoomStep(int percent, int steps) {
+    static const int levels[] = {50, 67, 75, 80, 90, 100, 110, 125, 150, 175, 200, 250, 300};
+    const int n = int(std::size(levels));
+    int i = 0;
+    while (i < n && levels[i] < percent)
+        ++i;
+    if (steps > 0)
+        i = (i < n && levels[i] == percent) ? i + steps : i + steps - 1;
+    else
+        i += steps;
+    return levels[std::clamp(i, 0, n - 1)];
 }
 
 } // namespace reader

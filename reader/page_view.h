@@ -6,6 +6,11 @@
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTimer>
+#include <utility>
+#include <vector>
+
+class QMimeData;
+class QWheelEvent;
 
 namespace reader {
 
@@ -32,6 +37,43 @@ class PageView : public QTextBrowser {
     // Adds parts until the one holding the anchor is shown.
     void loadThrough(const QString& anchor);
 
+    // The page anchors of the file shown, in order.
+    const std::vector<PageParts::Anchor>& pageAnchors() const { return parts_.anchors; }
+    // The page that holds a document position: the last page anchor before it; empty
+    // before the first or in a file without page anchors.
+    QString pageAt(int position) const;
+    // The page at the top of the view.
+    QString currentPage() const;
+
+    // Highlights every place of the word, matched through the Thai folding, in the whole
+    // file: places in parts still to come are marked as they arrive. Empty clears.
+    void setMarkedWord(const QString& word);
+    QString markedWord() const { return word_; }
+    int hitCount() const { return int(hits_.size()); }
+    int currentHit() const { return current_; } // -1 when none is current
+    // Makes the first place at or after the top of the view current.
+    void firstHitFromView();
+    // Moves to the next (or previous) place, round past the end; true when it went round.
+    bool stepHit(bool backwards);
+    // The document span of a place.
+    std::pair<int, int> hit(int k) const { return hits_[size_t(k)]; }
+
+    // The size of the text, 50 to 300 percent; the line at the top stays at the top.
+    int zoomPercent() const { return zoom_; }
+    void setZoomPercent(int percent);
+
+  signals:
+    // After a file or an anchor has been shown.
+    void shown();
+    // The places of the marked word changed (more parts arrived, another word).
+    void hitsChanged();
+
+  protected:
+    void wheelEvent(QWheelEvent* e) override;
+    QMimeData* createMimeDataFromSelection() const override;
+
+  public:
+
   private:
     void appendNext();
     void prependNext();
@@ -46,10 +88,26 @@ class PageView : public QTextBrowser {
     size_t lo_ = 0, hi_ = 0; // the parts shown: [lo_, hi_)
     bool belowNext_ = true;
     QTextCursor firstPage_; // where the earliest part shown begins
+
+    void refreshHits();
+    void showHits();
+    void anchorsChanged() const;
+    mutable std::vector<std::pair<int, QString>> anchorAt_; // page anchors by position
+    mutable bool anchorsDirty_ = true;
+    QString word_;        // as typed
+    QString foldedWord_;  // as compared
+    std::vector<std::pair<int, int>> hits_;
+    int current_ = -1;
+    QTimer refresh_;      // gathers the changes of several parts into one search
+    int zoom_ = 100;
+    qreal basePoints_ = 0;
     QTimer steps_;
     QString shownFile_, shownAnchor_;
     bool explanation_ = false;
 };
+
+// The next zoom level from percent, steps up (positive) or down, within 50-300.
+int zoomStep(int percent, int steps);
 
 // Names Windows Thai fonts by their stand-ins so the page renders with Thai glyphs.
 QString mapFontFaces(QString html);

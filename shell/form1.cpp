@@ -30,7 +30,8 @@ Form1::Form1(tk::Platform& platform, corpus::DBFunction& db, QWidget* parent)
                                 [this] { return listView2->selectedRow(); },
                                 [&model](int row, int sub) { return model.subItem(row, sub); }},
         [this](int16_t volume) { topicPane->ListVolumeTopics(volume); },
-        [this] { reader::showReader(platform_, opener->handOff, this); });
+        [this] { reader::showReader(platform_, opener->handOff, opener->session, this); });
+    opener->searchWord = [this] { return topicPane->searchWord(); };
     connect(listView2, &tk::ListView::listDblClick, this, [this] { opener->ListView2_DblClick(); });
     wireBook(0);
     browser = std::make_unique<catalogue::CategoryBrowser>(

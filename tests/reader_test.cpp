@@ -4,7 +4,7 @@
 #include "reader/frm_browser.h"
 #include "reader/locations.h"
 #include "reader/page_parts.h"
-#include "reader/thai_codec.h"
+#include "thai/codec.h"
 #include "shell/form1.h"
 #include "toolkit/control.h"
 #include "toolkit/scripted_platform.h"
@@ -126,7 +126,7 @@ TEST(ReaderWindow, TitleFormsAndLeftEdge) {
 
 TEST(Codec, EveryByteOfTheThaiTable) {
     for (int b = 0; b < 0x80; ++b)
-        EXPECT_EQ(reader::windows874(uchar(b)), char16_t(b));
+        EXPECT_EQ(thai::windows874(uchar(b)), char16_t(b));
     const std::map<int, char16_t> special = {{0x80, 0x20AC}, {0x85, 0x2026}, {0x91, 0x2018},
                                              {0x92, 0x2019}, {0x93, 0x201C}, {0x94, 0x201D},
                                              {0x95, 0x2022}, {0x96, 0x2013}, {0x97, 0x2014},
@@ -143,9 +143,9 @@ TEST(Codec, EveryByteOfTheThaiTable) {
             want = char16_t(0x0E40 + b - 0xE0);
         else
             want = 0xFFFD;
-        EXPECT_EQ(reader::windows874(uchar(b)), want) << std::hex << b;
+        EXPECT_EQ(thai::windows874(uchar(b)), want) << std::hex << b;
     }
-    EXPECT_EQ(reader::decodeWindows874(QByteArray("\xBE\xC3\xD0\xE4\xB5\xC3\xBB\xD4\xAE\xA1")),
+    EXPECT_EQ(thai::decodeWindows874(QByteArray("\xBE\xC3\xD0\xE4\xB5\xC3\xBB\xD4\xAE\xA1")),
               QStringLiteral("พระไตรปิฎก"));
 }
 
@@ -155,16 +155,16 @@ TEST(Codec, LabelsAndUnlabelledPages) {
         const QByteArray page =
             QByteArray("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=") + label +
             "\"><p>" + thai;
-        EXPECT_TRUE(reader::decodePage(page).endsWith(QStringLiteral("พระไตรปิฎก"))) << label;
+        EXPECT_TRUE(thai::decodePage(page).endsWith(QStringLiteral("พระไตรปิฎก"))) << label;
     }
-    EXPECT_TRUE(reader::decodePage("<p>" + thai).endsWith(QStringLiteral("พระไตรปิฎก")));
+    EXPECT_TRUE(thai::decodePage("<p>" + thai).endsWith(QStringLiteral("พระไตรปิฎก")));
     const QByteArray utf8 = QStringLiteral("<p>พระไตรปิฎก").toUtf8();
-    EXPECT_EQ(reader::decodePage(utf8), QStringLiteral("<p>พระไตรปิฎก"));
-    EXPECT_EQ(reader::decodePage("<meta charset=utf-8>" + utf8),
+    EXPECT_EQ(thai::decodePage(utf8), QStringLiteral("<p>พระไตรปิฎก"));
+    EXPECT_EQ(thai::decodePage("<meta charset=utf-8>" + utf8),
               QStringLiteral("<meta charset=utf-8><p>พระไตรปิฎก"));
-    EXPECT_EQ(reader::decodePage("\xEF\xBB\xBF" + utf8), QStringLiteral("<p>พระไตรปิฎก"));
+    EXPECT_EQ(thai::decodePage("\xEF\xBB\xBF" + utf8), QStringLiteral("<p>พระไตรปิฎก"));
     // A Western label on Thai bytes: the bytes decide.
-    EXPECT_TRUE(reader::decodePage("<meta charset=\"iso-8859-1\">" + thai)
+    EXPECT_TRUE(thai::decodePage("<meta charset=\"iso-8859-1\">" + thai)
                     .endsWith(QStringLiteral("พระไตรปิฎก")));
 }
 

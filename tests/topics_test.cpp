@@ -333,9 +333,9 @@ TEST(TopicSearch, TheTypedWordSurvivesTheNoMatchBoxAndTheWindowComingBack) {
     QWidget other;
     other.show();
     other.activateWindow();
-    QTest::qWaitForWindowActive(&other);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
     w.form.activateWindow();
-    QTest::qWaitForWindowActive(&w.form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.form));
     QApplication::processEvents();
     EXPECT_EQ(w.form.text1->text(), QStringLiteral("สมาธิ"));
     // Moving to another control and back is what empties it.

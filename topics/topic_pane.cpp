@@ -54,6 +54,7 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
                      const QString& word) {
     // Empty the list; place the open button's left edge.
     model_.clear();
+    searchWord_ = kind == Kind::Search ? word : QString();
     if (auto left = tk::toInt16(double(c_.ListView2->Width()) - 3700))
         RowButtonLeft = *left;
     // Open the database, build the text in the shared buffer, run it.

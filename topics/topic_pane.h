@@ -51,6 +51,8 @@ class TopicPane : public QObject {
     ModuleAll module;
     TopicModel& model() { return model_; }
     bool command5IsDefault() const { return command5Default_; }
+    // The word of the search that filled the list; empty when a group or volume did.
+    QString searchWord() const { return searchWord_; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,7 +71,8 @@ class TopicPane : public QObject {
     TopicControls c_;
     TopicModel model_;
     bool command5Default_ = false;
-    bool focusAway_ = false; // the box lost the focus to another window, not a control
+    bool focusAway_ = false;
+    QString searchWord_; // the box lost the focus to another window, not a control
 };
 
 } // namespace topics

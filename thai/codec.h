@@ -4,7 +4,7 @@
 #include <QByteArray>
 #include <QString>
 
-namespace reader {
+namespace thai {
 
 // The character of every byte; U+FFFD for the bytes the table leaves undefined.
 char16_t windows874(unsigned char byte);
@@ -16,4 +16,4 @@ enum class PageEncoding { Utf8, Windows874 };
 PageEncoding sniffEncoding(const QByteArray& bytes);
 QString decodePage(const QByteArray& bytes);
 
-} // namespace reader
+} // namespace thai

@@ -1,8 +1,8 @@
-#include "reader/thai_codec.h"
+#include "thai/codec.h"
 
 #include <QRegularExpression>
 
-namespace reader {
+namespace thai {
 
 char16_t windows874(unsigned char b) {
     if (b < 0x80)
@@ -100,4 +100,4 @@ QString decodePage(const QByteArray& bytes) {
     return decodeWindows874(bytes);
 }
 
-} // namespace reader
+} // namespace thai

@@ -1,0 +1,122 @@
+#include "reader/navigator.h"
+
+#include "reader/locations.h"
+#include "reader/page_view.h"
+#include "toolkit/paths.h"
+
+#include <QFileInfo>
+
+namespace reader {
+
+Navigator::Navigator(PageView* view, QString programFolder,
+                     std::function<void(const QString&)> note)
+    : view_(view), folder_(std::move(programFolder)), note_(std::move(note)) {
+    connect(view_, &PageView::shown, this, &Navigator::shown);
+}
+
+void Navigator::shown() {
+    if (view_->showsExplanation() && view_->shownFile().isEmpty())
+        return;
+    const QString here = view_->shownFile() +
+                         (view_->shownAnchor().isEmpty() ? QString()
+                                                         : QLatin1Char('#') + view_->shownAnchor());
+    if (!replaying_ && (index_ < 0 || history_[index_] != here)) {
+        // A new place: what lay ahead of the one left is forgotten, as in a browser.
+        while (history_.size() > index_ + 1)
+            history_.removeLast();
+        history_.push_back(here);
+        index_ = int(history_.size()) - 1;
+        if (index_ > 0)
+            moved_ = true;
+    }
+    emit placeChanged();
+}
+
+void Navigator::open(const QString& location) {
+    view_->navigate(location);
+}
+
+int Navigator::volume() const {
+    return volumeOfFile(view_->shownFile());
+}
+
+void Navigator::nextPage() {
+    const auto& anchors = view_->pageAnchors();
+    const QString page = view_->currentPage();
+    for (size_t i = 0; i < anchors.size(); ++i)
+        if (anchors[i].name == page) {
+            if (i + 1 < anchors.size()) {
+                moved_ = true;
+                open(view_->shownFile() + QLatin1Char('#') + anchors[i + 1].name);
+                return;
+            }
+            break;
+        }
+    pageOfVolume(page.toInt() + 1, true);
+}
+
+void Navigator::previousPage() {
+    const auto& anchors = view_->pageAnchors();
+    const QString page = view_->currentPage();
+    for (size_t i = 0; i < anchors.size(); ++i)
+        if (anchors[i].name == page) {
+            if (i > 0) {
+                moved_ = true;
+                open(view_->shownFile() + QLatin1Char('#') + anchors[i - 1].name);
+                return;
+            }
+            break;
+        }
+    pageOfVolume(page.toInt() - 1, false);
+}
+
+// Past the first or last page of a file: the next or previous file of the volume.
+void Navigator::pageOfVolume(int page, bool forwards) {
+    const int v = volume();
+    if (v == 0 || view_->currentPage().isEmpty()) {
+        note_(QStringLiteral("หน้านี้ไม่มีเลขหน้าของพระไตรปิฎก"));
+        return;
+    }
+    const auto path = canonPagePath(v, page);
+    const QString file =
+        path ? tk::resolvePath(folder_, folder_ + QLatin1Char('\\') + path->section(QLatin1Char('#'), 0, 0))
+             : QString();
+    if (!path || !QFileInfo(file).isFile()) {
+        note_(forwards ? QStringLiteral("หน้านี้เป็นหน้าสุดท้ายของพระไตรปิฎกเล่ม %1").arg(v)
+                       : QStringLiteral("หน้านี้เป็นหน้าแรกของพระไตรปิฎกเล่ม %1").arg(v));
+        return;
+    }
+    moved_ = true;
+    open(folder_ + QLatin1Char('\\') + *path);
+}
+
+bool Navigator::goTo(int volume, int page) {
+    const auto path = canonPagePath(volume, page);
+    if (!path)
+        return false;
+    moved_ = true;
+    open(folder_ + QLatin1Char('\\') + *path);
+    return true;
+}
+
+bool Navigator::back() {
+    if (index_ <= 0)
+        return false;
+    --index_;
+    replaying_ = true;
+    open(history_[index_]);
+    replaying_ = false;
+    return true;
+}
+
+bool Navigator::forward() {
+    if (index_ + 1 >= int(history_.size()))
+        return false;
+    ++index_;
+    replaying_ = true;
+    open(history_[index_]);
+    replaying_ = false;
+    return true;
+}
+
+} // namespace reader

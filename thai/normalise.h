@@ -1,0 +1,29 @@
+#pragma once
+// The form in which Thai text is compared when a reader looks for a word: two spellings
+// that display alike compare equal. SARA AM is NIKHAHIT followed by SARA AA; the marks over
+// and under a consonant compare in one order whatever order they were typed in, a doubled
+// mark as one; the legacy glyph codes U+F700-U+F71A are their letters; zero-width
+// characters and soft hyphens are nothing, a no-break space is a space; Thai digits are
+// Arabic digits; Latin letters have no case.
+#include <QString>
+#include <QStringView>
+#include <utility>
+#include <vector>
+
+namespace thai {
+
+// Folded text with, for each of its characters, the part of the source it stands for, so
+// that a match in the folded text covers exactly the characters shown.
+struct Folded {
+    QString text;
+    std::vector<int> from, to; // source span [from, to) of each character of text
+};
+
+Folded fold(QStringView source);
+QString foldWord(QStringView word);
+
+// Every place the folded word stands in the folded text, as spans of the source, in order.
+// Places do not overlap. An empty word stands nowhere.
+std::vector<std::pair<int, int>> findAll(const Folded& text, const QString& foldedWord);
+
+} // namespace thai
