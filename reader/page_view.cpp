@@ -255,7 +255,11 @@ void PageView::openLink(const QUrl& url) {
 
 void PageView::anchorsChanged() const {
     anchorAt_.clear();
-    for (QTextBlock b = document()->begin(); b.isValid(); b = b.next())
+    // An anchor with no text of its own before a paragraph is kept on the paragraph.
+    for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
+        if (b.charFormat().isAnchor())
+            for (const QString& name : b.charFormat().anchorNames())
+                anchorAt_.emplace_back(b.position(), name);
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment f = it.fragment();
             if (!f.isValid() || !f.charFormat().isAnchor())
@@ -263,6 +267,7 @@ void PageView::anchorsChanged() const {
             for (const QString& name : f.charFormat().anchorNames())
                 anchorAt_.emplace_back(f.position(), name);
         }
+    }
     anchorsDirty_ = false;
 }
 
