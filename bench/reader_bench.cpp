@@ -2,6 +2,8 @@
 // plain QTextBrowser::setSource of the same location.
 #include "bench_util.h"
 #include "reader/frm_browser.h"
+#include "reader/navigator.h"
+#include "reader/page_view.h"
 #include "toolkit/scripted_platform.h"
 
 #include <QApplication>
@@ -9,7 +11,11 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QScrollBar>
+#include <QDir>
+#include <QRegularExpression>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <sys/resource.h>
 
 namespace {
 
@@ -60,6 +66,88 @@ void oddShapes() {
 
 } // namespace
 
+// Find, page moves and zoom on the completed full-size file; the peak memory of it all.
+void readerTools(tk::Platform& platform, reader::HandOff& h, reader::ReaderSession& session,
+                 const QString& folder) {
+    h.ReaderTarget = folder + "\\91book\\book01\\001_050.htm#50";
+    reader::frmBrowser b(platform, h, session);
+    b.Form_Load();
+    b.show();
+    b.brwWebBrowser->finishLoading();
+    b.brwWebBrowser->viewport()->repaint();
+    reader::PageView& view = *b.brwWebBrowser;
+    const QString word = QStringLiteral("ธรรม");
+    const double find = bench::medianMs(7, [&] {
+        view.setMarkedWord(word);
+        view.viewport()->repaint();
+    }, [&] {
+        view.setMarkedWord(QString());
+        view.document()->setModified(false);
+    });
+    bench::figure("reader.find_hits", view.hitCount(), "hits");
+    bench::figure("reader.find_all_hits_ms", find, "ms");
+    // Folding the text again after it changed, as when the last part has just arrived.
+    const double refind = bench::medianMs(5, [&] {
+        QTextCursor c(view.document());
+        c.movePosition(QTextCursor::End);
+        c.insertText(QStringLiteral(" "));
+        view.setMarkedWord(word);
+        view.viewport()->repaint();
+    });
+    bench::figure("reader.find_all_hits_after_change_ms", refind, "ms");
+    view.setMarkedWord(QString());
+    // From the last page of one file to the first of the next, painted: a volume whose two
+    // first files are full size.
+    {
+        QTemporaryDir dir;
+        QDir().mkpath(dir.path() + "/91book/book01");
+        QFile full(folder + "/91book/book01/001_050.htm");
+        full.open(QIODevice::ReadOnly);
+        const QByteArray first = full.readAll();
+        QString second = QString::fromLatin1(first);
+        static const QRegularExpression anchor("name=\"([0-9]+)\"");
+        QString shifted;
+        qsizetype last = 0;
+        for (auto it = anchor.globalMatch(second); it.hasNext();) {
+            const auto m = it.next();
+            shifted += second.mid(last, m.capturedStart() - last) +
+                       QStringLiteral("name=\"%1\"").arg(m.captured(1).toInt() + 50);
+            last = m.capturedEnd();
+        }
+        shifted += second.mid(last);
+        for (const auto& [name, bytes] :
+             {std::pair{"001_050.htm", first}, std::pair{"051_100.htm", shifted.toLatin1()}}) {
+            QFile f(dir.path() + "/91book/book01/" + name);
+            f.open(QIODevice::WriteOnly);
+            f.write(bytes);
+        }
+        tk::ScriptedPlatform two(dir.path());
+        reader::HandOff at50;
+        at50.ReaderTarget = dir.path() + "\\91book\\book01\\001_050.htm#50";
+        reader::frmBrowser w(two, at50, session);
+        w.Form_Load();
+        w.show();
+        const double across = bench::medianMs(5, [&] {
+            w.navigator->nextPage();
+            w.brwWebBrowser->viewport()->repaint();
+        }, [&] { w.navigator->goTo(1, 50); });
+        bench::figure("reader.next_page_across_file_ms", across, "ms");
+        bench::figure("reader.next_page_reached", w.brwWebBrowser->currentPage().toDouble(), "page");
+    }
+    b.navigator->goTo(1, 25);
+    view.finishLoading();
+    int z = 100;
+    const double zoom = bench::medianMs(7, [&] {
+        z = z == 100 ? 110 : 100;
+        view.setZoomPercent(z);
+        view.viewport()->repaint();
+    });
+    bench::figure("reader.zoom_step_ms", zoom, "ms");
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    bench::figure("reader.peak_rss_mb", u.ru_maxrss / 1024.0, "MB");
+}
+
 int main(int argc, char** argv) {
     tk::tuneAllocator();
     QApplication app(argc, argv);
@@ -69,6 +157,9 @@ int main(int argc, char** argv) {
     tk::ScriptedPlatform platform(folder);
     reader::HandOff h;
     reader::ReaderSession session;
+    // First, so that the peak memory is that of opening, completing and finding.
+    readerTools(platform, h, session, folder);
+    h.ReaderTarget = folder + "\\91book\\book01\\001_050.htm#50";
     h.ReaderTarget = folder + "\\91book\\book01\\001_050.htm#50";
     h.ReaderVolume = QStringLiteral("1");
     h.ReaderPage = QStringLiteral("50");

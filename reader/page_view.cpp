@@ -65,6 +65,7 @@ PageView::PageView(QString programFolder, QWidget* parent)
     // are found again.
     connect(document(), &QTextDocument::contentsChange, this, [this] {
         anchorsDirty_ = true;
+        foldedDirty_ = true;
         if (!foldedWord_.isEmpty())
             refresh_.start();
         else
@@ -316,8 +317,12 @@ void PageView::refreshHits() {
     const int was = current_ >= 0 && current_ < int(hits_.size()) ? hits_[size_t(current_)].first : -1;
     hits_.clear();
     if (!foldedWord_.isEmpty() && !explanation_) {
-        const thai::Folded folded = thai::fold(document()->toRawText());
-        hits_ = thai::findAll(folded, foldedWord_);
+        // Folded once for each change of the text, not for each key typed.
+        if (foldedDirty_) {
+            folded_ = thai::fold(document()->toRawText());
+            foldedDirty_ = false;
+        }
+        hits_ = thai::findAll(folded_, foldedWord_);
     }
     current_ = -1;
     if (was >= 0) {

@@ -2,6 +2,7 @@
 // The HTML view of the reader window: opens a local page file, scrolls to the named
 // anchor after "#", and stays within the program folder (no network, no scripts).
 #include "reader/page_parts.h"
+#include "thai/normalise.h"
 
 #include <QTextBrowser>
 #include <QTextCursor>
@@ -94,6 +95,8 @@ class PageView : public QTextBrowser {
     void anchorsChanged() const;
     mutable std::vector<std::pair<int, QString>> anchorAt_; // page anchors by position
     mutable bool anchorsDirty_ = true;
+    thai::Folded folded_; // the text shown, as compared
+    bool foldedDirty_ = true;
     QString word_;        // as typed
     QString foldedWord_;  // as compared
     std::vector<std::pair<int, int>> hits_;
