@@ -1,5 +1,9 @@
 #include "corpus/like.h"
 
+#include "thai/normalise.h"
+
+#include <QString>
+
 #include <cstring>
 #include <memory>
 #include <string>
@@ -134,6 +138,25 @@ bool matches(const Pattern& p, std::string_view t) {
     return true;
 }
 
+// Text as the search compares it: through the Thai folding, so that spellings that display
+// alike find each other; "%" and "_" pass through it unchanged.
+std::string_view folded(std::string_view utf8, std::string& buffer) {
+    // Plain ASCII without capitals folds to itself.
+    bool plain = true;
+    for (char c : utf8)
+        if (static_cast<unsigned char>(c) >= 0x80 || (c >= 'A' && c <= 'Z')) {
+            plain = false;
+            break;
+        }
+    if (plain)
+        return utf8;
+    thread_local QString wide;
+    wide = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    const QByteArray out = thai::foldWord(wide).toUtf8();
+    buffer.assign(out.constData(), size_t(out.size()));
+    return buffer;
+}
+
 void likeFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
         return; // NULL, as the engine's own
@@ -141,7 +164,9 @@ void likeFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
     auto* pattern = static_cast<Pattern*>(sqlite3_get_auxdata(ctx, 0));
     if (!pattern) {
         const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
-        pattern = new Pattern(std::string_view(p ? p : "", size_t(sqlite3_value_bytes(argv[0]))));
+        std::string buffer;
+        pattern = new Pattern(
+            folded(std::string_view(p ? p : "", size_t(sqlite3_value_bytes(argv[0]))), buffer));
         sqlite3_set_auxdata(ctx, 0, pattern, [](void* x) { delete static_cast<Pattern*>(x); });
         pattern = static_cast<Pattern*>(sqlite3_get_auxdata(ctx, 0));
         if (!pattern) {
@@ -150,7 +175,9 @@ void likeFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
         }
     }
     const auto* t = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
-    const std::string_view text(t ? t : "", size_t(sqlite3_value_bytes(argv[1])));
+    thread_local std::string buffer;
+    const std::string_view text =
+        folded(std::string_view(t ? t : "", size_t(sqlite3_value_bytes(argv[1]))), buffer);
     sqlite3_result_int(ctx, matches(*pattern, text) ? 1 : 0);
 }
 
@@ -158,6 +185,11 @@ void likeFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
 
 bool likeMatch(std::string_view pattern, std::string_view text) {
     return matches(Pattern(pattern), text);
+}
+
+bool foldedLikeMatch(std::string_view pattern, std::string_view text) {
+    std::string a, b;
+    return matches(Pattern(folded(pattern, a)), folded(text, b));
 }
 
 bool installLike(sqlite3* db) {

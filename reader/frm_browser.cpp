@@ -258,6 +258,8 @@ void frmBrowser::Form_Load() {
     setWindowTitle(readerTitle(handOff_));
     if (!handOff_.ReaderTarget.isEmpty())
         brwWebBrowser->navigate(handOff_.ReaderTarget);
+    if (session_.pageTitle && navigator->volume() > 0)
+        setWindowTitle(movedTitle(navigator->volume(), brwWebBrowser->shownAnchor()));
     if (!session_.markWord.isEmpty()) {
         // The word the topic was found by, marked on its page; F3 steps through it.
         brwWebBrowser->setMarkedWord(session_.markWord);

@@ -1,5 +1,6 @@
 #include "shell/form1.h"
 
+#include "canon/search_window.h"
 #include "corpus/dbfunction.h"
 #include "reader/content_opener.h"
 #include "reader/frm_browser.h"
@@ -9,7 +10,10 @@
 #include "toolkit/twips.h"
 #include "topics/topic_pane.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QLineEdit>
+#include <QStyle>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -65,6 +69,14 @@ Form1::Form1(tk::Platform& platform, corpus::DBFunction& db, QWidget* parent)
         catalogue::PickerControls{combo1, &Frame4, label1, listView2, &Command8, &Timer3},
         [this](int first, int last) { shelf->ShowShelfPage(first, last); },
         topicPane->RowButtonLeft);
+    // The canon's own text: Shift+Enter in the search box, or the button at its end.
+    connect(topicPane.get(), &topics::TopicPane::canonSearchRequested, this,
+            [this] { openCanonSearch(); });
+    QAction* canonSearch = text1->addAction(style()->standardIcon(QStyle::SP_FileDialogContentsView),
+                                            QLineEdit::TrailingPosition);
+    canonSearch->setObjectName(QStringLiteral("canonSearchAction"));
+    canonSearch->setToolTip(canon::kWindowTitle);
+    connect(canonSearch, &QAction::triggered, this, [this] { openCanonSearch(); });
     Timer2.onTimer = [this] { Timer2_Timer(); };
     Timer3.onTimer = [this] { Timer3_Timer(); };
 }
@@ -126,6 +138,10 @@ void Form1::Form_Load() {
     Frame4.setVisible(false);
     frame2->setBackColor(QColor(85, 85, 85));
     label1->setText(QString());
+}
+
+void Form1::openCanonSearch() {
+    canon::showSearchWindow(platform_, opener->session, text1->text(), this);
 }
 
 void Form1::Timer2_Timer() {

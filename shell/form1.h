@@ -51,6 +51,8 @@ class Form1 : public QWidget {
     void Command10_Click();
     void Timer2_Timer();
     void Timer3_Timer();
+    // The search of the canon's own text, over this window.
+    void openCanonSearch();
 
     // Controls, by container. Each keeps its place in twips.
     tk::Frame *frame1 = nullptr, *frame2 = nullptr, *frame3 = nullptr, *frame4 = nullptr;

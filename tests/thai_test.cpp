@@ -56,8 +56,9 @@ TEST(ThaiFolding, EachPlaceCoversExactlyTheCharactersShown) {
     for (size_t i = 0; i < folded.from.size(); ++i) {
         EXPECT_LT(folded.from[i], folded.to[i]);
         EXPECT_LE(folded.to[i], text.size());
-        if (i > 0)
+        if (i > 0) {
             EXPECT_GE(folded.from[i], folded.from[i - 1]); // in source order
+        }
     }
     // A place whose last character is SARA AM covers it whole.
     EXPECT_EQ(found(QStringLiteral("กำลัง"), QStringLiteral("ก\u0E4D\u0E32")),

@@ -62,18 +62,31 @@ struct Mark {
 
 } // namespace
 
-Folded fold(QStringView s) {
-    Folded f;
+namespace {
+
+// The folding itself; the spans are kept only when asked for.
+template <bool Spans>
+void foldInto(QStringView s, QString& text, std::vector<int>* from, std::vector<int>* to) {
     const int n = int(s.size());
-    f.text.reserve(n + n / 16);
-    f.from.reserve(size_t(n) + size_t(n) / 16);
-    f.to.reserve(size_t(n) + size_t(n) / 16);
+    text.clear();
+    text.reserve(n + n / 16);
+    if constexpr (Spans) {
+        from->clear();
+        to->clear();
+        from->reserve(size_t(n) + size_t(n) / 16);
+        to->reserve(size_t(n) + size_t(n) / 16);
+    }
     auto put = [&](char16_t c, int a, int b) {
-        f.text.append(QChar(c));
-        f.from.push_back(a);
-        f.to.push_back(b);
+        text.append(QChar(c));
+        if constexpr (Spans) {
+            from->push_back(a);
+            to->push_back(b);
+        } else {
+            (void)a;
+            (void)b;
+        }
     };
-    std::vector<Mark> marks;
+    thread_local std::vector<Mark> marks;
     int i = 0;
     while (i < n) {
         const char16_t c = simple(s[i].unicode());
@@ -107,8 +120,10 @@ Folded fold(QStringView s) {
             marks.push_back({m, rank(m)});
             ++i;
         }
-        std::stable_sort(marks.begin(), marks.end(),
-                         [](const Mark& a, const Mark& b) { return a.rank < b.rank; });
+        // A stable insertion sort: a run holds a mark or two.
+        for (size_t a = 1; a < marks.size(); ++a)
+            for (size_t b = a; b > 0 && marks[b].rank < marks[b - 1].rank; --b)
+                std::swap(marks[b], marks[b - 1]);
         char16_t last = 0;
         for (const Mark& m : marks) {
             if (m.c == last)
@@ -119,11 +134,24 @@ Folded fold(QStringView s) {
         if (am)
             put(kSaraAa, i - 1, i);
     }
+}
+
+} // namespace
+
+Folded fold(QStringView s) {
+    Folded f;
+    fold(s, f);
     return f;
 }
 
+void fold(QStringView s, Folded& f) {
+    foldInto<true>(s, f.text, &f.from, &f.to);
+}
+
 QString foldWord(QStringView word) {
-    return fold(word).text;
+    QString out;
+    foldInto<false>(word, out, nullptr, nullptr);
+    return out;
 }
 
 std::vector<std::pair<int, int>> findAll(const Folded& t, const QString& word) {

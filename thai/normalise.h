@@ -20,6 +20,8 @@ struct Folded {
 };
 
 Folded fold(QStringView source);
+// The same into a Folded whose storage is reused (for scanning many texts).
+void fold(QStringView source, Folded& out);
 QString foldWord(QStringView word);
 
 // Every place the folded word stands in the folded text, as spans of the source, in order.

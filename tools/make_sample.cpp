@@ -1,6 +1,6 @@
 // Writes a complete sample program folder: the topic database, canon page files, the two
 // stand-alone pages and the pictures. Every run writes identical bytes.
-//   make-sample [--scale small|large] FOLDER
+//   make-sample [--scale small|large|canon] FOLDER
 #include "gif_writer.h"
 #include "jet4_writer.h"
 #include "sample_corpus.h"
@@ -243,13 +243,14 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
-    bool large = false;
+    bool large = false, canon = false;
     if (args.size() >= 2 && args[0] == "--scale") {
         large = args[1] == "large";
+        canon = args[1] == "canon";
         args = args.mid(2);
     }
     if (args.size() != 1) {
-        std::fprintf(stderr, "usage: make-sample [--scale small|large] FOLDER\n");
+        std::fprintf(stderr, "usage: make-sample [--scale small|large|canon] FOLDER\n");
         return 2;
     }
     const QString root = QDir(args[0]).absolutePath();
@@ -280,9 +281,14 @@ int main(int argc, char** argv) {
     }
     for (int v = 87; v <= 91; ++v)
         files.insert({v, 0});
+    // The canon's full shape: fourteen full-size files in every volume, about 500 MB.
+    if (canon)
+        for (int v = 1; v <= 91; ++v)
+            for (int k = 0; k < 14; ++k)
+                files.insert({v, k});
     for (const auto& [v, k] : files) {
         // Full-size pages for the reader's benchmark in two files of the large folder.
-        const bool full = large && v == 1 && (k == 0 || k == rangeIndex(1000));
+        const bool full = canon || (large && v == 1 && (k == 0 || k == rangeIndex(1000)));
         ok &= writeFile(root + "/91book/" + volumeFolder(v) + "/" + rangeFile(k),
                         pageFile(v, k, onPage, full ? 62 : 2));
     }

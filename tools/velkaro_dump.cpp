@@ -5,6 +5,7 @@
 #include "corpus/dbfunction.h"
 #include "corpus/schema.h"
 #include "toolkit/paths.h"
+#include "tsv.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -28,27 +29,10 @@ int main(int argc, char** argv) {
     }
     sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(loaded->db(), "SELECT * FROM Velkaro", -1, &st, nullptr);
-    const int n = sqlite3_column_count(st);
     std::string out;
-    for (int i = 0; i < n; ++i) {
-        out += i ? "\t" : "";
-        out += sqlite3_column_name(st, i);
-    }
-    out += '\n';
+    tools::appendHeader(st, out);
     while (sqlite3_step(st) == SQLITE_ROW) {
-        for (int i = 0; i < n; ++i) {
-            if (i)
-                out += '\t';
-            if (sqlite3_column_type(st, i) == SQLITE_NULL) {
-                out += "\\N"; // apart from an empty text
-                continue;
-            }
-            const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
-            // Tabs and line breaks inside a value would break the columns.
-            for (const char* c = t ? t : ""; *c; ++c)
-                out += (*c == '\t' || *c == '\n' || *c == '\r') ? ' ' : *c;
-        }
-        out += '\n';
+        tools::appendRow(st, out);
         if (out.size() > (1 << 20)) {
             std::fwrite(out.data(), 1, out.size(), stdout);
             out.clear();

@@ -185,6 +185,10 @@ bool TopicPane::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::KeyPress: {
             const auto* k = static_cast<QKeyEvent*>(event);
             const bool enter = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
+            if (enter && (k->modifiers() & Qt::ShiftModifier)) {
+                emit canonSearchRequested();
+                return true;
+            }
             if (enter && command5Default_) {
                 Command5_Click(); // Enter presses the default button
                 return true;

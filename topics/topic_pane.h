@@ -54,6 +54,10 @@ class TopicPane : public QObject {
     // The word of the search that filled the list; empty when a group or volume did.
     QString searchWord() const { return searchWord_; }
 
+  signals:
+    // Shift+Enter in the search box: the word is to be searched in the canon's own text.
+    void canonSearchRequested();
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -1,0 +1,299 @@
+#include "canon/search_window.h"
+
+#include "toolkit/fonts.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStyledItemDelegate>
+#include <QTextLayout>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace canon {
+
+namespace {
+
+// A snippet with its place drawn in bold on a light mark.
+class SnippetDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* p, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const int length = index.data(SearchWindow::MarkLengthRole).toInt();
+        if (length <= 0) {
+            QStyledItemDelegate::paint(p, option, index);
+            return;
+        }
+        QStyleOptionViewItem opt(option);
+        initStyleOption(&opt, index);
+        const QString text = opt.text;
+        opt.text.clear();
+        const QWidget* w = opt.widget;
+        QStyle* style = w ? w->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, p, w);
+        QTextLayout layout(text, opt.font);
+        QTextCharFormat mark;
+        mark.setFontWeight(QFont::Bold);
+        mark.setBackground(QColor(255, 236, 100));
+        mark.setForeground(QColor(0, 0, 0));
+        layout.setFormats({{index.data(SearchWindow::MarkFromRole).toInt(), length, mark}});
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        line.setLineWidth(1e6);
+        layout.endLayout();
+        p->save();
+        p->setClipRect(opt.rect);
+        p->setPen(opt.palette.color(opt.state & QStyle::State_Selected ? QPalette::HighlightedText
+                                                                        : QPalette::Text));
+        const QRect r = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, w);
+        layout.draw(p, QPointF(r.left() + 2, r.top() + (r.height() - line.height()) / 2));
+        p->restore();
+    }
+};
+
+QString prompt() {
+    return QStringLiteral("ป้อนหัวข้อธรรมที่ต้องการค้นหา");
+}
+
+} // namespace
+
+SearchWindow::SearchWindow(tk::Platform& platform, reader::ReaderSession& session,
+                           const QString& word, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::WindowMaximizeButtonHint),
+      platform_(platform), session_(session) {
+    setObjectName(QStringLiteral("CanonSearch"));
+    setWindowTitle(kWindowTitle);
+    setFont(tk::thaiFont(QStringLiteral("Tahoma"), 11));
+    resize(820, 600);
+
+    wordEdit = new QLineEdit(word == prompt() ? QString() : word, this);
+    wordEdit->setPlaceholderText(QStringLiteral("คำหรือวลีที่ต้องการค้นหาในเนื้อความ"));
+    wordEdit->setAccessibleName(QStringLiteral("คำที่ค้นหาในเนื้อความ"));
+    phrase = new QRadioButton(QStringLiteral("ทั้งวลี"), this);
+    allWords = new QRadioButton(QStringLiteral("ทุกคำในหน้าเดียวกัน"), this);
+    phrase->setChecked(true);
+    fromVolume = new QSpinBox(this);
+    toVolume = new QSpinBox(this);
+    for (QSpinBox* s : {fromVolume, toVolume})
+        s->setRange(1, 91);
+    fromVolume->setValue(1);
+    toVolume->setValue(91);
+    searchButton = new QPushButton(QStringLiteral("ค้นหา"), this);
+    cancelButton = new QPushButton(QStringLiteral("หยุด"), this);
+    cancelButton->setEnabled(false);
+    progress = new QProgressBar(this);
+    progress->setRange(0, 1000);
+    progress->setValue(0);
+    progress->setFormat(QStringLiteral("%p%"));
+    results = new QTreeView(this);
+    results->setModel(&model_);
+    results->setItemDelegateForColumn(1, new SnippetDelegate(results));
+    results->setUniformRowHeights(true);
+    results->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    results->setAccessibleName(QStringLiteral("ผลการค้นหาในเนื้อความ"));
+    results->installEventFilter(this);
+    summary = new QLabel(this);
+    model_.setHorizontalHeaderLabels({QStringLiteral("เล่ม / หน้า"), QStringLiteral("ข้อความ")});
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("ค้นหา:"), this));
+    top->addWidget(wordEdit, 1);
+    top->addWidget(searchButton);
+    top->addWidget(cancelButton);
+    auto* options = new QHBoxLayout;
+    options->addWidget(phrase);
+    options->addWidget(allWords);
+    options->addSpacing(20);
+    options->addWidget(new QLabel(QStringLiteral("จากเล่ม"), this));
+    options->addWidget(fromVolume);
+    options->addWidget(new QLabel(QStringLiteral("ถึงเล่ม"), this));
+    options->addWidget(toVolume);
+    options->addStretch(1);
+    auto* box = new QVBoxLayout(this);
+    box->addLayout(top);
+    box->addLayout(options);
+    box->addWidget(progress);
+    box->addWidget(results, 1);
+    box->addWidget(summary);
+
+    connect(searchButton, &QPushButton::clicked, this, &SearchWindow::start);
+    connect(wordEdit, &QLineEdit::returnPressed, this, &SearchWindow::start);
+    connect(cancelButton, &QPushButton::clicked, this, &SearchWindow::cancel);
+    connect(results, &QTreeView::activated, this, &SearchWindow::openResult);
+    searchButton->setAutoDefault(false);
+    cancelButton->setAutoDefault(false);
+}
+
+SearchWindow::~SearchWindow() {
+    search_.reset(); // stopped and joined before the window goes
+}
+
+void SearchWindow::start() {
+    cancel();
+    const QString word = wordEdit->text();
+    Query q;
+    q.word = word;
+    q.allWords = allWords->isChecked();
+    q.firstVolume = std::min(fromVolume->value(), toVolume->value());
+    q.lastVolume = std::max(fromVolume->value(), toVolume->value());
+    if (word.trimmed().isEmpty() || word == prompt() || searchWords(q).isEmpty()) {
+        platform_.MsgBox(QStringLiteral("กรุณาป้อนคำที่ต้องการค้นหาก่อน"),
+                         tk::OkOnly | tk::IconInformation, QStringLiteral("แจ้งให้ทราบ"));
+        return;
+    }
+    if (!hasCanon(platform_.AppPath())) {
+        platform_.MsgBox(QStringLiteral("ไม่พบโฟลเดอร์ 91book ของพระไตรปิฎกในโฟลเดอร์ของโปรแกรม"),
+                         tk::OkOnly | tk::IconInformation, QStringLiteral("แจ้งให้ทราบ"));
+        return;
+    }
+    model_.removeRows(0, model_.rowCount());
+    summary->setText(QStringLiteral("กำลังค้นหา…"));
+    progress->setValue(0);
+    searchedWord_ = word;
+    running_ = true;
+    searchButton->setEnabled(true);
+    cancelButton->setEnabled(true);
+    const int gen = ++generation_;
+    // The engine's threads hand their results to this window's thread.
+    Search::Callbacks cb;
+    cb.volume = [this, gen](VolumeHits v) {
+        QMetaObject::invokeMethod(
+            this, [this, gen, v = std::move(v)] {
+                if (gen == generation_)
+                    addVolume(v);
+            },
+            Qt::QueuedConnection);
+    };
+    auto shown = std::make_shared<std::atomic<int>>(-1);
+    cb.progress = [this, gen, shown](qint64 done, qint64 total) {
+        const int permille = total > 0 ? int(done * 1000 / total) : 1000;
+        if (shown->exchange(permille) == permille)
+            return; // no news: no event
+        QMetaObject::invokeMethod(
+            this, [this, gen, permille] {
+                if (gen == generation_)
+                    progress->setValue(std::max(progress->value(), permille));
+            },
+            Qt::QueuedConnection);
+    };
+    cb.finished = [this, gen](Summary s) {
+        QMetaObject::invokeMethod(
+            this, [this, gen, s] {
+                if (gen == generation_)
+                    finished(s);
+            },
+            Qt::QueuedConnection);
+    };
+    search_ = std::make_unique<Search>(platform_.AppPath(), q, std::move(cb));
+}
+
+void SearchWindow::cancel() {
+    if (!search_)
+        return;
+    search_->cancel();
+    search_.reset();
+    ++generation_; // what is still on its way is dropped
+    if (running_) {
+        running_ = false;
+        cancelButton->setEnabled(false);
+        summary->setText(summary->text() == QStringLiteral("กำลังค้นหา…")
+                             ? QStringLiteral("หยุดค้นหาแล้ว")
+                             : summary->text() + QStringLiteral(" (หยุดค้นหาแล้ว)"));
+    }
+}
+
+void SearchWindow::addVolume(const VolumeHits& v) {
+    if (v.pages.empty())
+        return;
+    auto* volume = new QStandardItem(
+        QStringLiteral("พระไตรปิฎกเล่มที่ %1 — %2 แห่ง").arg(v.volume).arg(v.hits()));
+    volume->setData(v.volume, VolumeRole);
+    for (const PageHit& h : v.pages) {
+        auto* page = new QStandardItem(h.page.isEmpty() ? QStringLiteral("ต้นไฟล์")
+                                                        : QStringLiteral("หน้า ") + h.page);
+        auto* text = new QStandardItem(h.snippet);
+        text->setToolTip(h.snippet);
+        text->setData(h.markFrom, MarkFromRole);
+        text->setData(h.markLength, MarkLengthRole);
+        for (QStandardItem* it : {page, text}) {
+            it->setData(h.volume, VolumeRole);
+            it->setData(h.file, FileRole);
+            it->setData(h.page, PageRole);
+        }
+        volume->appendRow({page, text});
+    }
+    model_.appendRow({volume, new QStandardItem});
+    results->setFirstColumnSpanned(volume->row(), QModelIndex(), true);
+    results->expand(volume->index());
+    if (model_.rowCount() == 1) {
+        results->setColumnWidth(0, 260);
+        results->setCurrentIndex(model_.index(0, 0, volume->index()));
+    }
+}
+
+void SearchWindow::finished(const Summary& s) {
+    running_ = false;
+    cancelButton->setEnabled(false);
+    progress->setValue(1000);
+    summary->setText(summaryLine(s));
+    search_.reset();
+    emit searchFinished();
+}
+
+void SearchWindow::openResult(const QModelIndex& index) {
+    const QString file = index.data(FileRole).toString();
+    if (file.isEmpty())
+        return; // a volume's row
+    reader::HandOff h;
+    const QString page = index.data(PageRole).toString();
+    h.ReaderTarget = page.isEmpty() ? file : file + QLatin1Char('#') + page;
+    h.ReaderVolume = double(index.data(VolumeRole).toInt());
+    h.ReaderPage = page;
+    session_.markWord = searchedWord_;
+    session_.pageTitle = true;
+    reader::showReader(platform_, h, session_, this);
+    session_.markWord.clear();
+    session_.pageTitle = false;
+    results->setFocus();
+}
+
+void SearchWindow::reject() {
+    // Esc stops a running search first; the window closes on the next.
+    if (running_) {
+        cancel();
+        return;
+    }
+    QDialog::reject();
+}
+
+bool SearchWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == results && event->type() == QEvent::KeyPress) {
+        const auto* k = static_cast<QKeyEvent*>(event);
+        if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+            openResult(results->currentIndex());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void showSearchWindow(tk::Platform& platform, reader::ReaderSession& session,
+                      const QString& word, QWidget* parent) {
+    SearchWindow window(platform, session, word, parent);
+    if (!window.wordEdit->text().trimmed().isEmpty())
+        window.start();
+    platform.ShowModal(window);
+}
+
+} // namespace canon

@@ -1,0 +1,79 @@
+#pragma once
+// "ค้นหาในเนื้อความพระไตรปิฎก": the canon's text searched page file by page file, results
+// listed by volume as the scan goes on, each opening the reader at its page.
+#include "canon/engine.h"
+#include "reader/frm_browser.h"
+#include "toolkit/platform.h"
+
+#include <QDialog>
+#include <QStandardItemModel>
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTreeView;
+
+namespace canon {
+
+inline const QString kWindowTitle = QStringLiteral("ค้นหาในเนื้อความพระไตรปิฎก");
+
+class SearchWindow : public QDialog {
+    Q_OBJECT
+  public:
+    // word: what the main window's search box holds (its prompt counts as nothing).
+    SearchWindow(tk::Platform& platform, reader::ReaderSession& session, const QString& word,
+                 QWidget* parent = nullptr);
+    ~SearchWindow() override;
+
+    // Starts a search of the box's word; a running one is stopped first.
+    void start();
+    // Stops the running search at once.
+    void cancel();
+    bool running() const { return running_; }
+    // Opens the reader at a result's page.
+    void openResult(const QModelIndex& index);
+
+    QLineEdit* wordEdit = nullptr;
+    QRadioButton* phrase = nullptr;
+    QRadioButton* allWords = nullptr;
+    QSpinBox* fromVolume = nullptr;
+    QSpinBox* toVolume = nullptr;
+    QPushButton* searchButton = nullptr;
+    QPushButton* cancelButton = nullptr;
+    QProgressBar* progress = nullptr;
+    QTreeView* results = nullptr;
+    QLabel* summary = nullptr;
+    QStandardItemModel& model() { return model_; }
+
+    // The data of a page row.
+    enum Role { VolumeRole = Qt::UserRole + 1, FileRole, PageRole, MarkFromRole, MarkLengthRole };
+
+  signals:
+    void searchFinished();
+
+  protected:
+    void reject() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void addVolume(const VolumeHits& v);
+    void finished(const Summary& s);
+
+    tk::Platform& platform_;
+    reader::ReaderSession& session_;
+    QStandardItemModel model_;
+    std::unique_ptr<Search> search_;
+    QString searchedWord_;
+    int generation_ = 0; // results of a stopped search are dropped
+    bool running_ = false;
+};
+
+// Opens the window modally over the main window.
+void showSearchWindow(tk::Platform& platform, reader::ReaderSession& session,
+                      const QString& word, QWidget* parent);
+
+} // namespace canon
