@@ -75,15 +75,15 @@ bool isBlock(QStringView name) {
     return false;
 }
 
-QChar entityChar(QStringView name, bool& ok) {
+QString entityText(QStringView name, bool& ok) {
     ok = true;
     if (name.startsWith(QLatin1Char('#'))) {
         bool good = false;
         const uint v = name.size() > 1 && (name[1] == QLatin1Char('x') || name[1] == QLatin1Char('X'))
                            ? name.mid(2).toUInt(&good, 16)
                            : name.mid(1).toUInt(&good, 10);
-        if (good && v > 0 && v < 0xFFFF)
-            return QChar(char16_t(v));
+        if (good && v > 0 && v <= 0x10FFFF && (v < 0xD800 || v > 0xDFFF))
+            return QString::fromUcs4(reinterpret_cast<const char32_t*>(&v), 1);
         ok = false;
         return {};
     }
@@ -93,7 +93,7 @@ QChar entityChar(QStringView name, bool& ok) {
         {"ndash", 0x2013}, {"mdash", 0x2014}, {"hellip", 0x2026}};
     for (const auto& [n, c] : named)
         if (name == QLatin1String(n))
-            return QChar(c);
+            return QString(QChar(c));
     ok = false;
     return {};
 }
@@ -191,7 +191,7 @@ PageText pageText(QStringView html) {
             const qsizetype semi = html.indexOf(QLatin1Char(';'), i + 1);
             if (semi > i && semi - i <= 10) {
                 bool ok = false;
-                const QChar e = entityChar(html.mid(i + 1, semi - i - 1), ok);
+                const QString e = entityText(html.mid(i + 1, semi - i - 1), ok);
                 if (ok) {
                     out.text += e;
                     i = semi + 1;
@@ -418,7 +418,9 @@ std::vector<CanonFile> listFiles(const QString& programFolder, int first, int la
         const QString folder = entry(root, QStringLiteral("book%1").arg(v, 2, 10, QLatin1Char('0')));
         if (folder.isEmpty())
             continue;
-        const QFileInfoList list = QDir(folder).entryInfoList(QDir::Files);
+        // Broken links too: a page file that cannot be read is counted, not passed over.
+        const QFileInfoList list = QDir(folder).entryInfoList(
+            QDir::Files | QDir::System | QDir::Dirs | QDir::NoDotAndDotDot);
         std::vector<CanonFile> mine;
         for (const QFileInfo& fi : list) {
             const QString name = fi.fileName();
@@ -427,7 +429,9 @@ std::vector<CanonFile> listFiles(const QString& programFolder, int first, int la
                 continue;
             bool ok = false;
             const int page = name.section(QLatin1Char('_'), 0, 0).toInt(&ok);
-            mine.push_back({v, ok ? page : 100000, fi.filePath(), fi.size()});
+            // What is not a plain file (a folder, a broken link, a pipe) is never opened.
+            mine.push_back({v, ok ? page : 100000, fi.filePath(), fi.isFile() ? fi.size() : 0,
+                            fi.isFile()});
         }
         std::sort(mine.begin(), mine.end(), [](const CanonFile& a, const CanonFile& b) {
             return a.firstPage != b.firstPage ? a.firstPage < b.firstPage : a.path < b.path;
@@ -474,7 +478,7 @@ struct Search::State {
             // no page file has.
             constexpr qint64 kMaxFile = 64ll << 20;
             thread_local QByteArray raw;
-            if (f.size > kMaxFile || !file.open(QIODevice::ReadOnly)) {
+            if (!f.readable || f.size > kMaxFile || !file.open(QIODevice::ReadOnly)) {
                 ++unreadable;
             } else {
                 raw.resize(f.size);

@@ -55,6 +55,7 @@ struct CanonFile {
     int firstPage;
     QString path;
     qint64 size;
+    bool readable; // a plain file
 };
 // The page files of the volumes in range, in volume and page order. Folder names are
 // matched without regard to letter case, as the reader opens them.
