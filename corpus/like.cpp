@@ -2,7 +2,6 @@
 
 #include "thai/normalise.h"
 
-#include <QString>
 
 #include <cstring>
 #include <memory>
@@ -150,10 +149,7 @@ std::string_view folded(std::string_view utf8, std::string& buffer) {
         }
     if (plain)
         return utf8;
-    thread_local QString wide;
-    wide = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
-    const QByteArray out = thai::foldWord(wide).toUtf8();
-    buffer.assign(out.constData(), size_t(out.size()));
+    thai::foldUtf8(utf8, buffer);
     return buffer;
 }
 

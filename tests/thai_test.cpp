@@ -77,3 +77,15 @@ TEST(ThaiFolding, OddWordsFindNothingWrongAndNeverHang) {
     const QString mixed = QStringLiteral("\u0E33\u0E33\u0E49\u0E49"); // malformed runs
     EXPECT_FALSE(thai::fold(mixed).text.isEmpty());
 }
+
+TEST(ThaiFolding, TheUtf8FoldingIsTheSameAsTheOther) {
+    const QStringList samples = {
+        "น้ำใจ น\u0E4D\u0E49\u0E32ตา กิ่ง ก\u0E48\u0E34ง ก่่อน", "๑๒๓ ABC Äb xyz",
+        "ป\uF70Aา พระ\u200Bไตร\u00ADปิฎก ศีล\u00A0๕", "\U0001F64F ธรรม \U00020000",
+        "\u0E33\u0E33\u0E49\u0E49 ำ่", "Ş Ğ ĳ ſ ẞ"};
+    for (const QString& s : samples) {
+        std::string out;
+        thai::foldUtf8(s.toStdString(), out);
+        EXPECT_EQ(QString::fromStdString(out), thai::foldWord(s)) << s.toStdString();
+    }
+}

@@ -154,6 +154,122 @@ QString foldWord(QStringView word) {
     return out;
 }
 
+namespace {
+
+void putUtf8(char32_t c, std::string& out) {
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | (c >> 6));
+        out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | (c >> 12));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | (c >> 18));
+        out += char(0x80 | ((c >> 12) & 0x3F));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+}
+
+// The next character of UTF-8 text; a byte that starts none stands for itself.
+char32_t nextUtf8(std::string_view s, size_t& i) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    auto cont = [&](size_t k) {
+        return k < s.size() && (static_cast<unsigned char>(s[k]) & 0xC0) == 0x80;
+    };
+    if (b >= 0xE0 && b < 0xF0 && cont(i + 1) && cont(i + 2)) {
+        const char32_t c = (char32_t(b & 0x0F) << 12) |
+                           (char32_t(static_cast<unsigned char>(s[i + 1]) & 0x3F) << 6) |
+                           char32_t(static_cast<unsigned char>(s[i + 2]) & 0x3F);
+        i += 3;
+        return c;
+    }
+    if (b >= 0xC0 && b < 0xE0 && cont(i + 1)) {
+        const char32_t c =
+            (char32_t(b & 0x1F) << 6) | char32_t(static_cast<unsigned char>(s[i + 1]) & 0x3F);
+        i += 2;
+        return c;
+    }
+    if (b >= 0xF0 && cont(i + 1) && cont(i + 2) && cont(i + 3)) {
+        const char32_t c = (char32_t(b & 0x07) << 18) |
+                           (char32_t(static_cast<unsigned char>(s[i + 1]) & 0x3F) << 12) |
+                           (char32_t(static_cast<unsigned char>(s[i + 2]) & 0x3F) << 6) |
+                           char32_t(static_cast<unsigned char>(s[i + 3]) & 0x3F);
+        i += 4;
+        return c;
+    }
+    ++i;
+    return b;
+}
+
+char32_t simple32(char32_t c) {
+    return c < 0x10000 ? char32_t(simple(char16_t(c))) : c;
+}
+
+} // namespace
+
+void foldUtf8(std::string_view s, std::string& out) {
+    out.clear();
+    out.reserve(s.size() + s.size() / 8);
+    thread_local std::vector<Mark> marks;
+    size_t i = 0;
+    while (i < s.size()) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        if (b < 0x80) {
+            out += (b >= 'A' && b <= 'Z') ? char(b + 32) : char(b);
+            ++i;
+            continue;
+        }
+        size_t at = i;
+        const char32_t c = simple32(nextUtf8(s, at));
+        if (c < 0x10000 && ignorable(char16_t(c))) {
+            i = at;
+            continue;
+        }
+        if (c >= 0x10000 || (!isMark(char16_t(c)) && c != kSaraAm)) {
+            putUtf8(c, out);
+            i = at;
+            continue;
+        }
+        // A run of marks, possibly ended by SARA AM, as fold() puts it.
+        bool am = false;
+        marks.clear();
+        while (i < s.size()) {
+            size_t k = i;
+            const char32_t m = simple32(nextUtf8(s, k));
+            if (m < 0x10000 && ignorable(char16_t(m))) {
+                i = k;
+                continue;
+            }
+            if (m == kSaraAm) {
+                marks.push_back({kNikhahit, rank(kNikhahit)});
+                am = true;
+                i = k;
+                break;
+            }
+            if (m >= 0x10000 || !isMark(char16_t(m)))
+                break;
+            marks.push_back({char16_t(m), rank(char16_t(m))});
+            i = k;
+        }
+        for (size_t a = 1; a < marks.size(); ++a)
+            for (size_t b2 = a; b2 > 0 && marks[b2].rank < marks[b2 - 1].rank; --b2)
+                std::swap(marks[b2], marks[b2 - 1]);
+        char16_t last = 0;
+        for (const Mark& m : marks) {
+            if (m.c == last)
+                continue;
+            putUtf8(m.c, out);
+            last = m.c;
+        }
+        if (am)
+            putUtf8(kSaraAa, out);
+    }
+}
+
 std::vector<std::pair<int, int>> findAll(const Folded& t, const QString& word) {
     std::vector<std::pair<int, int>> hits;
     if (word.isEmpty())

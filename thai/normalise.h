@@ -7,6 +7,8 @@
 // Arabic digits; Latin letters have no case.
 #include <QString>
 #include <QStringView>
+#include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -23,6 +25,10 @@ Folded fold(QStringView source);
 // The same into a Folded whose storage is reused (for scanning many texts).
 void fold(QStringView source, Folded& out);
 QString foldWord(QStringView word);
+
+// The folding over UTF-8, for texts the database holds: the same as foldWord, without
+// leaving UTF-8.
+void foldUtf8(std::string_view utf8, std::string& out);
 
 // Every place the folded word stands in the folded text, as spans of the source, in order.
 // Places do not overlap. An empty word stands nowhere.
