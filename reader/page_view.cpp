@@ -1,5 +1,7 @@
 #include "reader/page_view.h"
 
+#include "reader/page_refs.h"
+
 #include "thai/codec.h"
 #include "thai/normalise.h"
 #include "toolkit/fonts.h"
@@ -15,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 #include <QScrollBar>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -89,10 +92,15 @@ void PageView::showExplanation(const QString& what, const QString& location) {
 void PageView::navigate(const QString& location) {
     QString path, anchor;
     tk::splitAnchor(location, path, anchor);
-    const QString file = tk::resolvePath(root_, path);
+    listings_.clear(); // folders are listed once for each opening
+    loaded_.clear();
+    const QString file = tk::resolvePath(root_, path, &listings_);
     const QFileInfo fi(file);
     if (!fi.isFile()) {
-        showExplanation(QStringLiteral("ไม่พบไฟล์หน้าพระไตรปิฎกที่ต้องการ"), location);
+        // The location as this system writes it.
+        showExplanation(QStringLiteral("ไม่พบไฟล์หน้าพระไตรปิฎกที่ต้องการ"),
+                        QDir::toNativeSeparators(file) +
+                            (anchor.isEmpty() ? QString() : QLatin1Char('#') + anchor));
         return;
     }
     // Confined by the path as written under the program folder, not by where links point:
@@ -114,13 +122,21 @@ void PageView::navigate(const QString& location) {
         showExplanation(QStringLiteral("ไม่สามารถอ่านไฟล์หน้าพระไตรปิฎกได้"), location);
         return;
     }
-    const QString html = mapFontFaces(thai::decodePage(f.readAll()));
+    QString html = mapStyles(mapFontFaces(thai::decodePage(f.readAll())));
+    if (isFrameset(html)) {
+        // The view has no frames: the frames' pages one after another.
+        QSet<QString> seen{file};
+        int count = 0;
+        html = framesInOrder(html, file, 0, seen, count);
+    }
     steps_.stop();
     parts_ = shapePage(html);
+    parts_.styleSheet = mapFontStyles(parts_.styleSheet) + linkedStyleSheets(html, file);
     explanation_ = false;
     shownFile_ = file;
     shownAnchor_ = anchor;
-    document()->setBaseUrl(QUrl::fromLocalFile(file));
+    // No base: references reach loadResource as written, and resolve the Windows way there.
+    document()->setBaseUrl(QUrl());
     document()->setDefaultStyleSheet(parts_.styleSheet);
     const long asked = anchor.isEmpty() ? 0 : parts_.partOf(anchor);
     if (!parts_.reshaped && html.size() < kProgressiveFrom) {
@@ -151,7 +167,8 @@ void PageView::navigate(const QString& location) {
         c.movePosition(QTextCursor::Start);
         c.insertHtml(QStringLiteral("<p style=\"color:#a00000\"><b>ไม่พบหน้าที่ ") +
                      anchor.toHtmlEscaped() + QStringLiteral(" ในไฟล์นี้</b> (") +
-                     location.toHtmlEscaped() + QStringLiteral(")</p>"));
+                     QDir::toNativeSeparators(file + QLatin1Char('#') + anchor).toHtmlEscaped() +
+                     QStringLiteral(")</p>"));
         emit shown();
         return;
     }
@@ -227,14 +244,158 @@ void PageView::loadThrough(const QString& anchor) {
 }
 
 QVariant PageView::loadResource(int type, const QUrl& name) {
-    // Only files under the program folder; nothing from the network.
-    if (!name.isLocalFile() && !name.isRelative())
+    // Resolved as links are, only under the program folder; nothing from the network.
+    const QString reference =
+        name.isLocalFile() ? name.toLocalFile() : name.toString(QUrl::FullyEncoded);
+    const QString file = resolveReference(root_, shownFile_, reference, nullptr, &listings_);
+    if (file.isEmpty() || !QFileInfo(file).isFile())
         return {};
-    const QUrl url = name.isRelative() ? document()->baseUrl().resolved(name) : name;
-    const QString path = url.toLocalFile();
-    if (!root_.isEmpty() && !tk::insideFolder(root_, path))
-        return {};
-    return QTextBrowser::loadResource(type, QUrl::fromLocalFile(tk::resolvePath(root_, path)));
+    if (type == QTextDocument::StyleSheetResource) {
+        QFile f(file);
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        return mapFontStyles(thai::decodePage(f.read(1 << 20)));
+    }
+    loaded_ << file;
+    return QTextBrowser::loadResource(type, QUrl::fromLocalFile(file));
+}
+
+QString PageView::linkedStyleSheets(const QString& html, const QString& file) {
+    // Parts inserted after the first are not parsed with the page's head: its linked style
+    // sheets apply to them through the document's own.
+    static const QRegularExpression link(QStringLiteral("<link\\s[^>]*>"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression sheet(QStringLiteral("rel\\s*=\\s*[\"']?stylesheet"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression href(QStringLiteral("href\\s*=\\s*(\"([^\"]*)\"|'([^']*)'|([^\\s>]+))"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    QString css;
+    const qsizetype body = html.indexOf(QLatin1String("<body"), 0, Qt::CaseInsensitive);
+    for (auto it = link.globalMatch(body < 0 ? html.left(65536) : html.left(body)); it.hasNext();) {
+        const QString tag = it.next().captured(0);
+        const auto h = href.match(tag);
+        if (!sheet.match(tag).hasMatch() || !h.hasMatch())
+            continue;
+        const QString ref = h.captured(2) + h.captured(3) + h.captured(4);
+        const QString path = resolveReference(root_, file, ref, nullptr, &listings_);
+        QFile f(path);
+        if (!path.isEmpty() && f.open(QIODevice::ReadOnly)) {
+            css += mapFontStyles(thai::decodePage(f.read(1 << 20))) + QLatin1Char('\n');
+            loaded_ << path;
+        }
+    }
+    return css;
+}
+
+bool PageView::isFrameset(const QString& html) {
+    const qsizetype frameset = html.indexOf(QLatin1String("<frameset"), 0, Qt::CaseInsensitive);
+    const qsizetype body = html.indexOf(QLatin1String("<body"), 0, Qt::CaseInsensitive);
+    return frameset >= 0 && (body < 0 || frameset < body);
+}
+
+QString PageView::framesInOrder(const QString& html, const QString& file, int depth,
+                                QSet<QString>& seen, int& count) {
+    static const QRegularExpression frame(
+        QStringLiteral("<frame\\s[^>]*src\\s*=\\s*(\"([^\"]*)\"|'([^']*)'|([^\\s>]+))"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression body(QStringLiteral("<body[^>]*>(.*)(</body>|$)"),
+                                         QRegularExpression::CaseInsensitiveOption |
+                                             QRegularExpression::DotMatchesEverythingOption);
+    constexpr int kMaxFrames = 64, kMaxDepth = 4;
+    QString out = depth == 0 ? QStringLiteral("<html><body>") : QString();
+    auto note = [](const QString& what, const QString& ref) {
+        return QStringLiteral("<p style=\"color:#a00000\">") + what + QStringLiteral(": ") +
+               ref.toHtmlEscaped() + QStringLiteral("</p>");
+    };
+    for (auto it = frame.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        const QString ref = m.captured(2) + m.captured(3) + m.captured(4);
+        if (++count > kMaxFrames) {
+            out += note(QStringLiteral("กรอบมากเกินไป ไม่แสดงกรอบที่เหลือ"), ref);
+            break;
+        }
+        const QString path = resolveReference(root_, file, ref, nullptr, &listings_);
+        QFile f(path);
+        if (path.isEmpty() || !QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly)) {
+            out += note(QStringLiteral("ไม่พบหน้าของกรอบนี้"), ref);
+            continue;
+        }
+        if (seen.contains(path))
+            continue; // a frame of itself
+        seen.insert(path);
+        const QString page = mapStyles(mapFontFaces(thai::decodePage(f.readAll())));
+        if (!out.isEmpty() && out != QLatin1String("<html><body>"))
+            out += QStringLiteral("<hr>");
+        if (isFrameset(page)) {
+            if (depth + 1 < kMaxDepth)
+                out += framesInOrder(page, path, depth + 1, seen, count);
+            continue;
+        }
+        const auto b = body.match(page);
+        out += absoluteReferences(b.hasMatch() ? b.captured(1) : page, path);
+    }
+    return out;
+}
+
+QString PageView::absoluteReferences(const QString& html, const QString& file) {
+    // A frame's page refers to files from its own folder: written out in full, so that
+    // they resolve the same in the page that shows it.
+    static const QRegularExpression attr(
+        QStringLiteral("\\b(src|href)\\s*=\\s*(\"([^\"]*)\"|'([^']*)'|([^\\s>]+))"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString out;
+    qsizetype last = 0;
+    for (auto it = attr.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        const QString ref = m.captured(3) + m.captured(4) + m.captured(5);
+        if (ref.startsWith(QLatin1Char('#')))
+            continue;
+        QString anchor;
+        const QString path = resolveReference(root_, file, ref, &anchor, &listings_);
+        if (path.isEmpty())
+            continue;
+        QUrl url = QUrl::fromLocalFile(path);
+        if (!anchor.isEmpty())
+            url.setFragment(anchor);
+        out += html.mid(last, m.capturedStart(0) - last) + m.captured(1) + QStringLiteral("=\"") +
+               url.toString(QUrl::FullyEncoded) + QLatin1Char('"');
+        last = m.capturedEnd(0);
+    }
+    return out + html.mid(last);
+}
+
+QString mapStyles(QString html) {
+    // Style attributes and style elements name Windows Thai fonts too.
+    static const QRegularExpression attr(QStringLiteral("\\bstyle\\s*=\\s*(\"([^\"]*)\"|'([^']*)')"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression element(QStringLiteral("(<style[^>]*>)(.*?)(</style\\s*>)"),
+                                            QRegularExpression::CaseInsensitiveOption |
+                                                QRegularExpression::DotMatchesEverythingOption);
+    if (!html.contains(QLatin1String("font-family"), Qt::CaseInsensitive))
+        return html;
+    QString out;
+    qsizetype last = 0;
+    for (auto it = attr.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        const QString value = m.captured(2) + m.captured(3);
+        const QChar quote = m.captured(2).isNull() && !m.captured(3).isNull() ? QLatin1Char('\'') : QLatin1Char('"');
+        QString mapped = mapFontStyles(value);
+        if (quote == QLatin1Char('"'))
+            mapped.replace(QLatin1Char('"'), QLatin1Char('\''));
+        else
+            mapped.replace(QLatin1Char('\''), QLatin1Char('"'));
+        out += html.mid(last, m.capturedStart(0) - last) + QStringLiteral("style=") + quote + mapped + quote;
+        last = m.capturedEnd(0);
+    }
+    html = out + html.mid(last);
+    out.clear();
+    last = 0;
+    for (auto it = element.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        out += html.mid(last, m.capturedStart(2) - last) + mapFontStyles(m.captured(2));
+        last = m.capturedEnd(2);
+    }
+    return out + html.mid(last);
 }
 
 void PageView::openLink(const QUrl& url) {
@@ -245,13 +406,14 @@ void PageView::openLink(const QUrl& url) {
         emit shown();
         return;
     }
-    const QUrl abs = url.isRelative() ? document()->baseUrl().resolved(url) : url;
-    if (!abs.isLocalFile())
-        return; // the web is not followed
-    QString location = abs.toLocalFile();
-    if (abs.hasFragment())
-        location += QLatin1Char('#') + abs.fragment();
-    navigate(location);
+    // Resolved as the page's references are; the web and other disks are not followed.
+    QString anchor;
+    const QString reference = url.isLocalFile() ? url.toLocalFile() + (url.hasFragment() ? QLatin1Char('#') + url.fragment() : QString())
+                                                : url.toString(QUrl::FullyEncoded);
+    const QString file = resolveReference(root_, shownFile_, reference, &anchor, &listings_);
+    if (file.isEmpty())
+        return;
+    navigate(anchor.isEmpty() ? file : file + QLatin1Char('#') + anchor);
 }
 
 void PageView::anchorsChanged() const {

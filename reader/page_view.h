@@ -3,6 +3,10 @@
 // anchor after "#", and stays within the program folder (no network, no scripts).
 #include "reader/page_parts.h"
 #include "thai/normalise.h"
+#include "toolkit/paths.h"
+
+#include <QSet>
+#include <QStringList>
 
 #include <QTextBrowser>
 #include <QTextCursor>
@@ -28,6 +32,8 @@ class PageView : public QTextBrowser {
     bool showsExplanation() const { return explanation_; }
 
     QVariant loadResource(int type, const QUrl& name) override;
+    // The files the page loaded as pictures and style sheets since it was opened.
+    const QStringList& loadedFiles() const { return loaded_; }
 
     // A long page file is shown from the asked-for page at once and completed a part at a
     // time while the window is idle. Completes it now (tests, benchmarks).
@@ -82,9 +88,16 @@ class PageView : public QTextBrowser {
     void prependPage(const QString& html);
 
     void showExplanation(const QString& what, const QString& location);
+    QString linkedStyleSheets(const QString& html, const QString& file);
+    static bool isFrameset(const QString& html);
+    QString framesInOrder(const QString& html, const QString& file, int depth,
+                          QSet<QString>& seen, int& count);
+    QString absoluteReferences(const QString& html, const QString& file);
     void openLink(const QUrl& url);
 
     QString root_;
+    tk::ListingCache listings_; // for the opening shown
+    QStringList loaded_;
     PageParts parts_;       // of the file shown; a part is emptied once it is shown
     size_t lo_ = 0, hi_ = 0; // the parts shown: [lo_, hi_)
     bool belowNext_ = true;
@@ -111,6 +124,9 @@ class PageView : public QTextBrowser {
 
 // The next zoom level from percent, steps up (positive) or down, within 50-300.
 int zoomStep(int percent, int steps);
+
+// Style attributes and style elements with Windows Thai fonts, as mapFontStyles maps them.
+QString mapStyles(QString html);
 
 // Names Windows Thai fonts by their stand-ins so the page renders with Thai glyphs.
 QString mapFontFaces(QString html);

@@ -203,7 +203,7 @@ TEST(Opening, AMissingFileOrAnchorIsExplainedWithTheLocation) {
     ASSERT_EQ(w.opened.size(), 1u);
     EXPECT_TRUE(w.opened[0].explanation);
     EXPECT_TRUE(w.opened[0].text.contains(QStringLiteral("ไม่พบไฟล์")));
-    EXPECT_TRUE(w.opened[0].text.contains(QStringLiteral("91book\\book06\\001_050.htm#10")));
+    EXPECT_TRUE(w.opened[0].text.contains(QStringLiteral("91book/book06/001_050.htm#10")));
     w.writePage("91book/book06/001_050.htm", "<a name=\"11\"></a>x");
     w.open(1);
     ASSERT_EQ(w.opened.size(), 2u);

@@ -76,7 +76,13 @@ bool validUtf8WithMultibyte(const QByteArray& b) {
 PageEncoding sniffEncoding(const QByteArray& bytes) {
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return PageEncoding::Utf8;
-    const QByteArray head = bytes.left(4096).toLower();
+    if (bytes.startsWith("\xFF\xFE"))
+        return PageEncoding::Utf16Le;
+    if (bytes.startsWith("\xFE\xFF"))
+        return PageEncoding::Utf16Be;
+    // A label in a file saved as "Unicode" has a zero byte after each letter.
+    QByteArray head = bytes.left(4096).toLower();
+    head.replace('\0', QByteArray());
     static const QRegularExpression label(
         QStringLiteral("charset\\s*=\\s*[\"']?\\s*([a-z0-9_:.-]+)"));
     const auto m = label.match(QString::fromLatin1(head));
@@ -84,6 +90,11 @@ PageEncoding sniffEncoding(const QByteArray& bytes) {
         const QString name = m.captured(1);
         if (name == QLatin1String("utf-8") || name == QLatin1String("utf8"))
             return PageEncoding::Utf8;
+        // UTF-16 without a byte order mark is little endian, as Windows writes it.
+        if (name.startsWith(QLatin1String("utf-16")) || name == QLatin1String("unicode") ||
+            name.startsWith(QLatin1String("ucs-2")))
+            return name.endsWith(QLatin1String("be")) ? PageEncoding::Utf16Be
+                                                      : PageEncoding::Utf16Le;
         if (name.contains(QLatin1String("874")) || name.startsWith(QLatin1String("tis")) ||
             name.contains(QLatin1String("8859-11")))
             return PageEncoding::Windows874;
@@ -92,10 +103,35 @@ PageEncoding sniffEncoding(const QByteArray& bytes) {
     return validUtf8WithMultibyte(bytes) ? PageEncoding::Utf8 : PageEncoding::Windows874;
 }
 
+QString decodeUtf16(const QByteArray& bytes, bool bigEndian) {
+    const bool mark = bytes.startsWith(bigEndian ? "\xFE\xFF" : "\xFF\xFE");
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData()) + (mark ? 2 : 0);
+    const qsizetype units = (bytes.size() - (mark ? 2 : 0)) / 2; // an odd last byte is dropped
+    QString out(units, Qt::Uninitialized);
+    char16_t* o = reinterpret_cast<char16_t*>(out.data());
+    for (qsizetype i = 0; i < units; ++i)
+        o[i] = bigEndian ? char16_t(p[2 * i] << 8 | p[2 * i + 1])
+                         : char16_t(p[2 * i + 1] << 8 | p[2 * i]);
+    // A surrogate without its other half stands for nothing that can be shown.
+    for (qsizetype i = 0; i < units; ++i) {
+        if (QChar::isHighSurrogate(o[i]) && i + 1 < units && QChar::isLowSurrogate(o[i + 1]))
+            ++i;
+        else if (QChar::isSurrogate(o[i]))
+            o[i] = 0xFFFD;
+    }
+    return out;
+}
+
 QString decodePage(const QByteArray& bytes) {
-    if (sniffEncoding(bytes) == PageEncoding::Utf8) {
-        const QByteArray b = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
-        return QString::fromUtf8(b);
+    switch (sniffEncoding(bytes)) {
+    case PageEncoding::Utf8:
+        return QString::fromUtf8(bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes);
+    case PageEncoding::Utf16Le:
+        return decodeUtf16(bytes, false);
+    case PageEncoding::Utf16Be:
+        return decodeUtf16(bytes, true);
+    case PageEncoding::Windows874:
+        break;
     }
     return decodeWindows874(bytes);
 }

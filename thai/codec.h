@@ -10,10 +10,14 @@ namespace thai {
 char16_t windows874(unsigned char byte);
 QString decodeWindows874(const QByteArray& bytes);
 
-enum class PageEncoding { Utf8, Windows874 };
-// From a byte-order mark, a charset label in the first few kilobytes, or the bytes
-// themselves (valid UTF-8 with non-ASCII text is UTF-8, anything else Thai).
+enum class PageEncoding { Utf8, Windows874, Utf16Le, Utf16Be };
+// From a byte-order mark (UTF-8, UTF-16 either way), a charset label in the first few
+// kilobytes (UTF-16 without a mark is little endian), or the bytes themselves (valid UTF-8
+// with non-ASCII text is UTF-8, anything else Thai).
 PageEncoding sniffEncoding(const QByteArray& bytes);
 QString decodePage(const QByteArray& bytes);
+// UTF-16 as Windows saves "Unicode" text; an odd last byte is dropped, a lone surrogate is
+// U+FFFD.
+QString decodeUtf16(const QByteArray& bytes, bool bigEndian);
 
 } // namespace thai

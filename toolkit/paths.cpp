@@ -22,14 +22,20 @@ qsizetype folderPrefix(const QString& folder, const QString& location) {
 }
 
 // Joins the relative parts under base, matching each missing one without regard to case.
-QString resolveParts(QString cur, const QStringList& parts, bool& found) {
+QString resolveParts(QString cur, const QStringList& parts, bool& found, ListingCache* cache) {
     found = true;
     for (const QString& part : parts) {
         const QString sep = cur.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/");
         QString next = cur + sep + part;
         if (!QFileInfo::exists(next)) {
-            const QStringList entries =
-                QDir(cur).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+            QStringList entries;
+            if (cache && cache->contains(cur)) {
+                entries = cache->value(cur);
+            } else {
+                entries = QDir(cur).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+                if (cache)
+                    cache->insert(cur, entries);
+            }
             QString match;
             for (const QString& e : entries) {
                 if (e.compare(part, Qt::CaseInsensitive) == 0) {
@@ -50,7 +56,7 @@ QString resolveParts(QString cur, const QStringList& parts, bool& found) {
 
 } // namespace
 
-QString resolvePath(const QString& folder, const QString& location) {
+QString resolvePath(const QString& folder, const QString& location, ListingCache* cache) {
     const qsizetype prefix = folderPrefix(folder, location);
     QString base, rest;
     if (prefix >= 0) {
@@ -68,7 +74,7 @@ QString resolvePath(const QString& folder, const QString& location) {
     if (base.isEmpty())
         base = rest.startsWith(QLatin1Char('/')) ? QStringLiteral("/") : QStringLiteral(".");
     bool found = false;
-    QString cur = resolveParts(base, parts, found);
+    QString cur = resolveParts(base, parts, found, cache);
     if (!found)
         return direct;
     if (prefix < 0 && !rest.startsWith(QLatin1Char('/')) && cur.startsWith(QLatin1String("./")))

@@ -1,7 +1,9 @@
 #pragma once
 // Locations are written as on the data's original platform: the program folder, a
 // backslash and a relative path with backslashes. These turn them into host paths.
+#include <QHash>
 #include <QString>
+#include <QStringList>
 
 namespace tk {
 
@@ -10,7 +12,10 @@ namespace tk {
 // there do backslashes become separators, and when the exact path does not exist each of
 // its components is matched without regard to letter case. A location that does not start
 // with the folder is converted whole. One that cannot be found is returned converted only.
-QString resolvePath(const QString& folder, const QString& location);
+// Folder listings kept for one page opening, so that resolving many references lists a
+// folder once.
+using ListingCache = QHash<QString, QStringList>;
+QString resolvePath(const QString& folder, const QString& location, ListingCache* cache = nullptr);
 
 // Whether a location lies under the folder by the way it is written: it starts with the
 // folder and its relative part has no ".." component. Where links in the folder point
