@@ -60,6 +60,22 @@ struct Mark {
     int rank;
 };
 
+// The marks of a run in the order they are compared in, each once.
+template <typename Put>
+void forEachMarkInOrder(std::vector<Mark>& marks, Put put) {
+    // A stable insertion sort: a run holds a mark or two.
+    for (size_t a = 1; a < marks.size(); ++a)
+        for (size_t b = a; b > 0 && marks[b].rank < marks[b - 1].rank; --b)
+            std::swap(marks[b], marks[b - 1]);
+    char16_t last = 0;
+    for (const Mark& m : marks) {
+        if (m.c == last)
+            continue; // a doubled mark is one
+        put(m.c);
+        last = m.c;
+    }
+}
+
 } // namespace
 
 namespace {
@@ -120,17 +136,7 @@ void foldInto(QStringView s, QString& text, std::vector<int>* from, std::vector<
             marks.push_back({m, rank(m)});
             ++i;
         }
-        // A stable insertion sort: a run holds a mark or two.
-        for (size_t a = 1; a < marks.size(); ++a)
-            for (size_t b = a; b > 0 && marks[b].rank < marks[b - 1].rank; --b)
-                std::swap(marks[b], marks[b - 1]);
-        char16_t last = 0;
-        for (const Mark& m : marks) {
-            if (m.c == last)
-                continue; // a doubled mark is one
-            put(m.c, start, i);
-            last = m.c;
-        }
+        forEachMarkInOrder(marks, [&](char16_t m) { put(m, start, i); });
         if (am)
             put(kSaraAa, i - 1, i);
     }
@@ -255,16 +261,7 @@ void foldUtf8(std::string_view s, std::string& out) {
             marks.push_back({char16_t(m), rank(char16_t(m))});
             i = k;
         }
-        for (size_t a = 1; a < marks.size(); ++a)
-            for (size_t b2 = a; b2 > 0 && marks[b2].rank < marks[b2 - 1].rank; --b2)
-                std::swap(marks[b2], marks[b2 - 1]);
-        char16_t last = 0;
-        for (const Mark& m : marks) {
-            if (m.c == last)
-                continue;
-            putUtf8(m.c, out);
-            last = m.c;
-        }
+        forEachMarkInOrder(marks, [&](char16_t m) { putUtf8(m, out); });
         if (am)
             putUtf8(kSaraAa, out);
     }
