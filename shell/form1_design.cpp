@@ -3,6 +3,7 @@
 #include "shell/form1.h"
 #include "shell/resources.h"
 #include "toolkit/fonts.h"
+#include "toolkit/graphic_button.h"
 #include "toolkit/twips.h"
 
 #include <QComboBox>
@@ -31,6 +32,19 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption,
         b->setFont(tk::thaiFont(QString::fromLatin1(font), points));
     b->setAutoDefault(false);
     b->setFocusPolicy(Qt::StrongFocus);
+    return b;
+}
+
+// A button with a picture above its caption; the icon takes what the caption leaves.
+QPushButton* graphicButton(QWidget* parent, const char* name, const QString& caption,
+                           const QFont& font, const QIcon& icon) {
+    auto* b = new tk::GraphicButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    b->setFocusPolicy(Qt::StrongFocus);
+    b->setIcon(icon);
+    b->setIconSize(QSize(24, 24));
+    b->setDesignFont(font);
     return b;
 }
 
@@ -137,14 +151,15 @@ void Form1::buildControls() {
     text1->setFont(tk::thaiFont(QStringLiteral("Angsana New"), 18));
     text1->setCursorPosition(0);
     Text1 = tk::Control(text1, 2640, 240, 3375, 615);
-    command5 = button(frame2, "Command5", QStringLiteral("ค้นหา"), "AngsanaUPC", 14.25);
-    command5->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    const QFont buttons = tk::thaiFont(QStringLiteral("AngsanaUPC"), 14.25);
+    command5 = graphicButton(frame2, "Command5", QStringLiteral("ค้นหา"), buttons,
+                             style()->standardIcon(QStyle::SP_FileDialogContentsView));
     Command5 = tk::Control(command5, 6120, 240, 1215, 975);
-    command10 = button(frame2, "Command10", QStringLiteral("เกี่ยวกับโปรแกรม"), "AngsanaUPC", 14.25);
-    command10->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
+    command10 = graphicButton(frame2, "Command10", QStringLiteral("เกี่ยวกับโปรแกรม"), buttons,
+                              style()->standardIcon(QStyle::SP_MessageBoxInformation));
     Command10 = tk::Control(command10, 7560, 240, 1575, 975);
-    command9 = button(frame2, "Command9", QStringLiteral("ปิดโปรแกรม"), "AngsanaUPC", 14.25);
-    command9->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    command9 = graphicButton(frame2, "Command9", QStringLiteral("ปิดโปรแกรม"), buttons,
+                             style()->standardIcon(QStyle::SP_DialogCloseButton));
     Command9 = tk::Control(command9, 8520, 240, 1215, 975);
 
     // Frame3: the shelf; the background lies beneath the covers.
@@ -162,9 +177,9 @@ void Form1::buildControls() {
     listView2->setObjectName(QStringLiteral("ListView2"));
     listView2->setFont(tk::thaiFont(QStringLiteral("AngsanaUPC"), 15.75));
     ListView2 = tk::Control(listView2, 120, 600, 2775, 1455);
-    command7 = button(frame4, "Command7", QStringLiteral("กลับ"));
-    command7->setFont(tk::thaiFont(QStringLiteral("Tahoma"), 9));
-    command7->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
+    command7 = graphicButton(frame4, "Command7", QStringLiteral("กลับ"),
+                             tk::thaiFont(QStringLiteral("Tahoma"), 9),
+                             style()->standardIcon(QStyle::SP_ArrowBack));
     Command7 = tk::Control(command7, 240, 3480, 1215, 735);
     command8 = pictureButton(frame4, "Command8", openCanonPicture());
     Command8 = tk::Control(command8, 2280, 480, 2655, 495);

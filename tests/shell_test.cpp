@@ -2,6 +2,7 @@
 #include "fixtures.h"
 #include "shell/dialog.h"
 #include "shell/form1.h"
+#include "toolkit/graphic_button.h"
 #include "toolkit/scripted_platform.h"
 #include "toolkit/twips.h"
 
@@ -182,4 +183,26 @@ TEST(Form1, EveryButtonAndListReachesItsHandler) {
     w.form.command6->click();
     EXPECT_EQ(w.platform.boxes.back().title, QStringLiteral("คำยืนยัน"));
     EXPECT_FALSE(w.form.Command6.Visible());
+}
+
+TEST(Form1, GraphicalButtonsDrawTheirPictureAboveACaptionThatFits) {
+    Window w;
+    w.form.resize(1016, 735);
+    w.form.show();
+    QApplication::processEvents();
+    for (QPushButton* b : {w.form.command5, w.form.command9, w.form.command10, w.form.command7}) {
+        auto* g = qobject_cast<tk::GraphicButton*>(b);
+        ASSERT_NE(g, nullptr) << b->objectName().toStdString();
+        EXPECT_TRUE(g->captionFits()) << b->objectName().toStdString();
+        const QFontMetrics fm(g->captionFont());
+        EXPECT_LE(fm.horizontalAdvance(g->text()), g->width()) << b->objectName().toStdString();
+        EXPECT_LE(g->iconSize().height() + fm.height(), g->height()) << b->objectName().toStdString();
+        EXPECT_TRUE(g->toolTip().isEmpty());
+    }
+    // A box that cannot hold the caption even at the smallest size: elided, whole in the tip.
+    auto* close = qobject_cast<tk::GraphicButton*>(w.form.command9);
+    close->resize(20, close->height());
+    EXPECT_FALSE(close->captionFits());
+    EXPECT_EQ(close->toolTip(), QStringLiteral("ปิดโปรแกรม"));
+    close->grab(); // draws without fault
 }
