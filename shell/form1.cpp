@@ -99,6 +99,8 @@ void Form1::createBook(int index) {
     const tk::Control& first = cmdBook[0];
     cmdBook.emplace_back(b, first.Left(), first.Top(), first.Width(), first.Height());
     cmdBook.back().setVisible(false);
+    b->setAccessibleName(QStringLiteral("พระไตรปิฎกเล่มที่ %1").arg(index + 1));
+    setTabOrder(cmdBookButtons[size_t(index - 1)], b); // the covers in volume order
     wireBook(index);
 }
 

@@ -108,6 +108,7 @@ class Form1 : public QWidget {
 
   private:
     void buildControls();
+    void nameForScreenReaders();
     void createBook(int index);
 
     tk::Platform& platform_;

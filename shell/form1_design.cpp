@@ -169,6 +169,7 @@ void Form1::buildControls() {
     ImageBox = tk::Control(imageBox, 120, 120, 735, 855);
     auto* book0 = button(frame3, "cmdBook0", QString());
     book0->setFlat(true);
+    book0->setAccessibleName(QStringLiteral("พระไตรปิฎกเล่มที่ 1"));
     cmdBookButtons.push_back(book0);
     cmdBook.emplace_back(book0, 120, 480, 2450, 3200);
 
@@ -188,6 +189,39 @@ void Form1::buildControls() {
     command6 = pictureButton(this, "Command6", openGroupPicture());
     Command6 = tk::Control(command6, 3120, 1560, 2175, 495);
     command6->raise();
+
+    nameForScreenReaders();
+}
+
+void Form1::nameForScreenReaders() {
+    // Thai names for what a screen reader announces; captions name their buttons already.
+    const std::vector<std::pair<QWidget*, QString>> names = {
+        {text1, QStringLiteral("ช่องป้อนคำค้นหาหัวข้อธรรม")},
+        {command5, QStringLiteral("ค้นหา")},
+        {command1, command1->text()},
+        {command2, command2->text()},
+        {command3, command3->text()},
+        {command4, command4->text()},
+        {listView1, QStringLiteral("รายการกลุ่มหัวข้อธรรม")},
+        {command6, QStringLiteral("เปิดกลุ่มหัวข้อธรรมที่เลือก")},
+        {listView2, QStringLiteral("รายการหัวข้อธรรม")},
+        {command8, QStringLiteral("เปิดอ่านหัวข้อธรรมที่เลือก")},
+        {command7, QStringLiteral("กลับไปที่ชั้นพระไตรปิฎก")},
+        {combo1, QStringLiteral("เลือกหน้าของชั้นพระไตรปิฎก")},
+        {command10, command10->text()},
+        {command9, command9->text()},
+    };
+    for (const auto& [w, name] : names)
+        w->setAccessibleName(name);
+    text1->setAccessibleDescription(
+        QStringLiteral("Enter ค้นหาในชื่อหัวข้อ, Shift+Enter ค้นหาในเนื้อความพระไตรปิฎก"));
+    listView2->setAccessibleDescription(QStringLiteral("ดับเบิลคลิกหัวข้อเพื่อเปิดอ่าน"));
+    // The tab order follows the screen: search, collections, lists, shelf, about, close.
+    QWidget* chain[] = {text1,     command5,  command1,  command2, command3, command4,
+                        listView1, command6,  listView2, command8, command7, combo1,
+                        cmdBookButtons[0],    command10, command9};
+    for (size_t i = 0; i + 1 < std::size(chain); ++i)
+        setTabOrder(chain[i], chain[i + 1]);
 }
 
 } // namespace shell

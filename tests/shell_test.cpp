@@ -206,3 +206,38 @@ TEST(Form1, GraphicalButtonsDrawTheirPictureAboveACaptionThatFits) {
     EXPECT_EQ(close->toolTip(), QStringLiteral("ปิดโปรแกรม"));
     close->grab(); // draws without fault
 }
+
+TEST(Form1, TheTabKeyWalksTheScreenInOrderAndEveryControlHasAThaiName) {
+    Window w;
+    w.form.resize(1016, 735);
+    w.form.show();
+    w.form.Frame4.setVisible(true);
+    w.form.Command6.setVisible(true);
+    w.form.Command8.setVisible(true);
+    w.form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.form));
+    w.form.text1->setFocus(Qt::TabFocusReason);
+    QStringList visited;
+    for (int i = 0; i < 40; ++i) {
+        QWidget* f = QApplication::focusWidget();
+        ASSERT_NE(f, nullptr);
+        QWidget* named = f;
+        while (named && named->objectName().isEmpty())
+            named = named->parentWidget();
+        const QString name = named ? named->objectName() : QString();
+        if (!visited.isEmpty() && name == visited.front())
+            break;
+        if (visited.isEmpty() || visited.back() != name)
+            visited << name;
+        EXPECT_FALSE(named->accessibleName().isEmpty()) << name.toStdString();
+        QTest::keyClick(f, Qt::Key_Tab);
+    }
+    QStringList want = {"Text1",     "Command5", "Command1",  "Command2", "Command3",
+                        "Command4",  "ListView1", "Command6", "ListView2", "Command8",
+                        "Command7",  "Combo1"};
+    for (size_t i = 0; i < w.form.cmdBookButtons.size(); ++i)
+        if (w.form.cmdBookButtons[i]->isVisible())
+            want << w.form.cmdBookButtons[i]->objectName();
+    want << "Command10" << "Command9";
+    EXPECT_EQ(visited, want);
+}
