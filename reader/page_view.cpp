@@ -243,6 +243,10 @@ void PageView::loadThrough(const QString& anchor) {
         loadStep();
 }
 
+// A style sheet file as the page uses it: decoded as pages are, Thai fonts mapped; never
+// more than a megabyte of it.
+static QString styleSheetOf(const QString& path);
+
 QVariant PageView::loadResource(int type, const QUrl& name) {
     // Resolved as links are, only under the program folder; nothing from the network.
     const QString reference =
@@ -250,14 +254,17 @@ QVariant PageView::loadResource(int type, const QUrl& name) {
     const QString file = resolveReference(root_, shownFile_, reference, nullptr, &listings_);
     if (file.isEmpty() || !QFileInfo(file).isFile())
         return {};
-    if (type == QTextDocument::StyleSheetResource) {
-        QFile f(file);
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
-        return mapFontStyles(thai::decodePage(f.read(1 << 20)));
-    }
+    if (type == QTextDocument::StyleSheetResource)
+        return styleSheetOf(file);
     loaded_ << file;
     return QTextBrowser::loadResource(type, QUrl::fromLocalFile(file));
+}
+
+static QString styleSheetOf(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return mapFontStyles(thai::decodePage(f.read(1 << 20)));
 }
 
 QString PageView::linkedStyleSheets(const QString& html, const QString& file) {
@@ -278,11 +285,10 @@ QString PageView::linkedStyleSheets(const QString& html, const QString& file) {
             continue;
         const QString ref = h.captured(2) + h.captured(3) + h.captured(4);
         const QString path = resolveReference(root_, file, ref, nullptr, &listings_);
-        QFile f(path);
-        if (!path.isEmpty() && f.open(QIODevice::ReadOnly)) {
-            css += mapFontStyles(thai::decodePage(f.read(1 << 20))) + QLatin1Char('\n');
-            loaded_ << path;
-        }
+        if (path.isEmpty() || !QFileInfo(path).isFile())
+            continue;
+        css += styleSheetOf(path) + QLatin1Char('\n');
+        loaded_ << path;
     }
     return css;
 }
