@@ -93,7 +93,7 @@ void Form1::createBook(int index) {
     auto* b = new QPushButton(frame3);
     b->setObjectName(QStringLiteral("cmdBook%1").arg(index));
     b->setFlat(true);
-    b->setAutoDefault(false);
+    b->setAutoDefault(true); // Enter on a focused cover clicks it
     b->hide();
     cmdBookButtons.push_back(b);
     const tk::Control& first = cmdBook[0];

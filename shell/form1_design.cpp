@@ -169,6 +169,7 @@ void Form1::buildControls() {
     ImageBox = tk::Control(imageBox, 120, 120, 735, 855);
     auto* book0 = button(frame3, "cmdBook0", QString());
     book0->setFlat(true);
+    book0->setAutoDefault(true); // Enter on a focused cover clicks it
     book0->setAccessibleName(QStringLiteral("พระไตรปิฎกเล่มที่ 1"));
     cmdBookButtons.push_back(book0);
     cmdBook.emplace_back(book0, 120, 480, 2450, 3200);

@@ -241,3 +241,41 @@ TEST(Form1, TheTabKeyWalksTheScreenInOrderAndEveryControlHasAThaiName) {
     want << "Command10" << "Command9";
     EXPECT_EQ(visited, want);
 }
+
+TEST(Form1, EnterOnAFocusedRowOrCoverActsAsTheMouseDoes) {
+    Window w;
+    w.form.resize(1016, 735);
+    w.form.show();
+    w.form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.form));
+    // A typed word makes the search button the window's default; a focused row still wins.
+    fixtures::typeText(w.form.text1, QStringLiteral("ศีล"));
+    QTest::mouseClick(w.form.command2, Qt::LeftButton);
+    ASSERT_GT(w.form.listView1->rowCount(), 1);
+    w.form.listView1->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w.form.listView1, Qt::Key_Down);
+    w.platform.answers = {tk::AnswerYes};
+    QTest::keyClick(w.form.listView1, Qt::Key_Return);
+    ASSERT_EQ(w.platform.boxes.size(), 1u);
+    EXPECT_EQ(w.platform.boxes.back().text,
+              QStringLiteral("คุณต้องการเปิดรายละเอียดหัวข้อธรรม ใช่หรือไม่"));
+    EXPECT_TRUE(w.form.Frame4.Visible());
+    EXPECT_FALSE(w.form.Command6.Visible());
+    ASSERT_GT(w.form.listView2->rowCount(), 1);
+
+    // A topic row opens on the keypad's Enter too.
+    w.form.listView2->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w.form.listView2, Qt::Key_Down);
+    QTest::keyClick(w.form.listView2, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(w.platform.modalCount, 1);
+
+    // A cover clicks: its volume's question.
+    QTest::mouseClick(w.form.command7, Qt::LeftButton);
+    QPushButton* cover = w.form.cmdBookButtons[0];
+    ASSERT_TRUE(cover->isVisible());
+    cover->setFocus(Qt::TabFocusReason);
+    w.platform.answers = {tk::AnswerNo};
+    QTest::keyClick(cover, Qt::Key_Return);
+    EXPECT_EQ(w.platform.boxes.back().text,
+              QStringLiteral("คุณต้องการเปิดอ่านพระไตรปิฎกเล่มที่ 1 ใช่หรือไม่"));
+}

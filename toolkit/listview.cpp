@@ -3,6 +3,7 @@
 #include "toolkit/twips.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace tk {
@@ -79,6 +80,19 @@ void ListView::mouseDoubleClickEvent(QMouseEvent* e) {
     suppressRelease_ = true; // the release that ends a double-click is not another click
     if (e->button() == Qt::LeftButton)
         emit listDblClick();
+}
+
+void ListView::keyPressEvent(QKeyEvent* e) {
+    const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    if (enter && (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && selectedRow() >= 0) {
+        e->accept();
+        // As the mouse's double-click: its first click selects, the second acts.
+        emit listClick();
+        emit listDblClick();
+        return;
+    }
+    // Without a row, Enter goes on to the window (its default button).
+    QTableView::keyPressEvent(e);
 }
 
 } // namespace tk

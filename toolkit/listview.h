@@ -1,7 +1,8 @@
 #pragma once
 // A list in report view: rows in columns over a model. Columns of width 0 are carried
 // by the model but hidden. A click anywhere in the list, rows or empty area, is a Click;
-// a double-click anywhere is a DblClick.
+// a double-click anywhere is a DblClick. Enter on the current row acts as its double-click,
+// so the keyboard reaches what the mouse does.
 #include <QTableView>
 #include <vector>
 
@@ -29,6 +30,7 @@ class ListView : public QTableView {
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
   private:
     bool suppressRelease_ = false;
