@@ -1,12 +1,16 @@
 #include "corpus/dbfunction.h"
 #include "shell/form1.h"
 #include "toolkit/platform.h"
+#include "toolkit/program_icon.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     tk::tuneAllocator();
     QApplication app(argc, argv);
+    // The installed desktop entry's name: window systems match the windows to its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("velkaro-reader"));
+    QApplication::setWindowIcon(tk::programIcon());
     tk::QtPlatform platform;
     corpus::CorpusStore store;
     corpus::DBFunction db(platform, store);

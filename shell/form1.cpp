@@ -77,6 +77,13 @@ Form1::Form1(tk::Platform& platform, corpus::DBFunction& db, QWidget* parent)
     canonSearch->setObjectName(QStringLiteral("canonSearchAction"));
     canonSearch->setToolTip(canon::kWindowTitle);
     connect(canonSearch, &QAction::triggered, this, [this] { openCanonSearch(); });
+    // The button takes room from the box's text: it shows once the prompt has gone, so the
+    // prompt keeps the whole box its design gives it.
+    auto showCanonButton = [canonSearch](const QString& text) {
+        canonSearch->setVisible(text != topics::kPrompt);
+    };
+    connect(text1, &QLineEdit::textChanged, canonSearch, showCanonButton);
+    showCanonButton(text1->text());
     Timer2.onTimer = [this] { Timer2_Timer(); };
     Timer3.onTimer = [this] { Timer3_Timer(); };
 }

@@ -2,9 +2,11 @@
 // fonts and places in twips.
 #include "shell/form1.h"
 #include "shell/resources.h"
+#include "toolkit/program_icon.h"
 #include "toolkit/fonts.h"
 #include "toolkit/graphic_button.h"
 #include "toolkit/twips.h"
+#include "topics/topic_pane.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -57,6 +59,14 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption, const c
     return l;
 }
 
+// The stand-in fonts run wider than the design's: a label that never moves keeps its box,
+// and its font is made just small enough to hold the caption.
+void fitToBox(QLabel* l) {
+    const tk::FittedFont f = tk::fitFont(l->font(), l->text(), l->contentsRect().size());
+    l->setFont(f.font);
+    l->setToolTip(f.fits ? QString() : l->text());
+}
+
 QLabel* picture(QWidget* parent, const char* name, const QPixmap& pm) {
     auto* l = new QLabel(parent);
     l->setObjectName(QString::fromLatin1(name));
@@ -78,7 +88,7 @@ QPushButton* pictureButton(QWidget* parent, const char* name, const QPixmap& fac
 void Form1::buildControls() {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(kForm1Caption);
-    setWindowIcon(QIcon(aboutPicture()));
+    setWindowIcon(tk::programIcon());
     tk::WindowGeometry(this).setClientSize(15240, 11025);
     const QColor white(255, 255, 255);
 
@@ -141,12 +151,14 @@ void Form1::buildControls() {
         QStringLiteral("เช่น บุญ, บาป, ศีล, อุทิศบุญ, เงิน, กรรมฐาน, รัตนตรัย, อสงไขย, จักรวาล, ความรัก ฯลฯ"),
         "Angsana New", 12);
     Label3 = tk::Control(label3, 120, 960, 5550, 330);
+    fitToBox(label2);
+    fitToBox(label3);
     for (QLabel* l : {label2, label3}) {
         QPalette p = l->palette();
         p.setColor(QPalette::WindowText, white);
         l->setPalette(p);
     }
-    text1 = new QLineEdit(QStringLiteral("ป้อนหัวข้อธรรมที่ต้องการค้นหา"), frame2);
+    text1 = new QLineEdit(topics::kPrompt, frame2);
     text1->setObjectName(QStringLiteral("Text1"));
     text1->setFont(tk::thaiFont(QStringLiteral("Angsana New"), 18));
     text1->setCursorPosition(0);

@@ -300,6 +300,7 @@ TEST(CanonSearch, ShiftEnterOpensTheWindowAndAResultOpensTheReaderAtItsPage) {
     // The button at the end of the box opens it too, with its tool tip in Thai.
     auto* action = app.form.text1->findChild<QAction*>(QStringLiteral("canonSearchAction"));
     ASSERT_NE(action, nullptr);
+    EXPECT_TRUE(action->isVisible()); // a word typed: the button shows
     EXPECT_EQ(action->toolTip(), QStringLiteral("ค้นหาในเนื้อความพระไตรปิฎก"));
     word.clear();
     app.platform.onModal = [&](QDialog& d) {

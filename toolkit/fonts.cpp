@@ -1,5 +1,7 @@
 #include "toolkit/fonts.h"
 
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QStringList>
 
 namespace tk {
@@ -33,6 +35,27 @@ QFont thaiFont(const QString& designName, double points) {
     f.setFamilies({thaiFamily(designName), designName, QStringLiteral("Garuda")});
     f.setPointSizeF(points * sizeFactor(designName));
     return f;
+}
+
+bool lineFits(const QFont& font, const QString& text, QSize room) {
+    const QFontMetrics fm(font);
+    return fm.horizontalAdvance(text) <= room.width() && fm.height() <= room.height();
+}
+
+FittedFont fitFont(const QFont& design, const QString& text, QSize room) {
+    FittedFont out{design, lineFits(design, text, room)};
+    while (!out.fits) {
+        QFont smaller = out.font;
+        const qreal next = smaller.pointSizeF() - 0.25;
+        if (next <= 0)
+            break;
+        smaller.setPointSizeF(next);
+        if (QFontInfo(smaller).pixelSize() < kSmallestReadablePixels)
+            break;
+        out.font = smaller;
+        out.fits = lineFits(smaller, text, room);
+    }
+    return out;
 }
 
 } // namespace tk

@@ -1,6 +1,7 @@
 #pragma once
 // Fonts named as the design names them, resolved to installed Thai-capable fonts.
 #include <QFont>
+#include <QSize>
 #include <QString>
 
 namespace tk {
@@ -11,5 +12,19 @@ QFont thaiFont(const QString& designName, double points);
 QString thaiFamily(const QString& designName);
 // Scale from the design's point size to the stand-in's.
 double sizeFactor(const QString& designName);
+
+// The smallest size a caption is drawn at, in pixels.
+constexpr int kSmallestReadablePixels = 8;
+
+// Whether one line of the text in this font fits the room.
+bool lineFits(const QFont& font, const QString& text, QSize room);
+
+// The design font, or the largest smaller size of it (by quarter points) whose line of
+// text fits the room; `fits` is false when even the smallest readable size does not.
+struct FittedFont {
+    QFont font;
+    bool fits = true;
+};
+FittedFont fitFont(const QFont& design, const QString& text, QSize room);
 
 } // namespace tk

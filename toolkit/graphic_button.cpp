@@ -1,5 +1,7 @@
 #include "toolkit/graphic_button.h"
 
+#include "toolkit/fonts.h"
+
 #include <QEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
@@ -43,24 +45,13 @@ void GraphicButton::fit() {
     // quarter points until the caption fits its box.
     if (!wantedIcon_.isValid())
         wantedIcon_ = iconSize();
-    caption_ = design_;
     const QString text = this->text();
-    auto fitsIn = [&](const QFont& f) {
-        const QRect box = captionRect();
-        const QFontMetrics fm(f);
-        return fm.horizontalAdvance(text) <= box.width() && fm.height() <= box.height();
-    };
     setIconSize(wantedIcon_);
-    while (!fitsIn(caption_) && iconSize().height() > 16)
+    while (!lineFits(design_, text, captionRect().size()) && iconSize().height() > 16)
         setIconSize(iconSize() - QSize(1, 1));
-    fits_ = fitsIn(caption_);
-    while (!fits_ && QFontMetrics(caption_).height() > 8) {
-        const qreal next = caption_.pointSizeF() - 0.25;
-        if (next <= 1)
-            break;
-        caption_.setPointSizeF(next);
-        fits_ = fitsIn(caption_);
-    }
+    const FittedFont fitted = fitFont(design_, text, captionRect().size());
+    caption_ = fitted.font;
+    fits_ = fitted.fits;
     setToolTip(fits_ ? QString() : text);
 }
 
