@@ -78,7 +78,7 @@ QLabel* picture(QWidget* parent, const char* name, const QPixmap& pm) {
 QPushButton* pictureButton(QWidget* parent, const char* name, const QPixmap& face) {
     auto* b = button(parent, name, QString());
     b->setIcon(QIcon(face));
-    b->setIconSize(face.size());
+    b->setIconSize(face.deviceIndependentSize().toSize());
     b->setFlat(true);
     return b;
 }
@@ -168,7 +168,7 @@ void Form1::buildControls() {
                              style()->standardIcon(QStyle::SP_FileDialogContentsView));
     Command5 = tk::Control(command5, 6120, 240, 1215, 975);
     command10 = graphicButton(frame2, "Command10", QStringLiteral("เกี่ยวกับโปรแกรม"), buttons,
-                              style()->standardIcon(QStyle::SP_MessageBoxInformation));
+                              tk::programIcon()); // drawn up to 256 pixels: sharp at any density
     Command10 = tk::Control(command10, 7560, 240, 1575, 975);
     command9 = graphicButton(frame2, "Command9", QStringLiteral("ปิดโปรแกรม"), buttons,
                              style()->standardIcon(QStyle::SP_DialogCloseButton));

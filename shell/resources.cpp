@@ -2,6 +2,7 @@
 
 #include "toolkit/fonts.h"
 
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -9,8 +10,17 @@
 namespace shell {
 
 namespace {
+// A picture of this size in logical pixels, drawn for the densest screen: sharp there and
+// scaled down smoothly on the others.
+QPixmap canvas(int width, int height) {
+    const qreal ratio = std::max<qreal>(1, qApp->devicePixelRatio());
+    QPixmap pm(QSize(width, height) * ratio);
+    pm.setDevicePixelRatio(ratio);
+    return pm;
+}
+
 QPixmap face(const QString& text) {
-    QPixmap pm(173, 34);
+    QPixmap pm = canvas(173, 34);
     pm.fill(QColor(255, 248, 220));
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -36,18 +46,19 @@ QPixmap face(const QString& text) {
 } // namespace
 
 QPixmap bannerPicture() {
-    QPixmap pm(300, 42);
+    QPixmap pm = canvas(300, 42);
+    const QRect area(0, 0, 300, 42);
     QPainter p(&pm);
     QLinearGradient g(0, 0, 300, 0);
     g.setColorAt(0, QColor(120, 20, 10));
     g.setColorAt(1, QColor(200, 120, 30));
-    p.fillRect(pm.rect(), g);
+    p.fillRect(area, g);
     QFont f = tk::thaiFont(QStringLiteral("Browallia New"), 14);
     f.setPixelSize(22);
     f.setBold(true);
     p.setFont(f);
     p.setPen(QColor(255, 230, 150));
-    p.drawText(pm.rect(), Qt::AlignCenter, QStringLiteral("หัวข้อธรรมจากพระไตรปิฎก"));
+    p.drawText(area, Qt::AlignCenter, QStringLiteral("หัวข้อธรรมจากพระไตรปิฎก"));
     return pm;
 }
 
@@ -59,7 +70,7 @@ QPixmap openCanonPicture() {
 }
 
 QPixmap closedArrowPicture() {
-    QPixmap pm(44, 43);
+    QPixmap pm = canvas(44, 43);
     pm.fill(QColor(85, 85, 85));
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -77,7 +88,7 @@ QPixmap closedArrowPicture() {
 }
 
 QPixmap aboutPicture() {
-    QPixmap pm(150, 150);
+    QPixmap pm = canvas(150, 150);
     pm.fill(QColor(255, 248, 220));
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);

@@ -1,6 +1,7 @@
 #pragma once
 // Pictures that belong to the program itself (not to the data folder): the banner, the
-// faces of the two floating buttons and the design arrows of the collection buttons.
+// faces of the two floating buttons and the design arrows of the collection buttons. Sizes
+// are in logical pixels; each is drawn for the densest screen's pixel ratio.
 #include <QPixmap>
 
 namespace shell {

@@ -296,10 +296,10 @@ TEST(Shelf, AMissingCoverLeavesThePictureAndAReplacedOneShowsAtTheNextRebuild) {
     QFile::copy(fixtures::sampleFolder() + "/img_book/velkaro_book2.jpg",
                 dir.path() + "/img_book/velkaro_book1.jpg");
     w.form.shelf->RebuildShelf();
-    const QImage now = w.form.cmdBookButtons[0]->icon().pixmap(163, 213).toImage().convertToFormat(
-        QImage::Format_RGB32);
     const QImage two =
         QImage(dir.path() + "/img_book/velkaro_book1.jpg").convertToFormat(QImage::Format_RGB32);
+    const QImage now = w.form.cmdBookButtons[0]->icon().pixmap(two.size()).toImage().convertToFormat(
+        QImage::Format_RGB32);
     EXPECT_EQ(now.size(), two.size());
     EXPECT_EQ(now, two);
 }

@@ -126,18 +126,21 @@ QByteArray jpeg(const QImage& img) {
     return out;
 }
 
+// Covers and backgrounds are drawn at twice their size on the shelf, as a scan would be:
+// sharp on dense screens, scaled down on the others.
 QImage cover(int v) {
-    QImage img(163, 213, QImage::Format_RGB32);
+    QImage img(163 * 2, 213 * 2, QImage::Format_RGB32);
     const QColor base = v <= 10   ? QColor(122, 28, 28)
                         : v <= 74 ? QColor(24, 46, 110)
                                   : QColor(20, 92, 60);
     QPainter p(&img);
+    p.scale(2, 2);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient g(0, 0, 163, 0);
     g.setColorAt(0, base.darker(160));
     g.setColorAt(0.12, base.lighter(115));
     g.setColorAt(1, base);
-    p.fillRect(img.rect(), g);
+    p.fillRect(QRect(0, 0, 163, 213), g);
     p.setPen(QPen(QColor(212, 175, 55), 3));
     p.drawRect(12, 10, 140, 192);
     p.setPen(QColor(240, 215, 120));
@@ -160,12 +163,13 @@ QImage cover(int v) {
 }
 
 QImage background(bool twoRows) {
-    QImage img(690, 580, QImage::Format_RGB32);
+    QImage img(690 * 2, 580 * 2, QImage::Format_RGB32);
     QPainter p(&img);
+    p.scale(2, 2);
     QLinearGradient g(0, 0, 0, 580);
     g.setColorAt(0, QColor(96, 62, 36));
     g.setColorAt(1, QColor(58, 36, 20));
-    p.fillRect(img.rect(), g);
+    p.fillRect(QRect(0, 0, 690, 580), g);
     // Shelf boards under each row of covers.
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(140, 98, 60));
