@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
     tk::tuneAllocator();
     QApplication app(argc, argv);
     // The installed desktop entry's name: window systems match the windows to its icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("velkaro-reader"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(VELKARO_APP_ID));
     QApplication::setWindowIcon(tk::programIcon());
     tk::QtPlatform platform;
     corpus::CorpusStore store;
