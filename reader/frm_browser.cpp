@@ -72,6 +72,10 @@ frmBrowser::frmBrowser(tk::Platform& platform, const HandOff& handOff, ReaderSes
     setWindowIcon(tk::programIcon());
     tk::WindowGeometry(this).setClientSize(6540, 5130);
     brwWebBrowser = new PageView(platform.AppPath(), this);
+    brwWebBrowser->setAccessibleName(QStringLiteral("หน้าพระไตรปิฎก"));
+    brwWebBrowser->setAccessibleDescription(
+        QStringLiteral("Ctrl+F ค้นหาในหน้า, Ctrl+PgDown และ Ctrl+PgUp หน้าถัดไปและหน้าก่อน, "
+                       "Ctrl+G ไปที่เล่มและหน้า, คลิกขวาดูคำสั่งทั้งหมด"));
     brwWebBrowser->setObjectName(QStringLiteral("brwWebBrowser"));
     brwWebBrowser->setZoomPercent(session_.zoomPercent);
     brwWebBrowser->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -52,6 +52,7 @@ Dialog::Dialog(tk::Platform& platform, QWidget* parent)
     frame->setGeometry(tk::twipsToPixels(120), 0, tk::twipsToPixels(7095), tk::twipsToPixels(3375));
     auto* image = new QLabel(frame);
     image->setObjectName(QStringLiteral("Image1"));
+    image->setAccessibleName(QStringLiteral("ตราโปรแกรม"));
     image->setPixmap(aboutPicture());
     image->setScaledContents(true);
     image->setGeometry(tk::twipsToPixels(120), tk::twipsToPixels(480), tk::twipsToPixels(2250),

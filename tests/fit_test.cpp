@@ -125,6 +125,38 @@ QStringList overlapping(QWidget* window) {
     return out;
 }
 
+// Shown controls that take the focus but give a screen reader nothing to say.
+QStringList unnamed(QWidget* window) {
+    QStringList out;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(window) || w->focusPolicy() == Qt::NoFocus || w->focusProxy())
+            continue;
+        const auto* b = qobject_cast<QAbstractButton*>(w);
+        if (w->accessibleName().isEmpty() && !(b && !b->text().isEmpty()))
+            out << nameOf(w);
+    }
+    return out;
+}
+
+// A button's caption that a sibling drawn above it covers.
+QStringList hiddenCaptions(QWidget* window) {
+    QStringList out;
+    for (auto* g : window->findChildren<tk::GraphicButton*>()) {
+        if (!g->isVisibleTo(window))
+            continue;
+        const QFontMetrics fm(g->captionFont());
+        const int width = std::min(fm.horizontalAdvance(g->text()), g->width());
+        const QRect caption(g->x() + (g->width() - width) / 2, g->y(), width, g->height());
+        const QObjectList& siblings = g->parentWidget()->children();
+        for (qsizetype i = siblings.indexOf(g) + 1; i < siblings.size(); ++i) {
+            auto* above = qobject_cast<QWidget*>(siblings[i]);
+            if (above && above->isVisibleTo(window) && above->geometry().intersects(caption))
+                out << nameOf(g) + QStringLiteral(" is covered by ") + nameOf(above);
+        }
+    }
+    return out;
+}
+
 struct Windows : fixtures::App {
     Windows() : App(fixtures::sampleFolder()) {}
 };
@@ -140,6 +172,8 @@ TEST(Fit, EveryCaptionOfTheMainWindowFitsItsDesignBox) {
     w.form.text1->setText(prompt);
     // The window at its design size, then with the topic panel and its buttons shown.
     EXPECT_EQ(clipped(&w.form).join(QLatin1Char('\n')).toStdString(), "");
+    EXPECT_EQ(hiddenCaptions(&w.form).join(QLatin1Char('\n')).toStdString(), "");
+    EXPECT_EQ(unnamed(&w.form).join(QLatin1Char('\n')).toStdString(), "");
     w.form.Frame4.setVisible(true);
     w.form.Command6.setVisible(true);
     w.form.Command8.setVisible(true);
@@ -171,6 +205,7 @@ TEST(Fit, TheAboutDialogAndTheReaderFitTheirTextsAndCarryTheProgramIcon) {
             ASSERT_TRUE(r->findBar->isVisible());
             fixtures::typeText(r->findBar->edit(), QStringLiteral("พระ"));
             EXPECT_EQ(clipped(&d).join(QLatin1Char('\n')).toStdString(), "");
+            EXPECT_EQ(unnamed(&d).join(QLatin1Char('\n')).toStdString(), "");
         } else {
             dialogSeen = true;
             for (QLabel* l : d.findChildren<QLabel*>())
@@ -179,6 +214,7 @@ TEST(Fit, TheAboutDialogAndTheReaderFitTheirTextsAndCarryTheProgramIcon) {
                               << l->font().pointSizeF() << " pt\n";
             EXPECT_EQ(clipped(&d).join(QLatin1Char('\n')).toStdString(), "");
             EXPECT_EQ(overlapping(&d).join(QLatin1Char('\n')).toStdString(), "");
+            EXPECT_EQ(unnamed(&d).join(QLatin1Char('\n')).toStdString(), "");
         }
     };
     QTest::mouseClick(w.form.command10, Qt::LeftButton);
