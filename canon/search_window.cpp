@@ -1,6 +1,5 @@
 #include "canon/search_window.h"
 
-#include "toolkit/program_icon.h"
 #include "toolkit/fonts.h"
 
 #include <QApplication>
@@ -75,7 +74,6 @@ SearchWindow::SearchWindow(tk::Platform& platform, reader::ReaderSession& sessio
       platform_(platform), session_(session) {
     setObjectName(QStringLiteral("CanonSearch"));
     setWindowTitle(kWindowTitle);
-    setWindowIcon(tk::programIcon());
     setFont(tk::thaiFont(QStringLiteral("Tahoma"), 11));
     resize(820, 600);
 

@@ -2,7 +2,6 @@
 
 #include "reader/find_bar.h"
 #include "reader/navigator.h"
-#include "toolkit/program_icon.h"
 #include "toolkit/control.h"
 #include "toolkit/fonts.h"
 #include "toolkit/twips.h"
@@ -69,7 +68,6 @@ frmBrowser::frmBrowser(tk::Platform& platform, const HandOff& handOff, ReaderSes
                           Qt::WindowMinMaxButtonsHint),
       platform_(platform), handOff_(handOff), session_(session) {
     setObjectName(QStringLiteral("frmBrowser"));
-    setWindowIcon(tk::programIcon());
     tk::WindowGeometry(this).setClientSize(6540, 5130);
     brwWebBrowser = new PageView(platform.AppPath(), this);
     brwWebBrowser->setAccessibleName(QStringLiteral("หน้าพระไตรปิฎก"));

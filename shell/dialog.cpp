@@ -1,7 +1,6 @@
 #include "shell/dialog.h"
 
 #include "shell/resources.h"
-#include "toolkit/program_icon.h"
 #include "toolkit/fonts.h"
 #include "toolkit/twips.h"
 
@@ -44,7 +43,6 @@ Dialog::Dialog(tk::Platform& platform, QWidget* parent)
       platform_(platform) {
     setObjectName(QStringLiteral("Dialog"));
     setWindowTitle(QStringLiteral("เกี่ยวกับโปรแกรม"));
-    setWindowIcon(tk::programIcon());
     setFixedSize(tk::twipsToPixels(7305), tk::twipsToPixels(4350));
 
     auto* frame = new QGroupBox(this);

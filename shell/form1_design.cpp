@@ -88,7 +88,7 @@ QPushButton* pictureButton(QWidget* parent, const char* name, const QPixmap& fac
 void Form1::buildControls() {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(kForm1Caption);
-    setWindowIcon(tk::programIcon());
+    setWindowIcon(tk::programIcon()); // the windows opened over it take it too
     tk::WindowGeometry(this).setClientSize(15240, 11025);
     const QColor white(255, 255, 255);
 
