@@ -89,6 +89,8 @@ SearchWindow::SearchWindow(tk::Platform& platform, reader::ReaderSession& sessio
         s->setRange(1, 91);
     fromVolume->setValue(1);
     toVolume->setValue(91);
+    fromVolume->setAccessibleName(QStringLiteral("ค้นหาจากเล่ม"));
+    toVolume->setAccessibleName(QStringLiteral("ค้นหาถึงเล่ม"));
     searchButton = new QPushButton(QStringLiteral("ค้นหา"), this);
     cancelButton = new QPushButton(QStringLiteral("หยุด"), this);
     cancelButton->setEnabled(false);

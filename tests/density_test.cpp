@@ -115,6 +115,14 @@ TEST(Density, PicturesAreDrawnForTheScreensPixelRatio) {
     ASSERT_GE(source.width(), physical(place).width()); // drawn as large as any ratio here needs
     EXPECT_EQ(drawn.size(), source.scaled(physical(place), Qt::KeepAspectRatio));
 
+    // The shelf's background from the data folder: scaled from the file straight to the
+    // screen's pixels.
+    const QImage background(fixtures::sampleFolder() + "/img_book/bgbook02.jpg");
+    const QImage shelf = w.form.imageBox->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shelf.size(), physical(w.form.imageBox->size()));
+    EXPECT_EQ(shelf, background.scaled(shelf.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                         .convertToFormat(QImage::Format_RGB32));
+
     // The about dialog's picture.
     shell::Dialog about(w.platform, &w.form);
     const auto* image = about.findChild<QLabel*>(QStringLiteral("Image1"));

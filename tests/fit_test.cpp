@@ -1,6 +1,7 @@
 // Every caption fits its control: measured with the control's own font at its real size,
 // on every window the program shows.
 #include "fixtures.h"
+#include "canon/search_window.h"
 #include "reader/find_bar.h"
 #include "reader/frm_browser.h"
 #include "shell/dialog.h"
@@ -225,4 +226,25 @@ TEST(Fit, TheAboutDialogAndTheReaderFitTheirTextsAndCarryTheProgramIcon) {
     QTest::keyClick(w.form.listView2, Qt::Key_Return);
     EXPECT_TRUE(dialogSeen);
     EXPECT_TRUE(readerSeen);
+}
+
+TEST(Fit, TheCanonSearchWindowFitsItsTextsAndNamesItsControls) {
+    Windows w;
+    w.form.show();
+    w.form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.form));
+    bool seen = false;
+    w.platform.onModal = [&](QDialog& d) {
+        auto* s = dynamic_cast<canon::SearchWindow*>(&d);
+        if (!s)
+            return;
+        seen = true;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !s->running(); }, 10000));
+        EXPECT_EQ(clipped(&d).join(QLatin1Char('\n')).toStdString(), "");
+        EXPECT_EQ(unnamed(&d).join(QLatin1Char('\n')).toStdString(), "");
+    };
+    QTest::mouseClick(w.form.text1, Qt::LeftButton);
+    fixtures::typeText(w.form.text1, QStringLiteral("ธรรม"));
+    QTest::keyClick(w.form.text1, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_TRUE(seen);
 }
