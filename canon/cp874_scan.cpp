@@ -1,5 +1,7 @@
 #include "canon/cp874_scan.h"
 
+#include "thai/normalise.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -7,24 +9,17 @@ namespace canon {
 
 namespace {
 
-// Marks over and under a consonant, in windows-874: U+0E31, U+0E34-U+0E3A, U+0E47-U+0E4E.
+// The Thai folding's mark rules, for a windows-874 byte.
+char16_t unicodeOf(unsigned char b) {
+    return b >= 0xA1 ? char16_t(0x0E01 + (b - 0xA1)) : char16_t(b);
+}
 bool isMark(unsigned char b) {
-    return b == 0xD1 || (b >= 0xD4 && b <= 0xDA) || (b >= 0xE7 && b <= 0xEE);
+    return b >= 0xA1 && thai::isMark(unicodeOf(b));
+}
+int rank(unsigned char b) {
+    return thai::markRank(unicodeOf(b));
 }
 constexpr unsigned char kSaraAm = 0xD3, kSaraAa = 0xD2, kNikhahit = 0xED;
-
-// The order the folding puts marks in (see thai::fold).
-int rank(unsigned char b) {
-    if (b >= 0xD8 && b <= 0xDA)
-        return 1;
-    if (b == 0xD1 || (b >= 0xD4 && b <= 0xD7) || b == 0xE7)
-        return 2;
-    if (b == kNikhahit)
-        return 3;
-    if (b >= 0xE8 && b <= 0xEB)
-        return 4;
-    return 5;
-}
 
 bool isLetter(unsigned char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
@@ -59,6 +54,7 @@ unsigned char cp874Of(uint v) {
 struct Table {
     unsigned char fold[256];
     bool plain[256];
+    bool mark[256];
     Table() {
         for (int c = 0; c < 256; ++c) {
             unsigned char f = (unsigned char)c;
@@ -69,7 +65,8 @@ struct Table {
             else if (c == 0xA0 || c == '\r' || c == '\n' || c == '\t')
                 f = ' ';
             fold[c] = f;
-            plain[c] = c != '<' && c != '&' && !isMark((unsigned char)c) && c != kSaraAm;
+            mark[c] = isMark((unsigned char)c);
+            plain[c] = c != '<' && c != '&' && !mark[c] && c != kSaraAm;
         }
     }
 };
@@ -248,7 +245,7 @@ void scanCp874(const QByteArray& file, Cp874Text& out) {
                 }
             }
         }
-        if (isMark(c) || c == kSaraAm) {
+        if (kTable.mark[c] || c == kSaraAm) {
             // A run of marks, possibly ended by SARA AM: in order, each once.
             const int start = i;
             int m = 0;
@@ -261,7 +258,7 @@ void scanCp874(const QByteArray& file, Cp874Text& out) {
                     ++i;
                     break;
                 }
-                if (!isMark(b))
+                if (!kTable.mark[b])
                     break;
                 marks[m++] = b;
                 ++i;

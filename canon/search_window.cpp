@@ -1,5 +1,7 @@
 #include "canon/search_window.h"
 
+#include "topics/topic_pane.h"
+
 #include "toolkit/fonts.h"
 
 #include <QApplication>
@@ -61,10 +63,6 @@ class SnippetDelegate : public QStyledItemDelegate {
     }
 };
 
-QString prompt() {
-    return QStringLiteral("ป้อนหัวข้อธรรมที่ต้องการค้นหา");
-}
-
 } // namespace
 
 SearchWindow::SearchWindow(tk::Platform& platform, reader::ReaderSession& session,
@@ -77,7 +75,7 @@ SearchWindow::SearchWindow(tk::Platform& platform, reader::ReaderSession& sessio
     setFont(tk::thaiFont(QStringLiteral("Tahoma"), 11));
     resize(820, 600);
 
-    wordEdit = new QLineEdit(word == prompt() ? QString() : word, this);
+    wordEdit = new QLineEdit(word == topics::kPrompt ? QString() : word, this);
     wordEdit->setPlaceholderText(QStringLiteral("คำหรือวลีที่ต้องการค้นหาในเนื้อความ"));
     wordEdit->setAccessibleName(QStringLiteral("คำที่ค้นหาในเนื้อความ"));
     phrase = new QRadioButton(QStringLiteral("ทั้งวลี"), this);
@@ -149,7 +147,7 @@ void SearchWindow::start() {
     q.allWords = allWords->isChecked();
     q.firstVolume = std::min(fromVolume->value(), toVolume->value());
     q.lastVolume = std::max(fromVolume->value(), toVolume->value());
-    if (word.trimmed().isEmpty() || word == prompt() || searchWords(q).isEmpty()) {
+    if (word.trimmed().isEmpty() || word == topics::kPrompt || searchWords(q).isEmpty()) {
         platform_.MsgBox(QStringLiteral("กรุณาป้อนคำที่ต้องการค้นหาก่อน"),
                          tk::OkOnly | tk::IconInformation, QStringLiteral("แจ้งให้ทราบ"));
         return;

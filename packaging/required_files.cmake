@@ -1,9 +1,10 @@
 # Every file the package cannot do without; a missing one stops the package step with its
 # name, instead of producing a package without it.
 #   cmake -DROOT=<source tree> -P required_files.cmake     (or included with ROOT set)
-set(VELKARO_ICON_SIZES 16 24 32 48 64 128 256)
+include(${CMAKE_CURRENT_LIST_DIR}/../data/icons/sizes.cmake)
 set(VELKARO_PACKAGE_FILES
     data/icons/velkaro-reader.svg
+    data/icons/sizes.cmake
     packaging/velkaro-reader.desktop
     packaging/velkaro-reader.metainfo.xml
     packaging/velkaro-reader.launcher

@@ -29,10 +29,8 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, double lef
     l->setGeometry(tk::twipsToPixels(left), tk::twipsToPixels(top),
                    tk::twipsToPixels(right) - tk::twipsToPixels(left),
                    tk::twipsToPixels(bottom) - tk::twipsToPixels(top));
-    const tk::FittedFont f = tk::fitFont(tk::thaiFont(QStringLiteral("Tahoma"), points), text,
-                                         l->contentsRect().size());
-    l->setFont(f.font);
-    l->setToolTip(f.fits ? QString() : text);
+    l->setFont(tk::thaiFont(QStringLiteral("Tahoma"), points));
+    tk::fitToBox(l);
     return l;
 }
 } // namespace

@@ -59,14 +59,6 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption, const c
     return l;
 }
 
-// The stand-in fonts run wider than the design's: a label that never moves keeps its box,
-// and its font is made just small enough to hold the caption.
-void fitToBox(QLabel* l) {
-    const tk::FittedFont f = tk::fitFont(l->font(), l->text(), l->contentsRect().size());
-    l->setFont(f.font);
-    l->setToolTip(f.fits ? QString() : l->text());
-}
-
 QLabel* picture(QWidget* parent, const char* name, const QPixmap& pm) {
     auto* l = new QLabel(parent);
     l->setObjectName(QString::fromLatin1(name));
@@ -151,8 +143,9 @@ void Form1::buildControls() {
         QStringLiteral("เช่น บุญ, บาป, ศีล, อุทิศบุญ, เงิน, กรรมฐาน, รัตนตรัย, อสงไขย, จักรวาล, ความรัก ฯลฯ"),
         "Angsana New", 12);
     Label3 = tk::Control(label3, 120, 960, 5550, 330);
-    fitToBox(label2);
-    fitToBox(label3);
+    // The stand-in fonts run wider than the design's: labels that never move keep their box.
+    tk::fitToBox(label2);
+    tk::fitToBox(label3);
     for (QLabel* l : {label2, label3}) {
         QPalette p = l->palette();
         p.setColor(QPalette::WindowText, white);

@@ -8,24 +8,6 @@ namespace {
 
 constexpr char16_t kSaraAm = 0x0E33, kNikhahit = 0x0E4D, kSaraAa = 0x0E32;
 
-bool isMark(char16_t c) {
-    return c == 0x0E31 || (c >= 0x0E34 && c <= 0x0E3A) || (c >= 0x0E47 && c <= 0x0E4E);
-}
-
-// The order marks are compared in: below the consonant, above it, NIKHAHIT, tone marks,
-// then the rest.
-int rank(char16_t c) {
-    if (c >= 0x0E38 && c <= 0x0E3A)
-        return 1;
-    if (c == 0x0E31 || (c >= 0x0E34 && c <= 0x0E37) || c == 0x0E47)
-        return 2;
-    if (c == kNikhahit)
-        return 3;
-    if (c >= 0x0E48 && c <= 0x0E4B)
-        return 4;
-    return 5;
-}
-
 // The letters behind the glyph variants old Thai fonts kept in the private-use area.
 constexpr char16_t kLegacy[] = {
     0x0E10, 0x0E34, 0x0E35, 0x0E36, 0x0E37, 0x0E48, 0x0E49, 0x0E4A, 0x0E4B, // F700-F708
@@ -78,6 +60,22 @@ void forEachMarkInOrder(std::vector<Mark>& marks, Put put) {
 
 } // namespace
 
+bool isMark(char16_t c) {
+    return c == 0x0E31 || (c >= 0x0E34 && c <= 0x0E3A) || (c >= 0x0E47 && c <= 0x0E4E);
+}
+
+int markRank(char16_t c) {
+    if (c >= 0x0E38 && c <= 0x0E3A)
+        return 1;
+    if (c == 0x0E31 || (c >= 0x0E34 && c <= 0x0E37) || c == 0x0E47)
+        return 2;
+    if (c == kNikhahit)
+        return 3;
+    if (c >= 0x0E48 && c <= 0x0E4B)
+        return 4;
+    return 5;
+}
+
 namespace {
 
 // The folding itself; the spans are kept only when asked for.
@@ -126,14 +124,14 @@ void foldInto(QStringView s, QString& text, std::vector<int>* from, std::vector<
                 continue;
             }
             if (m == kSaraAm) {
-                marks.push_back({kNikhahit, rank(kNikhahit)});
+                marks.push_back({kNikhahit, markRank(kNikhahit)});
                 am = true;
                 ++i;
                 break;
             }
             if (!isMark(m))
                 break;
-            marks.push_back({m, rank(m)});
+            marks.push_back({m, markRank(m)});
             ++i;
         }
         forEachMarkInOrder(marks, [&](char16_t m) { put(m, start, i); });
@@ -251,14 +249,14 @@ void foldUtf8(std::string_view s, std::string& out) {
                 continue;
             }
             if (m == kSaraAm) {
-                marks.push_back({kNikhahit, rank(kNikhahit)});
+                marks.push_back({kNikhahit, markRank(kNikhahit)});
                 am = true;
                 i = k;
                 break;
             }
             if (m >= 0x10000 || !isMark(char16_t(m)))
                 break;
-            marks.push_back({char16_t(m), rank(char16_t(m))});
+            marks.push_back({char16_t(m), markRank(char16_t(m))});
             i = k;
         }
         forEachMarkInOrder(marks, [&](char16_t m) { putUtf8(m, out); });

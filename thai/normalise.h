@@ -30,6 +30,11 @@ QString foldWord(QStringView word);
 // leaving UTF-8.
 void foldUtf8(std::string_view utf8, std::string& out);
 
+// A mark over or under a consonant, and the place the folding sorts it to (lower first):
+// below the consonant, above it, NIKHAHIT, tone marks, then the rest.
+bool isMark(char16_t c);
+int markRank(char16_t c);
+
 // Every place the folded word stands in the folded text, as spans of the source, in order.
 // Places do not overlap. An empty word stands nowhere.
 std::vector<std::pair<int, int>> findAll(const Folded& text, const QString& foldedWord);

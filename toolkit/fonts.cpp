@@ -58,4 +58,10 @@ FittedFont fitFont(const QFont& design, const QString& text, QSize room) {
     return out;
 }
 
+void fitToBox(QLabel* label) {
+    const FittedFont f = fitFont(label->font(), label->text(), label->contentsRect().size());
+    label->setFont(f.font);
+    label->setToolTip(f.fits ? QString() : label->text());
+}
+
 } // namespace tk

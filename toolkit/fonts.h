@@ -1,6 +1,7 @@
 #pragma once
 // Fonts named as the design names them, resolved to installed Thai-capable fonts.
 #include <QFont>
+#include <QLabel>
 #include <QSize>
 #include <QString>
 
@@ -26,5 +27,9 @@ struct FittedFont {
     bool fits = true;
 };
 FittedFont fitFont(const QFont& design, const QString& text, QSize room);
+
+// A label that keeps its box: its font becomes the fitted size of the one it has, and a
+// caption that does not fit even then is whole in its tool tip.
+void fitToBox(QLabel* label);
 
 } // namespace tk

@@ -1,0 +1,2 @@
+# The sizes the program's icon is drawn at, in pixels (scripts/icons reads this line too).
+set(VELKARO_ICON_SIZES 16 24 32 48 64 128 256)
