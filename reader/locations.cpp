@@ -1,5 +1,8 @@
 #include "reader/locations.h"
 
+#include "toolkit/paths.h"
+
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <cmath>
 
@@ -25,16 +28,30 @@ QString text(const Variant& v) {
     return std::get<QString>(v);
 }
 
-std::optional<QString> pageRangeFile(double p) {
-    for (int k = 0; k <= 30; ++k) {
-        const int lo = k == 0 ? 0 : 50 * k + 1;
-        const int hi = 50 * (k + 1);
-        if (p >= lo && p <= hi)
-            return QStringLiteral("%1_%2.htm")
-                .arg(50 * k + 1, 3, 10, QLatin1Char('0'))
-                .arg(hi, 3, 10, QLatin1Char('0'));
+PageRange pageRange(int k) {
+    return {k == 0 ? 0 : 50 * k + 1, 50 * (k + 1)};
+}
+
+QString pageRangeFileName(int k) {
+    return QStringLiteral("%1_%2.htm")
+        .arg(50 * k + 1, 3, 10, QLatin1Char('0'))
+        .arg(50 * (k + 1), 3, 10, QLatin1Char('0'));
+}
+
+std::optional<int> rangeIndex(double p) {
+    for (int k = 0; k < kPageRanges; ++k) {
+        const PageRange r = pageRange(k);
+        if (p >= r.first && p <= r.last)
+            return k;
     }
     return std::nullopt;
+}
+
+std::optional<QString> pageRangeFile(double p) {
+    const auto k = rangeIndex(p);
+    if (!k)
+        return std::nullopt;
+    return pageRangeFileName(*k);
 }
 
 std::optional<QString> volumeFolder(double volume, const QString& volumeText) {
@@ -52,6 +69,57 @@ std::optional<QString> canonPagePath(int volume, int page) {
         return std::nullopt;
     return QStringLiteral("91book\\") + *folder + QStringLiteral("\\") + *file +
            QStringLiteral("#") + QString::number(page);
+}
+
+std::vector<PageRange> rangesOnDisk(const QString& programFolder, int volume) {
+    std::vector<PageRange> out;
+    const auto folder = volumeFolder(volume, QString::number(volume));
+    if (!folder)
+        return out;
+    tk::ListingCache listings; // the volume's folder is listed once
+    const QString base = programFolder + QStringLiteral("\\91book\\") + *folder + QLatin1Char('\\');
+    for (int k = 0; k < kPageRanges; ++k)
+        if (QFileInfo(tk::resolvePath(programFolder, base + pageRangeFileName(k), &listings)).isFile())
+            out.push_back(pageRange(k));
+    return out;
+}
+
+std::optional<PageRange> neighbourRange(const std::vector<PageRange>& ranges, int page,
+                                        bool forwards) {
+    if (forwards) {
+        for (const PageRange& r : ranges)
+            if (r.first > page)
+                return r;
+    } else {
+        for (auto r = ranges.rbegin(); r != ranges.rend(); ++r)
+            if (r->last < page)
+                return *r;
+    }
+    return std::nullopt;
+}
+
+bool holdsPage(const std::vector<PageRange>& ranges, int page) {
+    for (const PageRange& r : ranges)
+        if (page >= r.first && page <= r.last)
+            return true;
+    return false;
+}
+
+QString describeRanges(const std::vector<PageRange>& ranges) {
+    std::vector<PageRange> runs;
+    for (const PageRange& r : ranges) {
+        if (!runs.empty() && runs.back().last + 1 == r.first)
+            runs.back().last = r.last;
+        else
+            runs.push_back(r);
+    }
+    QString out;
+    for (size_t i = 0; i < runs.size(); ++i) {
+        if (i > 0)
+            out += i + 1 == runs.size() ? QStringLiteral(" และ ") : QStringLiteral(", ");
+        out += QStringLiteral("%1 ถึง %2").arg(runs[i].first).arg(runs[i].last);
+    }
+    return out;
 }
 
 int volumeOfFile(const QString& path) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <variant>
+#include <vector>
 
 namespace reader {
 
@@ -22,6 +23,19 @@ struct HandOff {
     int16_t ReaderLine = 0;
 };
 
+// The printed pages of one page-range file of a volume.
+struct PageRange {
+    int first = 0;
+    int last = 0;
+    bool operator==(const PageRange&) const = default;
+};
+// The page-range table: 31 files of 50 pages, the first also holding page 0.
+constexpr int kPageRanges = 31;
+PageRange pageRange(int k); // k from 0 to kPageRanges - 1
+QString pageRangeFileName(int k);
+// The place in the table of the range holding printed page p; nothing outside the table.
+std::optional<int> rangeIndex(double page);
+
 // The page-range file holding printed page p ("001_050.htm" ... "1501_1550.htm");
 // nothing above 1550, below 0, or between two ranges.
 std::optional<QString> pageRangeFile(double page);
@@ -32,6 +46,19 @@ std::optional<QString> volumeFolder(double volume, const QString& volumeText);
 // locations: "91book\\bookNN\\AAA_BBB.htm#P"; nothing for a volume outside 1-91 or a page
 // outside the page ranges.
 std::optional<QString> canonPagePath(int volume, int page);
+// The page ranges of a volume whose files the program folder holds (any letter case), in
+// order: the pages of the volume that exist. A volume's folder may lack some files.
+std::vector<PageRange> rangesOnDisk(const QString& programFolder, int volume);
+// Of those, the first range after the page (forwards) or the last one before it; nothing at
+// the volume's end.
+std::optional<PageRange> neighbourRange(const std::vector<PageRange>& ranges, int page,
+                                        bool forwards);
+// Whether a page lies in one of the ranges.
+bool holdsPage(const std::vector<PageRange>& ranges, int page);
+// The pages of the ranges as the reader reads them, neighbours joined:
+// "0 ถึง 100, 151 ถึง 200 และ 1051 ถึง 1100".
+QString describeRanges(const std::vector<PageRange>& ranges);
+
 // The volume whose folder holds a page file ("91book/book05/..." is 5); 0 for a file
 // that is no canon page.
 int volumeOfFile(const QString& path);

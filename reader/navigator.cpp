@@ -2,9 +2,6 @@
 
 #include "reader/locations.h"
 #include "reader/page_view.h"
-#include "toolkit/paths.h"
-
-#include <QFileInfo>
 
 namespace reader {
 
@@ -52,7 +49,7 @@ void Navigator::nextPage() {
             }
             break;
         }
-    pageOfVolume(page.toInt() + 1, true);
+    pageOfVolume(page.toInt(), true);
 }
 
 void Navigator::previousPage() {
@@ -67,27 +64,34 @@ void Navigator::previousPage() {
             }
             break;
         }
-    pageOfVolume(page.toInt() - 1, false);
+    pageOfVolume(page.toInt(), false);
 }
 
-// Past the first or last page of a file: the next or previous file of the volume.
-void Navigator::pageOfVolume(int page, bool forwards) {
+// Past the first or last page of a file: the nearest page of the volume that another of
+// its files holds, over any files its folder lacks.
+void Navigator::pageOfVolume(int here, bool forwards) {
     const int v = volume();
     if (v == 0 || view_->currentPage().isEmpty()) {
         note_(QStringLiteral("หน้านี้ไม่มีเลขหน้าของพระไตรปิฎก"));
         return;
     }
-    const auto path = canonPagePath(v, page);
-    const QString file =
-        path ? tk::resolvePath(folder_, folder_ + QLatin1Char('\\') + path->section(QLatin1Char('#'), 0, 0))
-             : QString();
-    if (!path || !QFileInfo(file).isFile()) {
+    const auto range = neighbourRange(rangesOnDisk(folder_, v), here, forwards);
+    if (!range) {
         note_(forwards ? QStringLiteral("หน้านี้เป็นหน้าสุดท้ายของพระไตรปิฎกเล่ม %1").arg(v)
                        : QStringLiteral("หน้านี้เป็นหน้าแรกของพระไตรปิฎกเล่ม %1").arg(v));
         return;
     }
+    const int to = forwards ? range->first : range->last;
     moved_ = true;
-    open(folder_ + QLatin1Char('\\') + *path);
+    open(folder_ + QLatin1Char('\\') + *canonPagePath(v, to));
+    // Say which files were stepped over, so the jump in page numbers is no surprise.
+    const auto k = rangeIndex(here);
+    if (!k)
+        return;
+    const int from = forwards ? pageRange(*k).last + 1 : to + 1;
+    const int through = forwards ? to - 1 : pageRange(*k).first - 1;
+    if (from <= through)
+        note_(QStringLiteral("ไม่มีไฟล์ของหน้า %1 ถึง %2 จึงข้ามไปหน้า %3").arg(from).arg(through).arg(to));
 }
 
 bool Navigator::goTo(int volume, int page) {

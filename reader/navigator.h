@@ -38,7 +38,8 @@ class Navigator : public QObject {
 
   private:
     void shown();
-    void pageOfVolume(int page, bool forwards);
+    // From the page shown (here) to the next or previous file of the volume.
+    void pageOfVolume(int here, bool forwards);
 
     PageView* view_;
     QString folder_;
