@@ -5,7 +5,6 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <utility>
@@ -16,16 +15,16 @@ namespace catalogue {
 VolumePicker::VolumePicker(PickerControls controls, std::function<void(int, int)> showShelfPage,
                            const int16_t& rowButtonLeft)
     : c_(controls), showShelfPage_(std::move(showShelfPage)), rowButtonLeft_(rowButtonLeft) {
-    // Only choosing an entry runs the handler: from the open list, or by stepping through
-    // the entries with the arrow keys or the wheel. The box also activates an entry when
-    // typed text matches it and Enter is pressed or the focus leaves; that is typing.
-    for (QObject* o : {static_cast<QObject*>(c_.combo1), static_cast<QObject*>(c_.combo1->view()),
-                       static_cast<QObject*>(c_.combo1->view()->viewport())})
-        o->installEventFilter(this);
-    if (c_.combo1->lineEdit())
-        c_.combo1->lineEdit()->installEventFilter(this);
+    // Only choosing an entry runs the handler: from the open list (by mouse or keys), or by
+    // stepping through the entries with the arrow keys or the wheel on the closed box. The
+    // box also activates an entry when typed text matches it and Enter is pressed or the
+    // focus leaves; that is typing, and changes nothing.
+    c_.combo1->installEventFilter(this);
+    c_.combo1->view()->installEventFilter(this);
+    if (QLineEdit* edit = c_.combo1->lineEdit())
+        connect(edit, &QLineEdit::textEdited, this, [this] { typed_ = true; });
     connect(c_.combo1, &QComboBox::activated, this, [this] {
-        if (std::exchange(chosen_, false))
+        if (!typed_)
             Combo1_Click();
     });
     connect(c_.listView2, &tk::ListView::listClick, this, [this] { ListView2_Click(); });
@@ -39,30 +38,29 @@ void VolumePicker::Combo1_Click() {
 }
 
 bool VolumePicker::eventFilter(QObject* watched, QEvent* event) {
-    auto key = [&] { return static_cast<QKeyEvent*>(event)->key(); };
     switch (event->type()) {
-    case QEvent::MouseButtonRelease:
-        chosen_ = watched == c_.combo1->view()->viewport();
+    case QEvent::Show:
+        // The list opened: what comes from it is a choice, whatever was typed before.
+        if (watched == c_.combo1->view())
+            typed_ = false;
         break;
     case QEvent::KeyPress:
-        if (watched == c_.combo1 && (key() == Qt::Key_Return || key() == Qt::Key_Enter)) {
-            // The box keeps Enter for itself; the window's default button is what it presses.
-            chosen_ = false;
-            QCoreApplication::sendEvent(c_.combo1->window(), event);
-            return true;
+        if (watched == c_.combo1) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                // The box keeps Enter for itself; the window's default button is what it
+                // presses.
+                QCoreApplication::sendEvent(c_.combo1->window(), event);
+                return true;
+            }
+            if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
+                key == Qt::Key_PageDown || key == Qt::Key_Home || key == Qt::Key_End)
+                typed_ = false;
         }
-        if (watched == c_.combo1->view())
-            chosen_ = key() == Qt::Key_Return || key() == Qt::Key_Enter;
-        else
-            chosen_ = key() == Qt::Key_Up || key() == Qt::Key_Down;
         break;
     case QEvent::Wheel:
-        chosen_ = watched == c_.combo1;
-        break;
-    case QEvent::FocusOut:
-        // Closing the list moves the focus too, before the choice is reported.
-        if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
-            chosen_ = false;
+        if (watched == c_.combo1)
+            typed_ = false;
         break;
     default:
         break;

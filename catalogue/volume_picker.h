@@ -34,7 +34,7 @@ class VolumePicker : public QObject {
 
   private:
     PickerControls c_;
-    bool chosen_ = false; // the coming activation is a choice from the list
+    bool typed_ = false; // the box's text was typed since the last choice
     std::function<void(int, int)> showShelfPage_;
     const int16_t& rowButtonLeft_;
 };

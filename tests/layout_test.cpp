@@ -348,3 +348,48 @@ TEST(Shelf, TypingAPageNameInThePickerThenEnterOrLeavingItChangesNothing) {
     QApplication::processEvents();
     EXPECT_EQ(w.visible().front(), 13);
 }
+
+// Every way of choosing from the open list acts as the click does: the keys move through
+// the list and Enter (or the keypad's) chooses.
+TEST(Shelf, ChoosingFromTheOpenListByKeyboardShowsThatPage) {
+    struct Way {
+        const char* name;
+        std::vector<Qt::Key> keys;
+        int row; // the entry chosen, from the third; -1 = the last
+    };
+    const std::vector<Way> ways = {
+        {"End, Enter", {Qt::Key_End, Qt::Key_Return}, -1},
+        {"Home, Down, keypad Enter", {Qt::Key_Home, Qt::Key_Down, Qt::Key_Enter}, 1},
+        {"Up, Up, Enter", {Qt::Key_Up, Qt::Key_Up, Qt::Key_Return}, 0},
+        {"Down, Down, Enter", {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}, 4},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        Window w;
+        w.form.resize(1016, 735);
+        w.form.show();
+        w.form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w.form));
+        w.resize(15360, 11535);
+        const QStringList labels = w.labels();
+        ASSERT_GE(labels.size(), 4);
+        // Start on the third page, so that every way moves somewhere else.
+        w.choose(labels[2]);
+        const std::vector<int> third = w.visible();
+        ASSERT_FALSE(third.empty());
+        w.form.combo1->setFocus();
+        QTest::keyClick(w.form.combo1, Qt::Key_Down, Qt::AltModifier); // opens the list
+        QAbstractItemView* list = w.form.combo1->view();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return list->isVisible(); }, 2000));
+        for (Qt::Key k : way.keys)
+            QTest::keyClick(list, k);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !list->isVisible(); }, 2000));
+        QApplication::processEvents();
+        const int row = way.row < 0 ? int(labels.size()) - 1 : std::min(way.row, int(labels.size()) - 1);
+        EXPECT_EQ(w.form.combo1->currentText(), labels[row]);
+        const auto range = catalogue::readLabel(labels[row]);
+        ASSERT_TRUE(range);
+        ASSERT_FALSE(w.visible().empty());
+        EXPECT_EQ(w.visible().front(), range->first) << w.form.combo1->currentText().toStdString();
+    }
+}
