@@ -41,27 +41,6 @@ QString movedTitle(int volume, const QString& page) {
     return kTitleHead + QString::number(volume) + QStringLiteral(" หน้า ") + page;
 }
 
-GoToDialog::GoToDialog(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("GoToDialog"));
-    setWindowTitle(QStringLiteral("ไปที่เล่มและหน้า"));
-    auto* row = new QHBoxLayout(this);
-    volume = new QLineEdit(this);
-    page = new QLineEdit(this);
-    volume->setAccessibleName(QStringLiteral("เล่ม"));
-    page->setAccessibleName(QStringLiteral("หน้า"));
-    for (QLineEdit* e : {volume, page})
-        e->setMaximumWidth(90);
-    auto* ok = new QPushButton(QStringLiteral("ไป"), this);
-    ok->setDefault(true);
-    row->addWidget(new QLabel(QStringLiteral("ไปที่ เล่ม"), this));
-    row->addWidget(volume);
-    row->addWidget(new QLabel(QStringLiteral("หน้า"), this));
-    row->addWidget(page);
-    row->addWidget(ok);
-    setFont(tk::thaiFont(QStringLiteral("Tahoma"), 11));
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-}
-
 frmBrowser::frmBrowser(tk::Platform& platform, const HandOff& handOff, ReaderSession& session,
                        QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
@@ -183,28 +162,15 @@ void frmBrowser::note(const QString& text) {
 }
 
 void frmBrowser::goToPage() {
-    GoToDialog dialog(this);
+    GoToDialog dialog(platform_, platform_.AppPath(), this);
     if (navigator->volume() > 0) {
         dialog.volume->setText(QString::number(navigator->volume()));
         dialog.page->setText(brwWebBrowser->currentPage());
     }
     platform_.ShowModal(dialog);
-    if (dialog.result() != QDialog::Accepted)
-        return;
-    const auto volume = parseNumber(dialog.volume->text());
-    const auto page = parseNumber(dialog.page->text());
-    QString why;
-    if (!volume || !page)
-        why = QStringLiteral("กรุณาป้อนเลขเล่มและเลขหน้าเป็นตัวเลข");
-    else if (*volume < 1 || *volume > 91)
-        why = QStringLiteral("ไม่มีพระไตรปิฎกเล่มที่ %1 (มีเล่มที่ 1 ถึง 91)").arg(*volume);
-    else if (*page > 1550)
-        why = QStringLiteral("หน้าที่ %1 ไม่อยู่ในช่วงหน้า 0 ถึง 1550 ของพระไตรปิฎก").arg(*page);
-    if (why.isEmpty() && !navigator->goTo(int(*volume), int(*page)))
-        why = QStringLiteral("หน้าที่ %1 ไม่อยู่ในช่วงหน้า 0 ถึง 1550 ของพระไตรปิฎก").arg(*page);
-    if (!why.isEmpty())
-        platform_.MsgBox(QStringLiteral("ไม่สามารถเปิดหน้านี้ได้\r\n") + why,
-                         tk::OkOnly | tk::IconInformation, QStringLiteral("แจ้งให้ทราบ"));
+    // The box checked the place against the files; what it refused it kept open.
+    if (dialog.result() == QDialog::Accepted)
+        navigator->goTo(dialog.chosenVolume(), dialog.chosenPage());
 }
 
 void frmBrowser::copyWithReference() {

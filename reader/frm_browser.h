@@ -1,5 +1,6 @@
 #pragma once
 // The reader window: one page, titled with the volume, page and line the user chose.
+#include "reader/go_to.h"
 #include "reader/locations.h"
 #include "reader/page_view.h"
 #include "toolkit/platform.h"
@@ -34,14 +35,6 @@ struct ReaderSession {
 class FindBar;
 class Navigator;
 
-// "ไปที่ เล่ม … หน้า …": a volume and a page, in Arabic or Thai digits.
-class GoToDialog : public QDialog {
-    Q_OBJECT
-  public:
-    explicit GoToDialog(QWidget* parent = nullptr);
-    QLineEdit* volume = nullptr;
-    QLineEdit* page = nullptr;
-};
 // (screen width - window width) \ 3.
 std::optional<long long> readerLeft(double screenWidth, double windowWidth);
 

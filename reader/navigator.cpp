@@ -96,7 +96,7 @@ void Navigator::pageOfVolume(int here, bool forwards) {
 
 bool Navigator::goTo(int volume, int page) {
     const auto path = canonPagePath(volume, page);
-    if (!path)
+    if (!path || !holdsPage(rangesOnDisk(folder_, volume), page))
         return false;
     moved_ = true;
     open(folder_ + QLatin1Char('\\') + *path);

@@ -21,7 +21,7 @@ class Navigator : public QObject {
     void nextPage();
     void previousPage();
     // Shows a printed page of a volume; false, with nothing shown, when there is no such
-    // place in the canon.
+    // place in the canon or the volume's folder lacks its file.
     bool goTo(int volume, int page);
     bool back();
     bool forward();

@@ -3,6 +3,7 @@
 #include "fixtures.h"
 #include "reader/find_bar.h"
 #include "reader/frm_browser.h"
+#include "reader/go_to.h"
 #include "reader/locations.h"
 #include "reader/navigator.h"
 #include "reader/page_view.h"
@@ -10,8 +11,10 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <array>
 #include <ostream>
 
 // Failures show the Thai text itself.
@@ -128,4 +131,134 @@ TEST(PageByPage, StepsGoOverMissingFilesAndStopOnlyAtTheVolumesEnds) {
     r.open(2, 50);
     EXPECT_EQ(checked, 1);
     EXPECT_TRUE(r.platform.boxes.empty());
+}
+
+TEST(GoTo, TheChecksNameTheVolumesRealPagesAndTheFieldAtFault) {
+    const QString sample = fixtures::sampleFolder();
+    using F = reader::GoToCheck;
+    const auto ok = reader::checkGoTo(QStringLiteral(" ๒ "), QStringLiteral("๑๕๑"), sample);
+    EXPECT_EQ(ok.field, F::None);
+    EXPECT_EQ(ok.volume, 2);
+    EXPECT_EQ(ok.page, 151);
+    const QString volume2 = QStringLiteral("0 ถึง 50, 151 ถึง 200 และ 1051 ถึง 1100 ของพระไตรปิฎกเล่ม 2");
+    for (const char* page : {"120", "1101", "1551", "99999999999"}) {
+        const auto c = reader::checkGoTo(QStringLiteral("2"), QString::fromUtf8(page), sample);
+        EXPECT_EQ(c.field, F::Page) << page;
+        EXPECT_EQ(c.why, QStringLiteral("หน้าที่ %1 ไม่อยู่ในช่วงหน้า ").arg(page) + volume2);
+    }
+    // Volume 4 has other files: its own pages.
+    EXPECT_EQ(reader::checkGoTo(QStringLiteral("4"), QStringLiteral("60"), sample).why,
+              QStringLiteral("หน้าที่ 60 ไม่อยู่ในช่วงหน้า 0 ถึง 50, 251 ถึง 300 และ 1151 ถึง 1200 "
+                             "ของพระไตรปิฎกเล่ม 4"));
+    EXPECT_EQ(reader::checkGoTo(QStringLiteral("92"), QStringLiteral("1"), sample).field, F::Volume);
+    EXPECT_EQ(reader::checkGoTo(QStringLiteral("ห้า"), QStringLiteral("1"), sample).field, F::Volume);
+    EXPECT_EQ(reader::checkGoTo(QStringLiteral("5"), QStringLiteral("-3"), sample).field, F::Page);
+    EXPECT_EQ(reader::checkGoTo(QStringLiteral("5"), QString(), sample).field, F::Page);
+    // A folder without the volume's files: the volume is at fault.
+    QTemporaryDir empty;
+    const auto none = reader::checkGoTo(QStringLiteral("2"), QStringLiteral("1"), empty.path());
+    EXPECT_EQ(none.field, F::Volume);
+    EXPECT_EQ(none.why, QStringLiteral("ไม่มีไฟล์หน้าของพระไตรปิฎกเล่มที่ 2 ในโฟลเดอร์ข้อมูล"));
+}
+
+TEST(GoTo, ARefusedPlaceKeepsTheBoxOpenWithWhatWasTypedAndTheFieldAtFaultSelected) {
+    SampleReader r;
+    r.platform.realBoxes = true; // a real notice over the box, as the reader meets it
+    // What the reader types into the field that has the focus, and the key that ends it.
+    auto type = [](QDialog& d, const QString& text, int end = Qt::Key_Return) {
+        if (!d.isActiveWindow()) {
+            d.activateWindow();
+            (void)QTest::qWaitForWindowActive(&d);
+        }
+        QWidget* at = QApplication::focusWidget();
+        EXPECT_TRUE(at && d.isAncestorOf(at));
+        if (!at)
+            return;
+        fixtures::typeText(at, text);
+        QTest::keyClick(at, Qt::Key(end));
+    };
+    struct Seen {
+        bool open;
+        QString volume, page, focused, selected;
+    };
+    std::vector<Seen> seen;
+    auto look = [&](reader::GoToDialog& g) {
+        // The notice has closed: the box is the active window again.
+        if (g.isVisible())
+            EXPECT_TRUE(QTest::qWaitForWindowActive(&g));
+        QWidget* f = QApplication::focusWidget();
+        seen.push_back({g.isVisible(), g.volume->text(), g.page->text(),
+                        f == g.volume ? "volume" : f == g.page ? "page" : "other",
+                        f == g.volume ? g.volume->selectedText()
+                                      : f == g.page ? g.page->selectedText() : QString()});
+    };
+    int boxes = 0;
+    r.inBox = [&](QDialog& d) {
+        auto* g = dynamic_cast<reader::GoToDialog*>(&d);
+        ASSERT_NE(g, nullptr);
+        ++boxes;
+        if (boxes == 1) {
+            g->volume->setFocus();
+            g->volume->selectAll();
+            type(d, QStringLiteral("2"), Qt::Key_Tab);
+            g->page->selectAll();
+            type(d, QStringLiteral("120")); // in the gap between the volume's files
+            look(*g);
+            type(d, QStringLiteral("๒๐๐๐")); // typed over the selected page
+            look(*g);
+            type(d, QStringLiteral("สิบ"));
+            look(*g);
+            QTest::keyClick(g->page, Qt::Key_Tab, Qt::ShiftModifier);
+            type(d, QStringLiteral("92")); // typed over the volume
+            look(*g);
+            QTest::keyClick(&d, Qt::Key_Escape);
+        } else {
+            g->page->setFocus();
+            g->page->selectAll();
+            type(d, QStringLiteral("1052"));
+            look(*g);
+        }
+    };
+    QStringList after;
+    r.inside = [&](reader::frmBrowser& b) {
+        const QString title = b.windowTitle();
+        key(b, Qt::Key_G, Qt::ControlModifier);
+        // Nothing moved: the page, its file and the title are as they were.
+        EXPECT_EQ(b.brwWebBrowser->currentPage(), QStringLiteral("50"));
+        EXPECT_FALSE(b.brwWebBrowser->showsExplanation());
+        EXPECT_TRUE(b.brwWebBrowser->shownFile().endsWith(QStringLiteral("/001_050.htm")));
+        EXPECT_EQ(b.windowTitle(), title);
+        key(b, Qt::Key_G, Qt::ControlModifier);
+        after << b.brwWebBrowser->currentPage() << b.windowTitle();
+    };
+    r.open(2, 50);
+    ASSERT_EQ(boxes, 2);
+    ASSERT_EQ(seen.size(), 5u);
+    const QString range = QStringLiteral(" ไม่อยู่ในช่วงหน้า 0 ถึง 50, 151 ถึง 200 และ 1051 ถึง 1100 ของพระไตรปิฎกเล่ม 2");
+    // Each refusal: the box open, what was typed kept, the field at fault selected whole.
+    const std::vector<std::array<QString, 4>> want = {
+        {"2", "120", "page", "120"},
+        {"2", "๒๐๐๐", "page", "๒๐๐๐"},
+        {"2", "สิบ", "page", "สิบ"},
+        {"92", "สิบ", "volume", "92"},
+    };
+    for (size_t i = 0; i < want.size(); ++i) {
+        EXPECT_TRUE(seen[i].open) << i;
+        EXPECT_EQ(seen[i].volume, want[i][0]) << i;
+        EXPECT_EQ(seen[i].page, want[i][1]) << i;
+        EXPECT_EQ(seen[i].focused, want[i][2]) << i;
+        EXPECT_EQ(seen[i].selected, want[i][3]) << i;
+    }
+    EXPECT_FALSE(seen[4].open); // a page the folder holds: the box closed
+    ASSERT_EQ(r.platform.boxes.size(), 4u);
+    const QString head = QStringLiteral("ไม่สามารถเปิดหน้านี้ได้\r\n");
+    EXPECT_EQ(r.platform.boxes[0].text, head + QStringLiteral("หน้าที่ 120") + range);
+    EXPECT_EQ(r.platform.boxes[1].text, head + QStringLiteral("หน้าที่ 2000") + range);
+    EXPECT_EQ(r.platform.boxes[2].text, head + QStringLiteral("กรุณาป้อนเลขเล่มและเลขหน้าเป็นตัวเลข"));
+    EXPECT_EQ(r.platform.boxes[3].text, head + QStringLiteral("ไม่มีพระไตรปิฎกเล่มที่ 92 (มีเล่มที่ 1 ถึง 91)"));
+    for (const auto& box : r.platform.boxes) {
+        EXPECT_EQ(box.title, QStringLiteral("แจ้งให้ทราบ"));
+        EXPECT_FALSE(box.text.contains(QLatin1Char('/')) || box.text.contains(QStringLiteral("htm")));
+    }
+    EXPECT_EQ(after, (QStringList{QStringLiteral("1052"), titleAt(2, 1052)}));
 }
