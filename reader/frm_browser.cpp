@@ -175,13 +175,18 @@ void frmBrowser::goToPage() {
 
 void frmBrowser::copyWithReference() {
     const QTextCursor c = brwWebBrowser->textCursor();
-    if (!c.hasSelection())
+    if (!c.hasSelection()) {
+        note(QStringLiteral("ยังไม่ได้เลือกข้อความ — ลากเมาส์เลือกข้อความก่อน แล้วกด Ctrl+Shift+C"));
         return;
+    }
     QString text = c.selection().toPlainText();
     const int volume = navigator->volume();
-    const QString page = brwWebBrowser->pageAt(c.selectionStart());
-    if (volume > 0 && !page.isEmpty())
-        text += QLatin1Char('\n') + pageReference(volume, page);
+    const QString first = brwWebBrowser->pageAt(c.selectionStart());
+    // The page of the last character selected: a selection that ends where a page begins
+    // takes nothing of that page.
+    const QString last = brwWebBrowser->pageAt(qMax(c.selectionStart(), c.selectionEnd() - 1));
+    if (volume > 0 && !first.isEmpty())
+        text += QLatin1Char('\n') + pageReference(volume, first, last);
     QGuiApplication::clipboard()->setText(text);
 }
 

@@ -147,8 +147,9 @@ std::optional<long long> parseNumber(const QString& typed) {
     return digits.toLongLong();
 }
 
-QString pageReference(int volume, const QString& page) {
-    return QStringLiteral("(พระไตรปิฎกเล่ม %1 หน้า %2)").arg(volume).arg(page);
+QString pageReference(int volume, const QString& first, const QString& last) {
+    const QString pages = last.isEmpty() || last == first ? first : first + u'\u2013' + last;
+    return QStringLiteral("(พระไตรปิฎกเล่ม %1 หน้า %2)").arg(volume).arg(pages);
 }
 
 } // namespace reader

@@ -64,7 +64,8 @@ QString describeRanges(const std::vector<PageRange>& ranges);
 int volumeOfFile(const QString& path);
 // A whole number typed with Arabic or Thai digits, blanks around it allowed.
 std::optional<long long> parseNumber(const QString& typed);
-// The line a quotation ends with: "(พระไตรปิฎกเล่ม N หน้า P)".
-QString pageReference(int volume, const QString& page);
+// The line a quotation ends with: "(พระไตรปิฎกเล่ม N หน้า P)", or for a quotation over
+// several pages its first and last, "(พระไตรปิฎกเล่ม N หน้า P–Q)".
+QString pageReference(int volume, const QString& first, const QString& last = {});
 
 } // namespace reader

@@ -9,6 +9,8 @@
 #include "reader/page_view.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -261,4 +263,75 @@ TEST(GoTo, ARefusedPlaceKeepsTheBoxOpenWithWhatWasTypedAndTheFieldAtFaultSelecte
         EXPECT_FALSE(box.text.contains(QLatin1Char('/')) || box.text.contains(QStringLiteral("htm")));
     }
     EXPECT_EQ(after, (QStringList{QStringLiteral("1052"), titleAt(2, 1052)}));
+}
+
+namespace {
+
+// A drag with the left button from one point of the view to another.
+void drag(QWidget* viewport, QPoint from, QPoint to) {
+    QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+    for (int i = 1; i <= 4; ++i) {
+        const QPoint at = from + (to - from) * i / 4;
+        QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+    }
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
+}
+
+// A point inside the first paragraph of a page's text in the sample, where the view shows it.
+QPoint inPage(reader::PageView& v, int volume, int page) {
+    QTextCursor c = v.document()->find(QStringLiteral("พระไตรปิฎก เล่มที่ %1 หน้าที่ %2").arg(volume).arg(page));
+    EXPECT_FALSE(c.isNull()) << page;
+    c.clearSelection();
+    c.movePosition(QTextCursor::NextBlock);
+    c.movePosition(QTextCursor::NextBlock);
+    c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 8);
+    const QPoint at = v.cursorRect(c).center();
+    EXPECT_TRUE(v.viewport()->rect().contains(at)) << page;
+    return at;
+}
+
+} // namespace
+
+TEST(CopyWithReference, ASelectionOverPagesCitesTheFirstAndTheLastAndNoneGetsANote) {
+    SampleReader r;
+    QStringList copied;
+    QString noted;
+    bool noteShown = false;
+    r.inside = [&](reader::frmBrowser& b) {
+        reader::PageView& v = *b.brwWebBrowser;
+        auto copy = [&] {
+            key(b, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+            copied << QApplication::clipboard()->text();
+        };
+        ASSERT_EQ(v.currentPage(), QStringLiteral("32"));
+        drag(v.viewport(), inPage(v, 4, 32), inPage(v, 4, 33));
+        ASSERT_TRUE(v.textCursor().hasSelection());
+        copy();
+        drag(v.viewport(), inPage(v, 4, 33), inPage(v, 4, 32)); // dragged upwards
+        copy();
+        QPoint p32 = inPage(v, 4, 32);
+        drag(v.viewport(), p32, p32 + QPoint(60, 0)); // within one page
+        copy();
+        key(b, Qt::Key_A, Qt::ControlModifier);
+        copy();
+        // Nothing selected: a note says what to do, and the clipboard keeps what it held.
+        QTest::mouseClick(v.viewport(), Qt::LeftButton, {}, p32);
+        ASSERT_FALSE(v.textCursor().hasSelection());
+        QApplication::clipboard()->setText(QStringLiteral("เดิม"));
+        copy();
+        noteShown = b.noteLabel->isVisible();
+        noted = b.noteLabel->text();
+    };
+    r.open(4, 32);
+    ASSERT_EQ(copied.size(), 5);
+    EXPECT_TRUE(copied[0].endsWith(QStringLiteral("\n(พระไตรปิฎกเล่ม 4 หน้า 32–33)"))) << copied[0].toStdString();
+    EXPECT_TRUE(copied[0].contains(QStringLiteral("หน้าที่ 33")));
+    EXPECT_TRUE(copied[1].endsWith(QStringLiteral("\n(พระไตรปิฎกเล่ม 4 หน้า 32–33)"))) << copied[1].toStdString();
+    EXPECT_TRUE(copied[2].endsWith(QStringLiteral("\n(พระไตรปิฎกเล่ม 4 หน้า 32)"))) << copied[2].toStdString();
+    EXPECT_TRUE(copied[3].endsWith(QStringLiteral("\n(พระไตรปิฎกเล่ม 4 หน้า 0–50)"))) << copied[3].right(60).toStdString();
+    EXPECT_EQ(copied[4], QStringLiteral("เดิม"));
+    EXPECT_TRUE(noteShown);
+    EXPECT_EQ(noted, QStringLiteral("ยังไม่ได้เลือกข้อความ — ลากเมาส์เลือกข้อความก่อน แล้วกด Ctrl+Shift+C"));
 }
