@@ -2,6 +2,7 @@
 #include "shell/form1.h"
 #include "toolkit/platform.h"
 #include "toolkit/program_icon.h"
+#include "toolkit/translations.h"
 
 #include <QApplication>
 
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
     // The installed desktop entry's name: window systems match the windows to its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(VELKARO_APP_ID));
     QApplication::setWindowIcon(tk::programIcon());
+    tk::installThaiTranslations();
     tk::QtPlatform platform;
     corpus::CorpusStore store;
     corpus::DBFunction db(platform, store);

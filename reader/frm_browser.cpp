@@ -2,6 +2,7 @@
 
 #include "reader/find_bar.h"
 #include "reader/navigator.h"
+#include "reader/printing.h"
 #include "toolkit/control.h"
 #include "toolkit/fonts.h"
 #include "toolkit/twips.h"
@@ -191,14 +192,22 @@ void frmBrowser::copyWithReference() {
 }
 
 void frmBrowser::print() {
+    const QString page = brwWebBrowser->currentPage();
+    PrintChoice choice(brwWebBrowser->textCursor().hasSelection(), this);
+    platform_.ShowModal(choice);
+    if (choice.result() != QDialog::Accepted)
+        return;
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(QStringLiteral("พิมพ์หน้าพระไตรปิฎก"));
     platform_.ShowModal(dialog);
     if (dialog.result() != QDialog::Accepted)
         return;
-    brwWebBrowser->finishLoading(); // the whole file, not only the pages laid out so far
-    brwWebBrowser->document()->print(&printer);
+    const PrintJob job = printJob(*brwWebBrowser, navigator->volume(), choice.chosen(), page);
+    printer.setDocName(job.title);
+    job.document->print(&printer);
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        mendThaiTextLayer(printer.outputFileName());
 }
 
 bool frmBrowser::eventFilter(QObject* watched, QEvent* event) {
