@@ -7,6 +7,7 @@
 #include "shell/dialog.h"
 #include "shell/main_layout.h"
 #include "shell/shelf.h"
+#include "toolkit/program_icon.h"
 #include "toolkit/twips.h"
 #include "topics/topic_pane.h"
 
@@ -72,7 +73,7 @@ Form1::Form1(tk::Platform& platform, corpus::DBFunction& db, QWidget* parent)
     // The canon's own text: Shift+Enter in the search box, or the button at its end.
     connect(topicPane.get(), &topics::TopicPane::canonSearchRequested, this,
             [this] { openCanonSearch(); });
-    QAction* canonSearch = text1->addAction(style()->standardIcon(QStyle::SP_FileDialogContentsView),
+    QAction* canonSearch = text1->addAction(tk::canonSearchIcon(),
                                             QLineEdit::TrailingPosition);
     canonSearch->setObjectName(QStringLiteral("canonSearchAction"));
     canonSearch->setToolTip(canon::kWindowTitle);

@@ -9,4 +9,11 @@ QIcon programIcon() {
     return icon;
 }
 
+QIcon canonSearchIcon() {
+    QIcon icon;
+    for (int size : {VELKARO_CANON_SEARCH_ICON_SIZES})
+        icon.addFile(QStringLiteral(":/icons/velkaro-canon-search-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 } // namespace tk
