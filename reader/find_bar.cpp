@@ -34,8 +34,12 @@ FindBar::FindBar(PageView* view, QWidget* parent)
 
 void FindBar::place() {
     adjustSize();
+    // In a band of its own across the top of the view, inside its frame: the page lies
+    // below it, so neither a page's heading nor a place found is ever under the box.
+    view_->setTopBand(height());
     const QRect v = view_->geometry();
-    move(v.right() - width() - 20, v.top() + 4);
+    const int frame = view_->frameWidth();
+    move(v.right() - frame - width() - 20, v.top() + frame);
 }
 
 void FindBar::open() {
@@ -50,6 +54,7 @@ void FindBar::open() {
 
 void FindBar::close() {
     hide();
+    view_->setTopBand(0);
     view_->setMarkedWord(QString());
     view_->setFocus();
 }

@@ -1,7 +1,7 @@
 #pragma once
-// The find box that floats over the reader's top-right corner: every place of the typed
-// word is highlighted as it is typed, Enter and F3 go to the next, Shift with them to the
-// previous, Esc closes the box and clears the highlights.
+// The find box at the reader's top-right corner, in a band the page is kept below: every
+// place of the typed word is highlighted as it is typed, Enter and F3 go to the next, Shift
+// with them to the previous, Esc closes the box and clears the highlights.
 #include <QWidget>
 
 class QLabel;

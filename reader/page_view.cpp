@@ -61,6 +61,12 @@ PageView::PageView(QString programFolder, QWidget* parent)
     document()->setDefaultFont(f);
     basePoints_ = f.pointSizeF();
     connect(this, &QTextBrowser::anchorClicked, this, &PageView::openLink);
+    // The current place is the selection: one colour for it whether the view or the find
+    // box has the focus.
+    QPalette pal = palette();
+    for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
+        pal.setBrush(QPalette::Inactive, role, pal.brush(QPalette::Active, role));
+    setPalette(pal);
     refresh_.setSingleShot(true);
     refresh_.setInterval(30);
     connect(&refresh_, &QTimer::timeout, this, &PageView::refreshHits);
@@ -505,12 +511,36 @@ void PageView::refreshHits() {
     emit hitsChanged();
 }
 
+QTextCharFormat PageView::currentHitFormat() const {
+    QTextCharFormat f;
+    f.setBackground(palette().brush(QPalette::Active, QPalette::Highlight));
+    f.setForeground(palette().brush(QPalette::Active, QPalette::HighlightedText));
+    return f;
+}
+
+QTextCharFormat PageView::otherHitFormat() {
+    QTextCharFormat f;
+    f.setBackground(QColor(255, 236, 100));
+    return f;
+}
+
+QRect PageView::hitRect(int k) const {
+    QTextCursor c(document());
+    c.setPosition(hits_[size_t(k)].first);
+    const QRect a = cursorRect(c);
+    c.setPosition(hits_[size_t(k)].second);
+    return a.united(cursorRect(c));
+}
+
+void PageView::setTopBand(int pixels) {
+    if (pixels != viewportMargins().top())
+        setViewportMargins(0, pixels, 0, 0);
+}
+
 void PageView::showHits() {
     QList<QTextEdit::ExtraSelection> marks;
     marks.reserve(qsizetype(hits_.size()));
-    QTextCharFormat all, current;
-    all.setBackground(QColor(255, 236, 100));
-    current.setBackground(QColor(255, 150, 50));
+    const QTextCharFormat all = otherHitFormat(), current = currentHitFormat();
     for (size_t k = 0; k < hits_.size(); ++k) {
         QTextEdit::ExtraSelection sel;
         sel.cursor = QTextCursor(document());
@@ -533,12 +563,20 @@ void PageView::firstHitFromView() {
     if (current_ < 0 && !hits_.empty())
         current_ = 0;
     showHits();
-    if (current_ >= 0) {
-        QTextCursor c(document());
-        c.setPosition(hits_[size_t(current_)].first);
-        setTextCursor(c);
-        ensureCursorVisible();
-    }
+    if (current_ >= 0)
+        showCurrentHit();
+}
+
+void PageView::showCurrentHit() {
+    // Its end, then its start: the whole word comes into the view.
+    QTextCursor c(document());
+    c.setPosition(hits_[size_t(current_)].second);
+    setTextCursor(c);
+    ensureCursorVisible();
+    c.setPosition(hits_[size_t(current_)].first);
+    c.setPosition(hits_[size_t(current_)].second, QTextCursor::KeepAnchor);
+    setTextCursor(c);
+    ensureCursorVisible();
 }
 
 bool PageView::stepHit(bool backwards) {
@@ -556,11 +594,7 @@ bool PageView::stepHit(bool backwards) {
         current_ = round ? 0 : current_ + 1;
     }
     showHits();
-    QTextCursor c(document());
-    c.setPosition(hits_[size_t(current_)].first);
-    c.setPosition(hits_[size_t(current_)].second, QTextCursor::KeepAnchor);
-    setTextCursor(c);
-    ensureCursorVisible();
+    showCurrentHit();
     return round;
 }
 

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QImage>
 #include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <array>
+#include <map>
+#include <set>
 #include <ostream>
 
 // Failures show the Thai text itself.
@@ -336,4 +339,107 @@ TEST(CopyWithReference, ASelectionOverPagesCitesTheFirstAndTheLastAndNoneGetsANo
     EXPECT_EQ(copied[4], QStringLiteral("เดิม"));
     EXPECT_TRUE(noteShown);
     EXPECT_EQ(noted, QStringLiteral("ยังไม่ได้เลือกข้อความ — ลากเมาส์เลือกข้อความก่อน แล้วกด Ctrl+Shift+C"));
+}
+
+namespace {
+
+// The colour that fills most of a rectangle of the image: a mark's background, not its
+// letters.
+QRgb fill(const QImage& image, const QRect& r) {
+    std::map<QRgb, int> count;
+    const qreal ratio = image.devicePixelRatio();
+    const QRect px(QPoint(int(r.left() * ratio), int(r.top() * ratio)),
+                   QPoint(int(r.right() * ratio), int(r.bottom() * ratio)));
+    for (int y = px.top(); y <= px.bottom(); ++y)
+        for (int x = px.left(); x <= px.right(); ++x)
+            if (image.rect().contains(x, y))
+                ++count[image.pixel(x, y)];
+    QRgb best = 0;
+    int most = -1;
+    for (const auto& [rgb, n] : count)
+        if (n > most) {
+            best = rgb;
+            most = n;
+        }
+    return best;
+}
+
+// Where the view draws a place, in its viewport.
+QRect placeRect(const reader::PageView& v, int k) {
+    QTextCursor c(v.document());
+    c.setPosition(v.hit(k).first);
+    const QRect a = v.cursorRect(c);
+    c.setPosition(v.hit(k).second);
+    return a.united(v.cursorRect(c));
+}
+
+} // namespace
+
+TEST(FindInPage, APlaceGoneToIsNeverUnderTheFindBoxAndTheCurrentOneKeepsOneColour) {
+    SampleReader r;
+    struct Step {
+        QString after;
+        int hit;
+        bool whole, covered;
+        QRgb current;
+        std::set<QRgb> others;
+    };
+    std::vector<Step> steps;
+    r.inside = [&](reader::frmBrowser& b) {
+        reader::PageView& v = *b.brwWebBrowser;
+        auto look = [&](const QString& after) {
+            QApplication::processEvents();
+            const int k = v.currentHit();
+            ASSERT_GE(k, 0) << after.toStdString();
+            const QRect at = placeRect(v, k);
+            const QRect inWindow(v.viewport()->mapTo(&b, at.topLeft()), at.size());
+            const QImage shot = v.viewport()->grab().toImage();
+            Step s{after, k, v.viewport()->rect().contains(at),
+                   inWindow.intersects(b.findBar->geometry()), fill(shot, at.adjusted(1, 1, -1, -1)), {}};
+            for (int o = 0; o < v.hitCount(); ++o) {
+                const QRect other = placeRect(v, o);
+                if (o != k && v.viewport()->rect().contains(other))
+                    s.others.insert(fill(shot, other.adjusted(1, 1, -1, -1)));
+            }
+            steps.push_back(s);
+        };
+        ASSERT_EQ(v.currentPage(), QStringLiteral("32"));
+        key(b, Qt::Key_F, Qt::ControlModifier);
+        // Every page's heading holds the word; the first at the view's top is page 32's.
+        fixtures::typeText(b.findBar->edit(), QStringLiteral("หน้าที่"));
+        QTest::qWait(60);
+        look(QStringLiteral("typed"));
+        for (int i = 0; i < 3; ++i) {
+            QTest::keyClick(b.findBar->edit(), Qt::Key_Return);
+            look(QStringLiteral("Enter"));
+        }
+        QTest::keyClick(b.findBar->edit(), Qt::Key_F3);
+        look(QStringLiteral("F3"));
+        // Back up the file: each heading is brought in at the top of the view.
+        for (int i = 0; i < 8; ++i) {
+            QTest::keyClick(b.findBar->edit(), Qt::Key_F3, Qt::ShiftModifier);
+            look(QStringLiteral("Shift+F3"));
+        }
+        QTest::keyClick(b.findBar->edit(), Qt::Key_Return, Qt::ShiftModifier);
+        look(QStringLiteral("Shift+Enter"));
+        // Typed again after moving: the first place from the view's top, in the same colour.
+        b.findBar->edit()->selectAll();
+        fixtures::typeText(b.findBar->edit(), QStringLiteral("หน้าท"));
+        QTest::qWait(60);
+        look(QStringLiteral("typed again"));
+    };
+    r.open(4, 32);
+    ASSERT_EQ(steps.size(), 15u);
+    const QRgb current = steps.front().current;
+    for (const Step& s : steps) {
+        const std::string at = s.after.toStdString() + " " + std::to_string(s.hit);
+        EXPECT_TRUE(s.whole) << at;     // in the view, whole
+        EXPECT_FALSE(s.covered) << at;  // and not under the find box
+        EXPECT_EQ(s.current, current) << at << std::hex << " " << s.current << " " << current;
+        EXPECT_FALSE(s.others.empty()) << at;
+        for (QRgb o : s.others) {
+            EXPECT_NE(o, current) << at;
+            EXPECT_EQ(o, *steps.front().others.begin()) << at; // the others alike
+        }
+    }
 }
