@@ -524,14 +524,6 @@ QTextCharFormat PageView::otherHitFormat() {
     return f;
 }
 
-QRect PageView::hitRect(int k) const {
-    QTextCursor c(document());
-    c.setPosition(hits_[size_t(k)].first);
-    const QRect a = cursorRect(c);
-    c.setPosition(hits_[size_t(k)].second);
-    return a.united(cursorRect(c));
-}
-
 void PageView::setTopBand(int pixels) {
     if (pixels != viewportMargins().top())
         setViewportMargins(0, pixels, 0, 0);

@@ -64,8 +64,6 @@ class PageView : public QTextBrowser {
     bool stepHit(bool backwards);
     // The document span of a place.
     std::pair<int, int> hit(int k) const { return hits_[size_t(k)]; }
-    // Where a place is drawn, in the viewport's coordinates.
-    QRect hitRect(int k) const;
     // The look of the current place (the selection's colours, wherever the focus is) and of
     // the others.
     QTextCharFormat currentHitFormat() const;
@@ -74,7 +72,6 @@ class PageView : public QTextBrowser {
     // A band across the top of the view that the page is kept below (the find box lies
     // in it, so nothing found is ever under the box); 0 for none.
     void setTopBand(int pixels);
-    int topBand() const { return viewportMargins().top(); }
 
     // The size of the text, 50 to 300 percent; the line at the top stays at the top.
     int zoomPercent() const { return zoom_; }
