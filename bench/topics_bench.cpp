@@ -18,9 +18,9 @@ struct Run {
     double rows, paint;
 };
 
-Run measure(shell::Form1& form, const std::function<void()>& fill) {
+Run measure(shell::Form1& form, const std::function<void()>& fill, int runs = 15) {
     std::vector<double> rows, paint;
-    for (int i = 0; i < 15; ++i) {
+    for (int i = 0; i < runs; ++i) {
         const auto a = std::chrono::steady_clock::now();
         fill();
         const auto b = std::chrono::steady_clock::now();
@@ -105,11 +105,21 @@ int main(int argc, char** argv) {
                       "velkaro.velkaro_book_blue Like '%ของ%';\n");
             bench::figure("search.100k_sqlite3_ms", shell, "ms");
             bench::figure("search.100k_vs_sqlite3_ratio", many.rows / shell, "x");
-            // The 20,000-row volume fill with its paint, against the shell's same query.
-            const double volumeShell = sqliteShell(
-                file, "SELECT *  From Velkaro WHERE velkaro.velkaro_code= 1;\n");
-            bench::figure("topics.fill_20k_sqlite3_ms", volumeShell, "ms");
-            bench::figure("topics.fill_20k_vs_sqlite3_ratio", volume.paint / volumeShell, "x");
+            // The 20,000-row volume fill with its paint, against the shell's same query: the
+            // two sides take turns, five rounds, so that a change in the machine's load falls
+            // on both; the figure is the median of the rounds' ratios.
+            std::vector<double> ratios, shells;
+            for (int round = 0; round < 5; ++round) {
+                const Run ours = measure(form, [&] { pane.ListVolumeTopics(1); }, 5);
+                const double theirs = sqliteShell(
+                    file, "SELECT *  From Velkaro WHERE velkaro.velkaro_code= 1;\n");
+                shells.push_back(theirs);
+                ratios.push_back(ours.paint / theirs);
+            }
+            std::sort(ratios.begin(), ratios.end());
+            std::sort(shells.begin(), shells.end());
+            bench::figure("topics.fill_20k_sqlite3_ms", shells[2], "ms");
+            bench::figure("topics.fill_20k_vs_sqlite3_ratio", ratios[2], "x");
         }
     }
     return 0;
