@@ -3,6 +3,7 @@
 #include "topics/topic_pane.h"
 
 #include "toolkit/fonts.h"
+#include "toolkit/twips.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -128,11 +129,12 @@ SearchWindow::SearchWindow(tk::Platform& platform, reader::ReaderSession& sessio
     box->addWidget(summary);
 
     connect(searchButton, &QPushButton::clicked, this, &SearchWindow::start);
-    connect(wordEdit, &QLineEdit::returnPressed, this, &SearchWindow::start);
     connect(cancelButton, &QPushButton::clicked, this, &SearchWindow::cancel);
     connect(results, &QTreeView::activated, this, &SearchWindow::openResult);
-    searchButton->setAutoDefault(false);
-    cancelButton->setAutoDefault(false);
+    // Enter in any field searches with what the fields hold; on the focused stop button it
+    // stops, and on a result it opens the result (the list keeps Enter for itself).
+    searchButton->setDefault(true);
+    cancelButton->setAutoDefault(true);
 }
 
 SearchWindow::~SearchWindow() {
@@ -286,6 +288,16 @@ bool SearchWindow::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void SearchWindow::centre() {
+    const QPoint at = tk::centredOver(this);
+    place_.place(tk::pixelsToTwips(at.x()), tk::pixelsToTwips(at.y()));
+}
+
+void SearchWindow::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    centre(); // by the frame foreseen; again once the window system has drawn it
 }
 
 void showSearchWindow(tk::Platform& platform, reader::ReaderSession& session,

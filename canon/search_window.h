@@ -3,6 +3,7 @@
 // listed by volume as the scan goes on, each opening the reader at its page.
 #include "canon/engine.h"
 #include "reader/frm_browser.h"
+#include "toolkit/control.h"
 #include "toolkit/platform.h"
 
 #include <QDialog>
@@ -57,6 +58,7 @@ class SearchWindow : public QDialog {
 
   protected:
     void reject() override;
+    void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -70,6 +72,8 @@ class SearchWindow : public QDialog {
     QString searchedWord_;
     int generation_ = 0; // results of a stopped search are dropped
     bool running_ = false;
+    tk::KeptPlace place_{this, [this] { centre(); }};
+    void centre();
 };
 
 // Opens the window modally over the main window.

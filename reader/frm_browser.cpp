@@ -46,7 +46,8 @@ frmBrowser::frmBrowser(tk::Platform& platform, const HandOff& handOff, ReaderSes
                        QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::WindowMinMaxButtonsHint),
-      platform_(platform), handOff_(handOff), session_(session) {
+      platform_(platform), handOff_(handOff), session_(session),
+      place_(this, [this] { placeByFrame(); }) {
     setObjectName(QStringLiteral("frmBrowser"));
     tk::WindowGeometry(this).setClientSize(6540, 5130);
     brwWebBrowser = new PageView(platform.AppPath(), this);
@@ -234,11 +235,14 @@ void frmBrowser::reject() {
     QDialog::reject();
 }
 
+void frmBrowser::placeLeft(double outerWidth) {
+    if (auto left = readerLeft(platform_.ScreenWidth(), outerWidth))
+        place_.place(double(*left), 0.0);
+}
+
 void frmBrowser::Form_Load() {
     // Each step on its own: a refused one is skipped.
-    tk::WindowGeometry g(this);
-    if (auto left = readerLeft(platform_.ScreenWidth(), g.Width()))
-        g.Move(double(*left), 0.0);
+    placeLeft(tk::WindowGeometry(this).Width());
     setWindowTitle(readerTitle(handOff_));
     if (!handOff_.ReaderTarget.isEmpty())
         brwWebBrowser->navigate(handOff_.ReaderTarget);
@@ -256,8 +260,9 @@ void frmBrowser::Form_Resize() {
         return;
     tk::WindowGeometry g(this);
     resizing_ = true;
-    g.setWidth(10000);
-    g.setHeight(platform_.ScreenHeight() - 500);
+    // Sized where the window was put, not where the window system says it is while framing.
+    g.Move(place_.Left(), place_.Top(), 10000);
+    g.Move(place_.Left(), place_.Top(), {}, platform_.ScreenHeight() - 500);
     resizing_ = false;
     sizedFor_ = frameGeometry().size();
     const double w = g.Width() - 200, h = g.Height() - 500;
@@ -275,9 +280,17 @@ void frmBrowser::resizeEvent(QResizeEvent* e) {
 
 void frmBrowser::moveEvent(QMoveEvent* e) {
     QDialog::moveEvent(e);
-    // The window system may draw a frame other than the one foreseen: snap to it once.
-    if (isVisible() && frameGeometry().size() != sizedFor_)
+    // The window system may later draw another frame: snap to it once.
+    if (place_.settled() && isVisible() && frameGeometry().size() != sizedFor_)
         Form_Resize();
+}
+
+void frmBrowser::placeByFrame() {
+    // Placed again by the designed width with the frame it really has, and snapped to it.
+    const int frameWidth = frameGeometry().width() - width();
+    if (frameWidth >= 0 && frameWidth < 100)
+        placeLeft(6540 + tk::pixelsToTwips(frameWidth));
+    Form_Resize();
 }
 
 void frmBrowser::showEvent(QShowEvent* e) {

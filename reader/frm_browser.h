@@ -3,6 +3,7 @@
 #include "reader/go_to.h"
 #include "reader/locations.h"
 #include "reader/page_view.h"
+#include "toolkit/control.h"
 #include "toolkit/platform.h"
 
 #include <QDialog>
@@ -69,6 +70,9 @@ class frmBrowser : public QDialog {
     tk::Platform& platform_;
     const HandOff& handOff_;
     ReaderSession& session_;
+    tk::KeptPlace place_;
+    void placeLeft(double outerWidth); // left = (screen width - outer width) \ 3, top 0
+    void placeByFrame();
     std::vector<QAction*> actions_;
     QTimer* noteTimer_ = nullptr;
     bool resizing_ = false;

@@ -21,6 +21,7 @@
 #include <condition_variable>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <set>
 
 using fixtures::Topic;
 
@@ -349,4 +350,62 @@ TEST(TopicSearch, TwoSpellingsThatDisplayAlikeFindEachOther) {
     ASSERT_TRUE(tool.waitForFinished(60000));
     EXPECT_EQ(tool.exitCode(), 0);
     EXPECT_EQ(QString::fromUtf8(tool.readAllStandardOutput()).count('\n'), 3); // header + 2
+}
+
+// Enter in any field of the window searches again with what the fields now hold.
+TEST(CanonSearch, EnterInAnyFieldSearches) {
+    fixtures::App app(fixtures::sampleFolder());
+    canon::SearchWindow w(app.platform, app.form.opener->session, QStringLiteral("ธรรม"));
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    auto volumesShown = [&] {
+        std::set<int> v;
+        for (int i = 0; i < w.model().rowCount(); ++i) {
+            const QModelIndex vol = w.model().index(i, 0);
+            if (w.model().rowCount(vol) > 0)
+                v.insert(w.model().index(0, 0, vol).data(canon::SearchWindow::VolumeRole).toInt());
+        }
+        return v;
+    };
+    struct Field {
+        const char* name;
+        QWidget* widget;
+        std::function<void()> edit; // by real keys
+        Qt::Key enter;
+        int first, last;
+    };
+    const std::vector<Field> fields = {
+        {"from volume", w.fromVolume,
+         [&] {
+             QTest::keyClick(w.fromVolume, Qt::Key_A, Qt::ControlModifier);
+             QTest::keyClicks(w.fromVolume, "3");
+         },
+         Qt::Key_Return, 3, 91},
+        {"to volume", w.toVolume,
+         [&] {
+             QTest::keyClick(w.toVolume, Qt::Key_A, Qt::ControlModifier);
+             QTest::keyClicks(w.toVolume, "5");
+         },
+         Qt::Key_Enter, 3, 5},
+        {"all words", w.allWords, [&] { QTest::keyClick(w.allWords, Qt::Key_Space); }, Qt::Key_Return,
+         3, 5},
+        {"word", w.wordEdit, [] {}, Qt::Key_Return, 3, 5},
+    };
+    for (const Field& f : fields) {
+        SCOPED_TRACE(f.name);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !w.running(); }, 20000));
+        w.model().removeRows(0, w.model().rowCount());
+        f.widget->setFocus();
+        f.edit();
+        QTest::keyClick(f.widget, f.enter);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !w.running(); }, 20000));
+        QApplication::processEvents();
+        const std::set<int> shown = volumesShown();
+        ASSERT_FALSE(shown.empty());
+        EXPECT_EQ(*shown.begin(), f.first);
+        EXPECT_EQ(*shown.rbegin(), f.last);
+    }
+    EXPECT_TRUE(w.allWords->isChecked());
+    EXPECT_TRUE(app.platform.boxes.empty());
 }

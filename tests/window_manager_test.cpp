@@ -7,10 +7,12 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -82,4 +84,98 @@ TEST(WindowManager, TheReaderIs10000TwipsWideAndScreenHeightLess500HighOutside) 
     ASSERT_TRUE(left);
     EXPECT_EQ(frame.x(), tk::twipsToPixels(double(*left)));
     EXPECT_EQ(resizes, 0);
+}
+
+namespace {
+// The frame's top-left of every opening, in order.
+using Openings = std::vector<QPoint>;
+
+QString misplaced(const Openings& seen, QPoint expected) {
+    QStringList bad;
+    for (size_t i = 0; i < seen.size(); ++i)
+        if (seen[i] != expected)
+            bad << QStringLiteral("opening %1 at (%2, %3)")
+                       .arg(i + 1)
+                       .arg(seen[i].x())
+                       .arg(seen[i].y());
+    if (!bad.isEmpty())
+        bad << QStringLiteral("expected (%1, %2)").arg(expected.x()).arg(expected.y());
+    return bad.join(QStringLiteral("; "));
+}
+constexpr int kOpenings = 30;
+} // namespace
+
+// The window manager frames a window while the program may still be placing it: every
+// opening must end at the computed place, not only the first.
+TEST(WindowManager, TheReaderIsAtItsPlaceInEveryOpening) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs a window manager";
+    Framed app;
+    Openings seen;
+    QPoint expected;
+    app.platform.onModal = [&](QDialog& d) {
+        const QRect frame = settledFrame(d);
+        const double frameWidth = tk::pixelsToTwips(frame.width() - d.width());
+        const auto left = reader::readerLeft(app.platform.screenWidth, 6540 + frameWidth);
+        expected = QPoint(left ? tk::twipsToPixels(double(*left)) : -9999, 0);
+        seen.push_back(frame.topLeft());
+        QTest::keyClick(&d, Qt::Key_Escape);
+    };
+    app.form.topicPane->ListVolumeTopics(1);
+    app.form.activateWindow();
+    for (int i = 0; i < kOpenings; ++i) {
+        app.form.listView2->setFocus();
+        QTest::keyClick(app.form.listView2, Qt::Key_Return);
+    }
+    ASSERT_EQ(int(seen.size()), kOpenings);
+    EXPECT_EQ(misplaced(seen, expected).toStdString(), "");
+}
+
+TEST(WindowManager, TheAboutBoxIsAtItsPlaceInEveryOpening) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs a window manager";
+    Framed app;
+    Openings seen;
+    QPoint expected;
+    app.platform.onModal = [&](QDialog& d) {
+        const QRect frame = settledFrame(d);
+        const auto p = shell::dialogPlacement(app.platform.screenWidth, app.platform.screenHeight,
+                                              tk::pixelsToTwips(frame.width()),
+                                              tk::pixelsToTwips(frame.height()));
+        expected = p ? QPoint(tk::twipsToPixels(double(p->left)), tk::twipsToPixels(double(p->top)))
+                     : QPoint(-9999, -9999);
+        seen.push_back(frame.topLeft());
+        QTest::keyClick(&d, Qt::Key_Escape);
+    };
+    for (int i = 0; i < kOpenings; ++i)
+        QTest::mouseClick(app.form.command10, Qt::LeftButton);
+    ASSERT_EQ(int(seen.size()), kOpenings);
+    EXPECT_EQ(misplaced(seen, expected).toStdString(), "");
+}
+
+// The canon search window has no place of its own: it opens centred over the main window,
+// whole on the screen.
+TEST(WindowManager, TheCanonSearchWindowIsAtItsPlaceInEveryOpening) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs a window manager";
+    Framed app;
+    Openings seen;
+    QPoint expected;
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    app.platform.onModal = [&](QDialog& d) {
+        const QRect frame = settledFrame(d);
+        const QRect over = app.form.frameGeometry();
+        expected = QPoint(over.x() + (over.width() - frame.width()) / 2,
+                          over.y() + (over.height() - frame.height()) / 2);
+        expected.setX(std::clamp(expected.x(), 0, screen.width() - frame.width()));
+        expected.setY(std::clamp(expected.y(), 0, screen.height() - frame.height()));
+        seen.push_back(frame.topLeft());
+        QTest::keyClick(&d, Qt::Key_Escape);
+    };
+    for (int i = 0; i < kOpenings; ++i) {
+        app.form.text1->setFocus();
+        QTest::keyClick(app.form.text1, Qt::Key_Return, Qt::ShiftModifier);
+    }
+    ASSERT_EQ(int(seen.size()), kOpenings);
+    EXPECT_EQ(misplaced(seen, expected).toStdString(), "");
 }

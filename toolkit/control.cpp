@@ -2,6 +2,10 @@
 
 #include "toolkit/twips.h"
 
+#include <QEvent>
+#include <QScreen>
+#include <QWindow>
+#include <algorithm>
 #include <cmath>
 
 namespace tk {
@@ -116,15 +120,84 @@ bool WindowGeometry::Move(double left, std::optional<double> top, std::optional<
     if (sizing && (w_->isMaximized() || w_->isFullScreen()))
         return false;
     const QSize extra = frameExtra(w_);
-    w_->move(twipsToPixels(left), twipsToPixels(t));
+    // Sized first: the window system takes a size at the window's own origin, and the move
+    // that follows puts the frame where it belongs, whatever the size left it at.
     if (sizing)
         w_->resize(std::max(0, twipsToPixels(wd) - extra.width()),
                    std::max(0, twipsToPixels(h) - extra.height()));
+    const QPoint at(twipsToPixels(left), twipsToPixels(t));
+    // Once the window exists in the window system, its frame is placed as such: a move by
+    // the inner position would be reckoned with the frame as last known, which is none or a
+    // passing one while the window manager is framing the window.
+    if (QWindow* handle = w_->windowHandle(); handle && w_->testAttribute(Qt::WA_WState_Created))
+        handle->setFramePosition(at);
+    else
+        w_->move(at);
     return true;
 }
 
 void WindowGeometry::setClientSize(double widthTwips, double heightTwips) {
     w_->resize(twipsToPixels(widthTwips), twipsToPixels(heightTwips));
+}
+
+QPoint centredOver(const QWidget* window) {
+    const QRect own = outer(window);
+    const QWidget* over = window->parentWidget() ? window->parentWidget()->window() : nullptr;
+    const QScreen* screen = over ? over->screen() : window->screen();
+    const QRect free = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QRect around = over && over->isVisible() ? over->frameGeometry() : free;
+    QPoint at(around.x() + (around.width() - own.width()) / 2,
+              around.y() + (around.height() - own.height()) / 2);
+    at.setX(std::max(free.left(), std::min(at.x(), free.right() + 1 - own.width())));
+    at.setY(std::max(free.top(), std::min(at.y(), free.bottom() + 1 - own.height())));
+    return at;
+}
+
+KeptPlace::KeptPlace(QWidget* window, std::function<void()> placeAgain)
+    : QObject(window), w_(window), placeAgain_(std::move(placeAgain)) {
+    w_->installEventFilter(this);
+}
+
+bool KeptPlace::place(double left, double top) {
+    WindowGeometry g(w_);
+    if (!g.Move(left, top))
+        return false;
+    placed_ = QPoint(twipsToPixels(left), twipsToPixels(top));
+    return true;
+}
+
+float KeptPlace::Left() const {
+    return placed_ ? pixelsToTwips(placed_->x()) : WindowGeometry(w_).Left();
+}
+
+float KeptPlace::Top() const {
+    return placed_ ? pixelsToTwips(placed_->y()) : WindowGeometry(w_).Top();
+}
+
+bool KeptPlace::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != w_ || !placed_ || event->type() != QEvent::Move || !w_->isVisible())
+        return QObject::eventFilter(watched, event);
+    // Framed once its frame is a real one: no narrower than the window, nor wider by more
+    // than a frame's width.
+    const QSize extra = w_->frameGeometry().size() - w_->size();
+    if (extra.width() < 0 || extra.height() <= 0 || extra.width() >= 100 || extra.height() >= 200)
+        return QObject::eventFilter(watched, event);
+    if (!settled_) {
+        settled_ = true;
+        guard_.start();
+        if (placeAgain_)
+            placeAgain_();
+    } else if (guard_.elapsed() > kGuardMs) {
+        placed_.reset(); // long framed: from now on the window's own place is kept
+    } else if (w_->frameGeometry().topLeft() != *placed_ && corrections_ < 8) {
+        // Reported elsewhere: a passing report, or a request the window manager took with
+        // another frame in mind. Asked once more for the same place, which costs nothing
+        // in the first case.
+        ++corrections_;
+        const QPoint at = *placed_;
+        WindowGeometry(w_).Move(pixelsToTwips(at.x()), pixelsToTwips(at.y()));
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 } // namespace tk

@@ -1,7 +1,9 @@
 #pragma once
 // A control placed in twips. The twips values are kept exactly as the program computes
 // them; the widget's pixel geometry is derived from them.
+#include <QElapsedTimer>
 #include <QPointer>
+#include <functional>
 #include <QWidget>
 #include <optional>
 
@@ -57,6 +59,44 @@ class WindowGeometry {
   private:
     QWidget* w_;
 };
+
+// Where the program put a top-level window, kept while the window manager frames it. While
+// a window is being reparented into its frame, the positions and frame sizes the window
+// system reports are passing ones (it is briefly seen at the screen's corner, or with a
+// frame narrower than the window), and sizing or placing the window by them pins it there.
+// So until the reports have come to rest, the window is sized where it was put; then the
+// window is placed once more, by the frame it really has; from then on its own position
+// is kept, so a window the user has dragged stays where it was dragged.
+class KeptPlace : public QObject {
+  public:
+    // placeAgain: places the window by its framed outer size, through place().
+    KeptPlace(QWidget* window, std::function<void()> placeAgain);
+    // Moves the window's outer top-left, in twips.
+    bool place(double left, double top);
+    // The outer top-left to keep when the window is sized, in twips.
+    float Left() const;
+    float Top() const;
+    // Placed once more by the frame the window really has.
+    bool settled() const { return settled_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QWidget* w_;
+    std::function<void()> placeAgain_;
+    std::optional<QPoint> placed_; // outer top-left in pixels
+    bool settled_ = false;
+    int corrections_ = 0;
+    // While framing, the window manager may still act on an earlier request after the
+    // window has been seen in place; for this long after framing, the place is held.
+    static constexpr int kGuardMs = 1000;
+    QElapsedTimer guard_;
+};
+
+// The outer top-left, in pixels, that centres the window's outer size over the window it
+// opens over (or over its screen), kept whole on the screen's free area where it fits.
+QPoint centredOver(const QWidget* window);
 
 // A value is placeable when finite and no larger than the window system allows.
 bool placeable(double twips);
