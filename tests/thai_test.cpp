@@ -1,3 +1,4 @@
+#include "thai/measure.h"
 #include "thai/normalise.h"
 
 #include <QStringList>
@@ -88,4 +89,18 @@ TEST(ThaiFolding, TheUtf8FoldingIsTheSameAsTheOther) {
         thai::foldUtf8(s.toStdString(), out);
         EXPECT_EQ(QString::fromStdString(out), thai::foldWord(s)) << s.toStdString();
     }
+}
+
+TEST(ThaiElide, ShortensInTheMiddleWithoutCuttingAMarkFromItsConsonant) {
+    EXPECT_EQ(thai::elideMiddle(QStringLiteral("ศีล"), 60), QStringLiteral("ศีล"));
+    const QString sixty = QString(60, QChar(0x0E01));
+    EXPECT_EQ(thai::elideMiddle(sixty, 60), sixty);
+    // Every consonant carries two marks: still whole characters on both sides of "…".
+    const QString marked = QStringLiteral("ก่ิ").repeated(100);
+    const QString shown = thai::elideMiddle(marked, 60);
+    EXPECT_EQ(shown.toStdString(), (QStringLiteral("ก่ิ").repeated(30) + QStringLiteral("…") +
+                                     QStringLiteral("ก่ิ").repeated(29))
+                                        .toStdString());
+    EXPECT_EQ(thai::elideMiddle(QStringLiteral("abcdef"), 4), QStringLiteral("ab…f"));
+    EXPECT_EQ(thai::elideMiddle(QStringLiteral("abcdef"), 1), QStringLiteral("…"));
 }

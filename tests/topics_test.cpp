@@ -1,15 +1,22 @@
 #include "corpus/dbfunction.h"
 #include "fixtures.h"
 #include "shell/form1.h"
+#include "thai/measure.h"
+#include "toolkit/message_box.h"
 #include "toolkit/scripted_platform.h"
 #include "toolkit/twips.h"
 #include "topics/measure.h"
 #include "topics/topic_pane.h"
 #include "topics/topic_row.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
+#include <QMessageBox>
+#include <QScreen>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QStyle>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -143,7 +150,7 @@ TEST(TopicList, AFillBuildsSevenColumnsAndOneRowPerRecordInOrder) {
               QColor(255, 0, 0));
     // Widest title "หัวข้อ" = 4 cells, drawn wider; the last three columns are carried but hidden.
     EXPECT_GE(w.form.listView2->columnWidth(0), tk::twipsToPixels(480));
-    EXPECT_EQ(w.form.listView2->columnWidth(1), tk::twipsToPixels(1200));
+    EXPECT_GE(w.form.listView2->columnWidth(1), tk::twipsToPixels(1200));
     for (int col : {4, 5, 6})
         EXPECT_TRUE(w.form.listView2->isColumnHidden(col));
     EXPECT_FALSE(w.form.listView2->isColumnHidden(0));
@@ -375,4 +382,104 @@ TEST(TopicList, TheCountCaptionKeepsItsWidthThroughAResize) {
     QApplication::processEvents();
     EXPECT_GE(w.form.label1->width(), w.form.label1->sizeHint().width());
     EXPECT_EQ(w.form.label1->width(), tk::twipsToPixels(w.form.Label1.Width()));
+}
+
+// A pasted page of text finds nothing: the notice repeats the word shortened in the middle,
+// and the box stays within the screen with its button on it.
+TEST(TopicSearch, APastedPageFindsNothingInABoxThatFitsTheScreen) {
+    Window w({topic(1, "ศีล")});
+    w.platform.realBoxes = true;
+    showAndFocusTheBox(w);
+    QString page;
+    while (page.size() < 20000)
+        page += QStringLiteral("ก่ข้ค์ง");
+    QApplication::clipboard()->setText(page);
+    QTest::keyClick(w.form.text1, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(w.form.text1->text(), page);
+    QSize boxSize, screenSize;
+    QString shown;
+    bool buttonOnScreen = false;
+    w.platform.onBox = [&](const tk::ShownBox&) {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(box);
+        boxSize = box->frameGeometry().size();
+        screenSize = box->screen()->availableGeometry().size();
+        shown = box->text();
+        const QList<QAbstractButton*> buttons = box->buttons();
+        buttonOnScreen = !buttons.isEmpty() &&
+                         box->screen()->availableGeometry().contains(
+                             QRect(buttons[0]->mapToGlobal(QPoint()), buttons[0]->size()));
+    };
+    QTest::keyClick(w.form.text1, Qt::Key_Return);
+    ASSERT_EQ(w.platform.boxes.size(), 1u);
+    EXPECT_LE(boxSize.width(), screenSize.width());
+    EXPECT_LE(boxSize.height(), screenSize.height());
+    EXPECT_TRUE(buttonOnScreen);
+    // The notice of the design, with the word shortened to 60 characters.
+    const QString word = thai::elideMiddle(page, 60);
+    EXPECT_EQ(shown, QStringLiteral("ค้นหาคำว่า :  ") + word +
+                         QStringLiteral(" : ไม่ตรงกับรายการที่มีอยู่ในฐานข้อมูล"));
+    EXPECT_EQ(w.platform.boxes[0].text, shown);
+    EXPECT_EQ(w.form.text1->text(), page); // what was typed is kept
+}
+
+// Any text the program shows in a box stays within the screen, however long.
+TEST(MessageBoxes, NoBoxIsLargerThanItsScreen) {
+    for (const QString& text :
+         {QString(30000, QChar(0x0E01)), QStringLiteral("บรรทัด\n").repeated(400),
+          QStringLiteral("คำ ").repeated(8000)}) {
+        tk::MessageBox box(text, tk::OkOnly | tk::IconInformation, QStringLiteral("แจ้งให้ทราบ"));
+        box.show();
+        QApplication::processEvents();
+        const QSize room = box.screen()->availableGeometry().size();
+        EXPECT_LE(box.frameGeometry().width(), room.width()) << text.size();
+        EXPECT_LE(box.frameGeometry().height(), room.height()) << text.size();
+        EXPECT_TRUE(box.text().contains(QStringLiteral("…")));
+    }
+}
+
+// The blue, file and red columns show their whole cells and headers in the list's own font,
+// and are never narrower than their design widths.
+TEST(TopicList, TheShownColumnsHoldTheirWidestCellAndHeader) {
+    std::vector<Topic> topics;
+    for (int i = 0; i < 300; ++i) {
+        Topic t = topic(4, QStringLiteral("หัวข้อ %1").arg(i), i + 1);
+        t.blue = QStringLiteral("เล่มที่ 2 หน้า %1 ข้อ %2").arg(i * 7).arg(i);
+        t.red = QStringLiteral("ล.%1 น.%2").arg(i % 45).arg(i * 3);
+        if (i == 123)
+            t.readFromFile = QStringLiteral("1"); // "HTML124"
+        topics.push_back(t);
+    }
+    Topic shortOne = topic(5, QStringLiteral("สั้น"), 1);
+    shortOne.blue = QStringLiteral("1");
+    shortOne.red = QStringLiteral("2");
+    topics.push_back(shortOne);
+    Window w(topics);
+    for (int width : {800, 1280, 1920}) {
+        SCOPED_TRACE(width);
+        w.form.resize(width, 735);
+        w.form.show();
+        QApplication::processEvents();
+        w.pane.ListGroupTopics("4");
+        ASSERT_EQ(w.rows(), 300);
+        tk::ListView* list = w.form.listView2;
+        const QFontMetrics fm(list->font());
+        const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+        QHeaderView* header = list->horizontalHeader();
+        const int headerMargin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+        for (int col : {1, 2, 3}) {
+            int widest = 0;
+            for (int r = 0; r < w.rows(); ++r)
+                widest = std::max(widest, fm.horizontalAdvance(w.model.subItem(r, col)));
+            EXPECT_GE(list->columnWidth(col), widest + 2 * margin) << col;
+            EXPECT_GE(list->columnWidth(col),
+                      QFontMetrics(header->font()).horizontalAdvance(w.header(col)) + 2 * headerMargin)
+                << col;
+        }
+        EXPECT_EQ(header->textElideMode(), Qt::ElideRight);
+    }
+    // Short cells keep the design widths.
+    w.pane.ListGroupTopics("5");
+    ASSERT_EQ(w.rows(), 1);
+    EXPECT_EQ(w.form.listView2->columnWidth(2), tk::twipsToPixels(1000));
 }

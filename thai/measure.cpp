@@ -1,5 +1,8 @@
 #include "thai/measure.h"
 
+#include <QTextBoundaryFinder>
+#include <vector>
+
 namespace thai {
 
 long measureCells(QStringView text) {
@@ -29,6 +32,23 @@ long measureCellsUtf8(std::string_view s) {
         }
     }
     return cells;
+}
+
+QString elideMiddle(const QString& text, int maxChars) {
+    // Character starts, as the user sees characters.
+    std::vector<qsizetype> starts;
+    QTextBoundaryFinder f(QTextBoundaryFinder::Grapheme, text);
+    for (qsizetype at = 0; at >= 0 && at < text.size(); at = f.toNextBoundary())
+        if (at == 0 || !text.at(at).isMark()) // marks typed out of order still stay on
+            starts.push_back(at);
+    const qsizetype n = qsizetype(starts.size());
+    if (n <= maxChars)
+        return text;
+    if (maxChars <= 1)
+        return QStringLiteral("…");
+    const qsizetype head = maxChars / 2, tail = maxChars - 1 - head;
+    return text.left(starts[size_t(head)]) + QStringLiteral("…") +
+           text.mid(tail > 0 ? starts[size_t(n - tail)] : text.size());
 }
 
 } // namespace thai

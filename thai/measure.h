@@ -18,4 +18,9 @@ long measureCells(QStringView text);
 // UTF-16 units).
 long measureCellsUtf8(std::string_view utf8);
 
+// The text as it is when it has at most maxChars characters (a consonant with its marks
+// counts as one); otherwise its beginning and its end with "…" between them, maxChars
+// characters in all, never cutting a mark from its consonant.
+QString elideMiddle(const QString& text, int maxChars);
+
 } // namespace thai

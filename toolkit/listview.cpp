@@ -18,6 +18,7 @@ ListView::ListView(QWidget* parent) : QTableView(parent) {
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setTextElideMode(Qt::ElideRight); // a cut header ends in "…"
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setMinimumSectionSize(0);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);

@@ -1,13 +1,11 @@
 #include "toolkit/platform.h"
 
-#include "toolkit/fonts.h"
+#include "toolkit/message_box.h"
 #include "toolkit/twips.h"
 
 #include <QCoreApplication>
 #include <QDialog>
 #include <QGuiApplication>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QScreen>
 #include <cstdio>
 #include <cstdlib>
@@ -17,29 +15,9 @@ namespace tk {
 QtPlatform::QtPlatform(QString appPath) : appPath_(std::move(appPath)) {}
 
 int QtPlatform::MsgBox(const QString& text, int style, const QString& title) {
-    QMessageBox box;
-    box.setWindowTitle(title);
-    box.setText(text);
-    box.setFont(thaiFont("Tahoma", 10));
-    const int icon = style & 0x70;
-    box.setIcon(icon == IconStop          ? QMessageBox::Critical
-                : icon == IconQuestion    ? QMessageBox::Question
-                : icon == IconInformation ? QMessageBox::Information
-                : icon == 48              ? QMessageBox::Warning
-                                          : QMessageBox::NoIcon);
-    if ((style & 0x0F) == YesNo) {
-        QPushButton* yes = box.addButton(QStringLiteral("ใช่"), QMessageBox::YesRole);
-        QPushButton* no = box.addButton(QStringLiteral("ไม่ใช่"), QMessageBox::NoRole);
-        box.setDefaultButton(yes);
-        box.setEscapeButton(no);
-        box.exec();
-        return box.clickedButton() == yes ? AnswerYes : AnswerNo;
-    }
-    QPushButton* ok = box.addButton(QStringLiteral("ตกลง"), QMessageBox::AcceptRole);
-    box.setDefaultButton(ok);
-    box.setEscapeButton(ok);
+    MessageBox box(text, style, title);
     box.exec();
-    return AnswerOk;
+    return box.answer();
 }
 
 void QtPlatform::ShowModal(QDialog& window) {

@@ -1,7 +1,8 @@
 #include "toolkit/scripted_platform.h"
 
+#include "toolkit/message_box.h"
+
 #include <QCoreApplication>
-#include <QMessageBox>
 #include <QTimer>
 
 namespace tk {
@@ -20,10 +21,7 @@ int ScriptedPlatform::MsgBox(const QString& text, int style, const QString& titl
             onBox(box);
         return answer;
     }
-    QMessageBox window;
-    window.setWindowTitle(title);
-    window.setText(text);
-    window.setStandardButtons(QMessageBox::Ok);
+    MessageBox window(text, style, title);
     window.setWindowModality(Qt::ApplicationModal);
     QTimer::singleShot(0, &window, [&] {
         window.activateWindow();

@@ -1,13 +1,16 @@
 #include "topics/topic_pane.h"
 
+#include "thai/measure.h"
 #include "toolkit/twips.h"
 #include "topics/topic_row.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QHeaderView>
 #include <QStyle>
 #include <algorithm>
+#include <array>
 #include <utility>
 #include <cmath>
 #include <QFocusEvent>
@@ -68,7 +71,9 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
     const long count = rs.RecordCount();
     if (count == 0) {
         if (kind == Kind::Search) {
-            platform_.MsgBox(QStringLiteral("ค้นหาคำว่า :  ") + c_.text1->text() +
+            // A pasted page of text would make the box taller than the screen.
+            platform_.MsgBox(QStringLiteral("ค้นหาคำว่า :  ") +
+                                 thai::elideMiddle(c_.text1->text(), kWordShownInNotices) +
                                  QStringLiteral(" : ไม่ตรงกับรายการที่มีอยู่ในฐานข้อมูล"),
                              tk::OkOnly | tk::IconInformation, kNotice);
             setLabel1(QString());
@@ -82,11 +87,26 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
     const int titleCol = rs.table()->column("velkaro_title");
     std::vector<std::pair<long, size_t>> cellsOf; // cells, record
     cellsOf.reserve(size_t(count));
+    // The shown columns after the first, by their cells too: blue, file, red.
+    const corpus::ResultTable& t = *rs.table();
+    const int blueCol = t.column("velkaro_book_blue"), redCol = t.column("velkaro_book_red"),
+              noCol = t.column("velkaro_no"), fileCol = t.column("velkaro_readfromfile");
+    std::array<std::vector<std::pair<long, size_t>>, 3> shownCells;
+    for (auto& v : shownCells)
+        v.reserve(size_t(count));
+    auto cellsAt = [&](size_t record, int col) {
+        const auto v = col < 0 ? std::nullopt : t.cell(record, col);
+        return v ? measureCellsUtf8(*v) : 0L;
+    };
     for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext()) {
-        const auto title = titleCol < 0 ? std::nullopt : rs.table()->cell(rs.position(), titleCol);
-        const long cells = title ? measureCellsUtf8(*title) : 0L;
+        const size_t record = rs.position();
+        const long cells = cellsAt(record, titleCol);
         widest = std::max(widest, cells);
-        cellsOf.emplace_back(cells, rs.position());
+        cellsOf.emplace_back(cells, record);
+        shownCells[0].emplace_back(cellsAt(record, blueCol), record);
+        const auto own = fileCol < 0 ? std::nullopt : t.cell(record, fileCol);
+        shownCells[1].emplace_back(own && *own == "1" ? cellsAt(record, noCol) : 0L, record);
+        shownCells[2].emplace_back(cellsAt(record, redCol), record);
     }
     module.MeasuredCells = int16_t(std::min(widest, 32767L));
     const int16_t width0 = fittedTitleColumnWidth(widest, widestDrawnRow(rs, std::move(cellsOf)),
@@ -95,10 +115,31 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
     // The caption.
     setLabel1(kind == Kind::Search ? searchCaption(word, count) : countCaption(count));
     // The seven columns, headed by the first record's group.
-    model_.setColumns({firstColumnHeader(rs.text("velkaro_group")), QStringLiteral("เล่มสีน้ำเงิน"),
-                       QStringLiteral("ไฟล์"), QStringLiteral("เล่มสีแดง"), QStringLiteral("เล่ม"),
-                       QStringLiteral("หน้า"), QStringLiteral("บรรทัด")});
-    c_.listView2->setColumnWidthsTwips({width0, 1200, 1000, 1200, 0, 0, 0});
+    const QStringList headers = {QStringLiteral("เล่มสีน้ำเงิน"), QStringLiteral("ไฟล์"),
+                                 QStringLiteral("เล่มสีแดง")};
+    model_.setColumns({firstColumnHeader(rs.text("velkaro_group")), headers[0], headers[1],
+                       headers[2], QStringLiteral("เล่ม"), QStringLiteral("หน้า"),
+                       QStringLiteral("บรรทัด")});
+    // The design's widths of the next three columns were made for a narrower Thai font
+    // than ours: each is widened to its widest cell or header as drawn.
+    const std::array<int, 3> designed = {1200, 1000, 1200};
+    std::array<int, 3> shownWidth{};
+    for (size_t i = 0; i < 3; ++i) {
+        QStringList texts;
+        for (size_t record : widestByCells(std::move(shownCells[i]))) {
+            auto field = [&](int col) {
+                const auto v = col < 0 ? std::nullopt : t.cell(record, col);
+                return v ? QString::fromUtf8(v->data(), qsizetype(v->size())) : QString();
+            };
+            texts << (i == 0   ? field(blueCol)
+                      : i == 2 ? field(redCol)
+                               : fileMarker(field(noCol), field(fileCol)));
+        }
+        shownWidth[i] = fittedColumnWidth(designed[i], drawnWidth(headers[int(i)], texts),
+                                          tk::twipsPerPixel());
+    }
+    c_.listView2->setColumnWidthsTwips(
+        {width0, shownWidth[0], shownWidth[1], shownWidth[2], 0, 0, 0});
     // One topic row per record, in the order delivered.
     for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext())
         model_.appendRow(rs);
@@ -107,32 +148,52 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
     c_.Frame4->setVisible(true);
 }
 
-int TopicPane::widestDrawnRow(const corpus::Recordset& rs,
-                              std::vector<std::pair<long, size_t>> cellsOf) const {
-    // The cells rule was made for a narrower font than ours and leaves out the number in
-    // front: measure the rows as drawn. Only the rows widest by cells can be widest drawn,
-    // give or take the glyphs' differences, so only those are shaped.
+std::vector<size_t> TopicPane::widestByCells(std::vector<std::pair<long, size_t>> cellsOf) {
+    // Only the cells widest by count can be widest drawn, give or take the glyphs'
+    // differences, so only those are shaped.
     constexpr size_t kCandidates = 128;
     if (cellsOf.size() > kCandidates) {
         std::nth_element(cellsOf.begin(), cellsOf.begin() + kCandidates, cellsOf.end(),
                          [](const auto& a, const auto& b) { return a.first > b.first; });
         cellsOf.resize(kCandidates);
     }
+    std::vector<size_t> records;
+    records.reserve(cellsOf.size());
+    for (const auto& c : cellsOf)
+        records.push_back(c.second);
+    return records;
+}
+
+int TopicPane::drawnWidth(const QString& header, const QStringList& cells) const {
+    const QFontMetrics fm(c_.listView2->font());
+    int widest = 0;
+    for (const QString& cell : cells)
+        widest = std::max(widest, fm.horizontalAdvance(cell));
+    // The margins the view keeps on either side of a cell's text.
+    const QStyle* style = c_.listView2->style();
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, c_.listView2) + 1;
+    widest += 2 * margin + 2;
+    if (header.isEmpty())
+        return widest;
+    const QHeaderView* h = c_.listView2->horizontalHeader();
+    const int headerMargin = h->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, h);
+    return std::max(widest, QFontMetrics(h->font()).horizontalAdvance(header) + 2 * headerMargin + 2);
+}
+
+int TopicPane::widestDrawnRow(const corpus::Recordset& rs,
+                              std::vector<std::pair<long, size_t>> cellsOf) const {
+    // The cells rule was made for a narrower font than ours and leaves out the number in
+    // front: measure the rows as drawn.
     const corpus::ResultTable& t = *rs.table();
     const int titleCol = t.column("velkaro_title"), noCol = t.column("velkaro_no");
     auto text = [&](size_t record, int col) {
         const auto v = col < 0 ? std::nullopt : t.cell(record, col);
         return v ? QString::fromUtf8(v->data(), qsizetype(v->size())) : QString();
     };
-    const QFontMetrics fm(c_.listView2->font());
-    int widest = 0;
-    for (const auto& [cells, record] : cellsOf)
-        widest = std::max(widest, fm.horizontalAdvance(rowText(text(record, noCol),
-                                                              text(record, titleCol))));
-    // The margins the view keeps on either side of a cell's text.
-    const QStyle* style = c_.listView2->style();
-    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, c_.listView2) + 1;
-    return widest + 2 * margin + 2;
+    QStringList rows;
+    for (size_t record : widestByCells(std::move(cellsOf)))
+        rows << rowText(text(record, noCol), text(record, titleCol));
+    return drawnWidth(QString(), rows);
 }
 
 void TopicPane::Text1_GotFocus() {

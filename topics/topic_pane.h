@@ -9,6 +9,7 @@
 #include "topics/topic_model.h"
 
 #include <QObject>
+#include <QStringList>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -21,6 +22,9 @@ namespace topics {
 
 inline const QString kPrompt = QStringLiteral("ป้อนหัวข้อธรรมที่ต้องการค้นหา");
 inline const QString kNotice = QStringLiteral("แจ้งให้ทราบ");
+// The most characters of a searched word that a notice repeats; a longer one is shortened
+// in the middle.
+constexpr int kWordShownInNotices = 60;
 
 // The controls the topic list and the search work on.
 struct TopicControls {
@@ -67,6 +71,10 @@ class TopicPane : public QObject {
               const QString& word);
     void setLabel1(const QString& caption);
     // Pixels the widest row text takes as the list draws it.
+    static std::vector<size_t> widestByCells(std::vector<std::pair<long, size_t>> cellsOf);
+    // The drawn width in pixels of the widest of these cells, or of the header, with the
+    // margins the view keeps around them.
+    int drawnWidth(const QString& header, const QStringList& cells) const;
     int widestDrawnRow(const corpus::Recordset& rs,
                        std::vector<std::pair<long, size_t>> cellsOf) const;
 

@@ -56,9 +56,13 @@ int16_t titleColumnWidth(long cells) {
 
 namespace topics {
 
-int16_t fittedTitleColumnWidth(long cells, int drawnPixels, double twipsPerPixel) {
+int fittedColumnWidth(int designTwips, int drawnPixels, double twipsPerPixel) {
     const double drawn = std::ceil(std::max(0, drawnPixels) * twipsPerPixel);
-    return int16_t(std::clamp<double>(std::max<double>(titleColumnWidth(cells), drawn), 0, 32767));
+    return int(std::clamp<double>(std::max<double>(designTwips, drawn), 0, 32767));
+}
+
+int16_t fittedTitleColumnWidth(long cells, int drawnPixels, double twipsPerPixel) {
+    return int16_t(fittedColumnWidth(titleColumnWidth(cells), drawnPixels, twipsPerPixel));
 }
 
 } // namespace topics

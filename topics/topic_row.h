@@ -32,5 +32,8 @@ int16_t titleColumnWidth(long cells);
 // The first column wide enough for the widest row as drawn: the larger of the width by
 // cells and the drawn width in pixels converted to twips, held within 16 bits.
 int16_t fittedTitleColumnWidth(long cells, int drawnPixels, double twipsPerPixel);
+// Another shown column: the larger of its design width and its widest cell as drawn, in
+// twips.
+int fittedColumnWidth(int designTwips, int drawnPixels, double twipsPerPixel);
 
 } // namespace topics
