@@ -3,6 +3,7 @@
 // event to the class of the subsystem that implements it.
 #include "catalogue/category_browser.h"
 #include "catalogue/volume_picker.h"
+#include "toolkit/accessible.h"
 #include "toolkit/control.h"
 #include "toolkit/frame.h"
 #include "toolkit/listview.h"
@@ -63,7 +64,7 @@ class Form1 : public QWidget {
     QLabel *label1 = nullptr, *label2 = nullptr, *label3 = nullptr;
     QLabel *image1 = nullptr, *imageBox = nullptr;
     QLineEdit* text1 = nullptr;
-    QComboBox* combo1 = nullptr;
+    tk::ComboBox* combo1 = nullptr;
     tk::ListView *listView1 = nullptr, *listView2 = nullptr;
     std::vector<QPushButton*> cmdBookButtons;
 

@@ -2,6 +2,7 @@
 // fonts and places in twips.
 #include "shell/form1.h"
 #include "shell/resources.h"
+#include "toolkit/accessible.h"
 #include "toolkit/program_icon.h"
 #include "toolkit/fonts.h"
 #include "toolkit/graphic_button.h"
@@ -102,7 +103,7 @@ void Form1::buildControls() {
     Label1 = tk::Control(label1, 5160, 1680, 795, 435);
     label1->setWordWrap(false);
 
-    combo1 = new QComboBox(this);
+    combo1 = new tk::ComboBox(this);
     combo1->setObjectName(QStringLiteral("Combo1"));
     combo1->setEditable(true);
     combo1->setInsertPolicy(QComboBox::NoInsert);
@@ -213,12 +214,12 @@ void Form1::nameForScreenReaders() {
         {listView2, QStringLiteral("รายการหัวข้อธรรม")},
         {command8, QStringLiteral("เปิดอ่านหัวข้อธรรมที่เลือก")},
         {command7, QStringLiteral("กลับไปที่ชั้นพระไตรปิฎก")},
-        {combo1, QStringLiteral("เลือกหน้าของชั้นพระไตรปิฎก")},
         {command10, command10->text()},
         {command9, command9->text()},
     };
     for (const auto& [w, name] : names)
         w->setAccessibleName(name);
+    combo1->setName(QStringLiteral("เลือกช่วงเล่มพระไตรปิฎก"));
     text1->setAccessibleDescription(
         QStringLiteral("Enter ค้นหาในชื่อหัวข้อ, Shift+Enter ค้นหาในเนื้อความพระไตรปิฎก"));
     listView2->setAccessibleDescription(QStringLiteral("ดับเบิลคลิกหัวข้อเพื่อเปิดอ่าน"));

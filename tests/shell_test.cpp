@@ -6,6 +6,7 @@
 #include "toolkit/scripted_platform.h"
 #include "toolkit/twips.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
@@ -278,4 +279,27 @@ TEST(Form1, EnterOnAFocusedRowOrCoverActsAsTheMouseDoes) {
     QTest::keyClick(cover, Qt::Key_Return);
     EXPECT_EQ(w.platform.boxes.back().text,
               QStringLiteral("คุณต้องการเปิดอ่านพระไตรปิฎกเล่มที่ 1 ใช่หรือไม่"));
+}
+
+// A screen reader hears the page picker by its purpose, its field likewise, and the range on
+// show as its value, also after a page is chosen.
+TEST(ScreenReader, ThePagePickerAndItsFieldAreNamedAndTellTheRangeShown) {
+    fixtures::App app(fixtures::sampleFolder());
+    app.form.resize(1016, 735);
+    app.form.show();
+    QApplication::processEvents();
+    const QString name = QStringLiteral("เลือกช่วงเล่มพระไตรปิฎก");
+    QAccessibleInterface* combo = QAccessible::queryAccessibleInterface(app.form.combo1);
+    ASSERT_TRUE(combo);
+    EXPECT_EQ(combo->role(), QAccessible::ComboBox);
+    EXPECT_EQ(combo->text(QAccessible::Name), name);
+    EXPECT_EQ(combo->text(QAccessible::Value), app.form.combo1->currentText());
+    QAccessibleInterface* field = QAccessible::queryAccessibleInterface(app.form.combo1->lineEdit());
+    ASSERT_TRUE(field);
+    EXPECT_EQ(field->text(QAccessible::Name), name);
+    // Down on the closed box chooses the next page; the value follows.
+    app.form.combo1->setFocus();
+    QTest::keyClick(app.form.combo1, Qt::Key_Down);
+    EXPECT_EQ(combo->text(QAccessible::Value), app.form.combo1->itemText(1));
+    EXPECT_EQ(combo->text(QAccessible::Name), name);
 }
