@@ -18,7 +18,8 @@ int ResultTable::column(std::string_view name) const {
 void ResultTable::addCell(const char* text, size_t len) {
     if (used_ + len > blockSize_) {
         blockSize_ = std::max(kBlock, len);
-        blocks_.push_back(std::make_unique<char[]>(blockSize_));
+        // Not zeroed: every byte is written before it is read.
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize_));
         used_ = 0;
     }
     char* at = blocks_.back().get() + used_;

@@ -95,6 +95,48 @@ TEST(ThaiMeasure, TheUtf8CountMatchesTheUtf16CountOnMixedText) {
     EXPECT_EQ(topics::measureCellsUtf8("\xE0\xB8"), 1);
 }
 
+TEST(ThaiMeasure, TheUtf8CountStepsOverThaiCharactersAsItCountsByteByByte) {
+    // The count byte by byte: one cell for each byte that does not continue a character,
+    // one more for a four-byte start, one less for each mark's three bytes. The count in
+    // use steps over whole three-byte characters; on any bytes at all, broken UTF-8 too,
+    // the two agree.
+    auto byteByByte = [](const std::string& s) {
+        const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+        const size_t n = s.size();
+        long cells = 0;
+        for (size_t i = 0; i < n; ++i) {
+            cells += (p[i] & 0xC0) != 0x80;
+            cells += p[i] >= 0xF0;
+            if (p[i] == 0xE0 && i + 2 < n &&
+                ((p[i + 1] == 0xB8 &&
+                  (p[i + 2] == 0xB1 || (p[i + 2] >= 0xB4 && p[i + 2] <= 0xB9))) ||
+                 (p[i + 1] == 0xB9 && p[i + 2] >= 0x87 && p[i + 2] <= 0x8C)))
+                --cells;
+        }
+        return cells;
+    };
+    // Bytes that make up Thai characters and marks, with bytes that break them.
+    const unsigned char pool[] = {0xE0, 0xE0, 0xE0, 0xB8, 0xB8, 0xB9, 0xB9, 0xB1, 0xB4,
+                                  0xB9, 0x87, 0x8C, 0x86, 0x8D, 0xB0, 0xBA, 0x80, 0xBF,
+                                  0xC0, 0x7F, 0x41, 0x20, 0x00, 0xF0, 0xF4, 0xFF, 0xE1};
+    std::mt19937 rng(11);
+    for (int round = 0; round < 20000; ++round) {
+        std::string s;
+        const int n = int(rng() % 24);
+        for (int i = 0; i < n; ++i)
+            s += char(pool[rng() % sizeof pool]);
+        ASSERT_EQ(topics::measureCellsUtf8(s), byteByByte(s))
+            << QByteArray::fromStdString(s).toHex().toStdString();
+    }
+    // Every three-byte sequence that starts with E0, whole and cut short.
+    for (int b1 = 0; b1 < 256; ++b1)
+        for (int b2 = 0; b2 < 256; ++b2) {
+            const std::string s = {char(0xE0), char(b1), char(b2)};
+            ASSERT_EQ(topics::measureCellsUtf8(s), byteByByte(s)) << b1 << " " << b2;
+            ASSERT_EQ(topics::measureCellsUtf8(s.substr(0, 2)), byteByByte(s.substr(0, 2)));
+        }
+}
+
 TEST(TopicRow, FormatOfTextMarkerAndColour) {
     EXPECT_EQ(topics::rowText("7", "T"), QStringLiteral("(7)      T"));
     EXPECT_EQ(topics::fileMarker("31", "1"), QStringLiteral("HTML31"));
