@@ -264,7 +264,7 @@ void frmBrowser::Form_Resize() {
     g.Move(place_.Left(), place_.Top(), 10000);
     g.Move(place_.Left(), place_.Top(), {}, platform_.ScreenHeight() - 500);
     resizing_ = false;
-    sizedFor_ = frameGeometry().size();
+    sizedFor_ = tk::frameRect(this).size();
     const double w = g.Width() - 200, h = g.Height() - 500;
     if (w >= 0 && h >= 0 && tk::placeable(w) && tk::placeable(h))
         brwWebBrowser->setGeometry(0, 0, tk::twipsToPixels(w), tk::twipsToPixels(h));
@@ -281,13 +281,13 @@ void frmBrowser::resizeEvent(QResizeEvent* e) {
 void frmBrowser::moveEvent(QMoveEvent* e) {
     QDialog::moveEvent(e);
     // The window system may later draw another frame: snap to it once.
-    if (place_.settled() && isVisible() && frameGeometry().size() != sizedFor_)
+    if (place_.settled() && isVisible() && tk::frameRect(this).size() != sizedFor_)
         Form_Resize();
 }
 
 void frmBrowser::placeByFrame() {
     // Placed again by the designed width with the frame it really has, and snapped to it.
-    const int frameWidth = frameGeometry().width() - width();
+    const int frameWidth = tk::frameRect(this).width() - width();
     if (frameWidth >= 0 && frameWidth < 100)
         placeLeft(6540 + tk::pixelsToTwips(frameWidth));
     Form_Resize();

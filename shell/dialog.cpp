@@ -38,7 +38,7 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, double lef
 Dialog::Dialog(tk::Platform& platform, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
-      platform_(platform) {
+      platform_(platform), place_(this, [this] { Form_Load(); }) {
     setObjectName(QStringLiteral("Dialog"));
     setWindowTitle(QStringLiteral("เกี่ยวกับโปรแกรม"));
     setFixedSize(tk::twipsToPixels(7305), tk::twipsToPixels(4350));
@@ -89,18 +89,9 @@ Dialog::Dialog(tk::Platform& platform, QWidget* parent)
 
 void Dialog::Form_Load() {
     tk::WindowGeometry g(this);
-    placedFor_ = QSize(tk::twipsToPixels(g.Width()), tk::twipsToPixels(g.Height()));
     if (auto p = dialogPlacement(platform_.ScreenWidth(), platform_.ScreenHeight(), g.Width(),
                                  g.Height()))
-        g.Move(double(p->left), double(p->top));
-}
-
-void Dialog::moveEvent(QMoveEvent* e) {
-    QDialog::moveEvent(e);
-    // A dialog's frame may differ from the one foreseen before it was shown: once the
-    // window system has drawn it, the placement is made again by the real outer size.
-    if (isVisible() && frameGeometry().size() != size() && frameGeometry().size() != placedFor_)
-        Form_Load();
+        place_.place(double(p->left), double(p->top));
 }
 
 void Dialog::OKButton_Click() {

@@ -28,12 +28,10 @@ class Dialog : public QDialog {
     QPushButton* OKButton = nullptr;
     QLabel* Label1 = nullptr;
 
-  protected:
-    void moveEvent(QMoveEvent* e) override;
-
   private:
     tk::Platform& platform_;
-    QSize placedFor_; // the outer size the load step placed the window by, in pixels
+    // Placed again by the load step's rule once the window system has drawn the frame.
+    tk::KeptPlace place_;
 };
 
 } // namespace shell

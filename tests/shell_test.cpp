@@ -127,10 +127,13 @@ TEST(Dialog, OpensModallyPlacedByItsLoadStepAndClosesWithOk) {
     w.platform.screenWidth = 15360;
     w.platform.screenHeight = 11520;
     QPoint where;
+    QSize outer;
     QString title;
     w.platform.onModal = [&](QDialog& d) {
         title = d.windowTitle();
+        QTest::qWait(300); // placed again once its frame is drawn
         where = d.frameGeometry().topLeft();
+        outer = d.frameGeometry().size();
         auto* ok = d.findChild<QPushButton*>();
         ASSERT_NE(ok, nullptr);
         EXPECT_EQ(ok->text(), QStringLiteral("ตกลง"));
@@ -140,8 +143,13 @@ TEST(Dialog, OpensModallyPlacedByItsLoadStepAndClosesWithOk) {
     w.form.Command10_Click();
     EXPECT_EQ(w.platform.modalCount, 1);
     EXPECT_EQ(title, QStringLiteral("เกี่ยวกับโปรแกรม"));
-    // Offscreen windows have no frame: the dialog is its client area, 7305 x 4350.
-    EXPECT_EQ(where, QPoint((15360 - 7305) / 2 / 15, (11520 - 4350) / 3 / 15));
+    // Placed by its outer size: the client area of 7305 x 4350 and the frame drawn around it
+    // (offscreen windows get a thin one).
+    ASSERT_GE(outer.width(), 7305 / 15);
+    ASSERT_LE(outer.width(), 7305 / 15 + 8);
+    const auto p = shell::dialogPlacement(15360, 11520, outer.width() * 15, outer.height() * 15);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(where, QPoint(tk::twipsToPixels(double(p->left)), tk::twipsToPixels(double(p->top))));
     tk::setTwipsPerPixelOverride(0);
 }
 

@@ -2,6 +2,7 @@
 #include "reader/content_opener.h"
 #include "reader/frm_browser.h"
 #include "shell/dialog.h"
+#include "toolkit/control.h"
 #include "toolkit/twips.h"
 #include "topics/topic_pane.h"
 
@@ -19,13 +20,20 @@ namespace {
 
 // Waits until the window system has framed the window and left it alone for a moment.
 QRect settledFrame(QWidget& w) {
-    (void)QTest::qWaitFor([&] { return w.frameGeometry().size() != w.size(); }, 3000);
+    // A frame larger than the window on both sides: while the window manager reparents the
+    // window, the frame is briefly reported as a single pixel.
+    (void)QTest::qWaitFor(
+        [&] {
+            const QSize f = tk::frameRect(&w).size();
+            return f.width() > w.width() && f.height() > w.height();
+        },
+        5000);
     QRect last;
-    for (int i = 0; i < 20 && w.frameGeometry() != last; ++i) {
-        last = w.frameGeometry();
+    for (int i = 0; i < 20 && tk::frameRect(&w) != last; ++i) {
+        last = tk::frameRect(&w);
         QTest::qWait(100);
     }
-    return w.frameGeometry();
+    return tk::frameRect(&w);
 }
 
 struct Framed : fixtures::App {
@@ -164,7 +172,7 @@ TEST(WindowManager, TheCanonSearchWindowIsAtItsPlaceInEveryOpening) {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     app.platform.onModal = [&](QDialog& d) {
         const QRect frame = settledFrame(d);
-        const QRect over = app.form.frameGeometry();
+        const QRect over = tk::frameRect(&app.form);
         expected = QPoint(over.x() + (over.width() - frame.width()) / 2,
                           over.y() + (over.height() - frame.height()) / 2);
         expected.setX(std::clamp(expected.x(), 0, screen.width() - frame.width()));

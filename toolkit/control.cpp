@@ -3,10 +3,11 @@
 #include "toolkit/twips.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QScreen>
-#include <QWindow>
 #include <algorithm>
 #include <cmath>
+#include <xcb/xcb.h>
 
 namespace tk {
 
@@ -66,8 +67,49 @@ void Control::applyGeometry() {
 }
 
 namespace {
+// _NET_FRAME_EXTENTS of the window, as the window manager last set it.
+std::optional<QMargins> drawnMargins(const QWidget* w) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb") ||
+        !w->testAttribute(Qt::WA_WState_Created) || !w->windowHandle())
+        return std::nullopt;
+    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    if (!c)
+        return std::nullopt;
+    static const char kName[] = "_NET_FRAME_EXTENTS";
+    xcb_intern_atom_reply_t* atom =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof kName - 1, kName), nullptr);
+    if (!atom)
+        return std::nullopt;
+    const xcb_atom_t extents = atom->atom;
+    free(atom);
+    if (extents == XCB_ATOM_NONE)
+        return std::nullopt;
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, xcb_window_t(w->winId()), extents, XCB_ATOM_CARDINAL, 0, 4),
+        nullptr);
+    std::optional<QMargins> m;
+    if (reply && reply->format == 32 && reply->value_len == 4) {
+        const auto* v = static_cast<const uint32_t*>(xcb_get_property_value(reply));
+        m = QMargins(int(v[0]), int(v[2]), int(v[1]), int(v[3])); // left, right, top, bottom
+    }
+    free(reply);
+    return m;
+}
+} // namespace
+
+QRect frameRect(const QWidget* w) {
+    // Qt keeps the frame it reckoned at the window's last configure event; a window manager
+    // that frames a window without moving it sends none once its frame is built, so what
+    // the window manager itself says is taken where it says anything.
+    if (const auto m = drawnMargins(w); m && w->isVisible())
+        return w->geometry().marginsAdded(*m);
+    return w->frameGeometry();
+}
+
+namespace {
 QSize frameOf(const QWidget* w) {
-    const QRect f = w->frameGeometry();
+    const QRect f = frameRect(w);
     const QRect g = w->geometry();
     return {f.width() - g.width(), f.height() - g.height()};
 }
@@ -83,10 +125,21 @@ QSize frameExtra(const QWidget* w) {
     return over && over->isVisible() ? frameOf(over) : own;
 }
 
+// Where the window's inner area lies within its frame, foreseen the same way.
+QPoint offsetOf(const QWidget* w) {
+    return w->geometry().topLeft() - frameRect(w).topLeft();
+}
+QPoint frameOffset(const QWidget* w) {
+    if (frameOf(w) != QSize(0, 0) || w->testAttribute(Qt::WA_WState_Visible))
+        return offsetOf(w);
+    const QWidget* over = w->parentWidget() ? w->parentWidget()->window() : nullptr;
+    return over && over->isVisible() ? offsetOf(over) : offsetOf(w);
+}
+
 // The origin is the frame's; before the window is shown it is the window's own.
 QRect outer(const QWidget* w) {
     const QSize extra = frameExtra(w);
-    const QRect f = w->frameGeometry();
+    const QRect f = frameRect(w);
     return {f.topLeft(), QSize(w->width() + extra.width(), w->height() + extra.height())};
 }
 } // namespace
@@ -120,19 +173,14 @@ bool WindowGeometry::Move(double left, std::optional<double> top, std::optional<
     if (sizing && (w_->isMaximized() || w_->isFullScreen()))
         return false;
     const QSize extra = frameExtra(w_);
-    // Sized first: the window system takes a size at the window's own origin, and the move
-    // that follows puts the frame where it belongs, whatever the size left it at.
-    if (sizing)
-        w_->resize(std::max(0, twipsToPixels(wd) - extra.width()),
-                   std::max(0, twipsToPixels(h) - extra.height()));
-    const QPoint at(twipsToPixels(left), twipsToPixels(t));
-    // Once the window exists in the window system, its frame is placed as such: a move by
-    // the inner position would be reckoned with the frame as last known, which is none or a
-    // passing one while the window manager is framing the window.
-    if (QWindow* handle = w_->windowHandle(); handle && w_->testAttribute(Qt::WA_WState_Created))
-        handle->setFramePosition(at);
-    else
-        w_->move(at);
+    const QSize inner = sizing ? QSize(std::max(0, twipsToPixels(wd) - extra.width()),
+                                       std::max(0, twipsToPixels(h) - extra.height()))
+                               : w_->size();
+    // One request, by the inner area: the window system takes it as it stands, whereas a
+    // frame's place is reckoned by the frame as last known, which is none or a passing
+    // one while the window manager is framing the window, and mixing the two kinds makes
+    // the window manager take some requests by the wrong corner.
+    w_->setGeometry(QRect(QPoint(twipsToPixels(left), twipsToPixels(t)) + frameOffset(w_), inner));
     return true;
 }
 
@@ -145,7 +193,7 @@ QPoint centredOver(const QWidget* window) {
     const QWidget* over = window->parentWidget() ? window->parentWidget()->window() : nullptr;
     const QScreen* screen = over ? over->screen() : window->screen();
     const QRect free = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    const QRect around = over && over->isVisible() ? over->frameGeometry() : free;
+    const QRect around = over && over->isVisible() ? frameRect(over) : free;
     QPoint at(around.x() + (around.width() - own.width()) / 2,
               around.y() + (around.height() - own.height()) / 2);
     at.setX(std::max(free.left(), std::min(at.x(), free.right() + 1 - own.width())));
@@ -154,16 +202,23 @@ QPoint centredOver(const QWidget* window) {
 }
 
 KeptPlace::KeptPlace(QWidget* window, std::function<void()> placeAgain)
-    : QObject(window), w_(window), placeAgain_(std::move(placeAgain)) {
+    : QObject(window), w_(window), placeAgain_(std::move(placeAgain)), tick_(new QTimer(this)) {
     w_->installEventFilter(this);
+    // The frame the window system reports may change without the window moving (its
+    // margins become known late): looked at on a tick as well as on every move.
+    tick_->setInterval(50);
+    connect(tick_, &QTimer::timeout, this, &KeptPlace::check);
 }
 
 bool KeptPlace::place(double left, double top) {
-    WindowGeometry g(w_);
-    if (!g.Move(left, top))
-        return false;
-    placed_ = QPoint(twipsToPixels(left), twipsToPixels(top));
-    return true;
+    const auto before = placed_;
+    placed_ = QPoint(twipsToPixels(left), twipsToPixels(top)); // the moves it reports are ours
+    placing_ = true;
+    const bool moved = WindowGeometry(w_).Move(left, top);
+    placing_ = false;
+    if (!moved)
+        placed_ = before;
+    return moved;
 }
 
 float KeptPlace::Left() const {
@@ -175,29 +230,48 @@ float KeptPlace::Top() const {
 }
 
 bool KeptPlace::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != w_ || !placed_ || event->type() != QEvent::Move || !w_->isVisible())
-        return QObject::eventFilter(watched, event);
+    if (watched == w_ && event->type() == QEvent::Show) {
+        shown_.start();
+        tick_->start();
+    }
+    if (watched == w_ && event->type() == QEvent::Move)
+        check();
+    return QObject::eventFilter(watched, event);
+}
+
+void KeptPlace::check() {
+    if (placing_)
+        return;
+    if (!placed_ || !w_->isVisible())
+        return;
+    if (!settled_ && shown_.isValid() && shown_.elapsed() > kGuardMs * 3)
+        tick_->stop(); // no frame is coming: a window system that draws none
     // Framed once its frame is a real one: no narrower than the window, nor wider by more
     // than a frame's width.
-    const QSize extra = w_->frameGeometry().size() - w_->size();
+    const QRect frame = frameRect(w_);
+    const QSize extra = frame.size() - w_->size();
     if (extra.width() < 0 || extra.height() <= 0 || extra.width() >= 100 || extra.height() >= 200)
-        return QObject::eventFilter(watched, event);
+        return;
     if (!settled_) {
         settled_ = true;
         guard_.start();
-        if (placeAgain_)
+        tick_->start();
+        if (placeAgain_) {
+            placing_ = true; // its own sizing moves the window too
             placeAgain_();
+            placing_ = false;
+        }
     } else if (guard_.elapsed() > kGuardMs) {
         placed_.reset(); // long framed: from now on the window's own place is kept
-    } else if (w_->frameGeometry().topLeft() != *placed_ && corrections_ < 8) {
+        tick_->stop();
+    } else if (frame.topLeft() != *placed_ && corrections_ < 8) {
         // Reported elsewhere: a passing report, or a request the window manager took with
         // another frame in mind. Asked once more for the same place, which costs nothing
         // in the first case.
         ++corrections_;
         const QPoint at = *placed_;
-        WindowGeometry(w_).Move(pixelsToTwips(at.x()), pixelsToTwips(at.y()));
+        place(pixelsToTwips(at.x()), pixelsToTwips(at.y()));
     }
-    return QObject::eventFilter(watched, event);
 }
 
 } // namespace tk

@@ -3,6 +3,7 @@
 // them; the widget's pixel geometry is derived from them.
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QTimer>
 #include <functional>
 #include <QWidget>
 #include <optional>
@@ -87,12 +88,18 @@ class KeptPlace : public QObject {
     std::function<void()> placeAgain_;
     std::optional<QPoint> placed_; // outer top-left in pixels
     bool settled_ = false;
+    bool placing_ = false;
     int corrections_ = 0;
     // While framing, the window manager may still act on an earlier request after the
     // window has been seen in place; for this long after framing, the place is held.
     static constexpr int kGuardMs = 1000;
-    QElapsedTimer guard_;
+    QElapsedTimer guard_, shown_;
+    QTimer* tick_;
+    void check();
 };
+
+// The window's outer rectangle, frame and title bar included, as the window manager drew it.
+QRect frameRect(const QWidget* window);
 
 // The outer top-left, in pixels, that centres the window's outer size over the window it
 // opens over (or over its screen), kept whole on the screen's free area where it fits.
