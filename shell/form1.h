@@ -5,6 +5,7 @@
 #include "catalogue/volume_picker.h"
 #include "toolkit/accessible.h"
 #include "toolkit/control.h"
+#include "toolkit/focus_mark.h"
 #include "toolkit/frame.h"
 #include "toolkit/listview.h"
 #include "toolkit/picture.h"
@@ -115,6 +116,7 @@ class Form1 : public QWidget {
     tk::Platform& platform_;
     corpus::DBFunction& db_;
     tk::PictureLoader pictures_;
+    tk::FocusMark focusMark_; // a clear ring on the focused control, in every window
     QSize laidOutFor_; // the outer size of the last layout, in pixels
 };
 

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -148,4 +149,43 @@ TEST(Density, CaptionsFitOrElideWithTheirWholeTextInTheTip) {
     EXPECT_GE(QFontInfo(about->captionFont()).pixelSize(), tk::kSmallestReadablePixels);
     const QPixmap drawn = about->grab();
     EXPECT_EQ(drawn.size(), about->size() * qApp->devicePixelRatio());
+}
+
+// Tab walks the window; whatever has the focus wears a ring of two bands, light outside and
+// dark inside, each at least two logical pixels, at every density: the covers, the empty
+// group list and the collection buttons included.
+TEST(FocusMark, EveryControlReachedByTabShowsTheRing) {
+    Windows w;
+    w.form.resize(1016, 735);
+    w.form.show();
+    w.form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.form));
+    const qreal ratio = w.form.devicePixelRatioF();
+    QStringList seen, unmarked;
+    w.form.text1->setFocus(Qt::TabFocusReason);
+    for (int step = 0; step < 40; ++step) {
+        QApplication::processEvents();
+        QWidget* focused = QApplication::focusWidget();
+        ASSERT_TRUE(focused);
+        const QString name = focused->objectName().isEmpty() ? focused->metaObject()->className()
+                                                             : focused->objectName();
+        if (seen.contains(name))
+            break;
+        seen << name;
+        const QRect at(focused->mapTo(&w.form, QPoint(0, 0)), focused->size());
+        const QImage shot = w.form.grab().toImage();
+        // Just left of the control, half-way down: the dark band, then the light one.
+        auto colourAt = [&](qreal x) {
+            return QColor(shot.pixel(int((x)*ratio), int((at.center().y()) * ratio)));
+        };
+        const QColor dark = colourAt(at.left() - 1), light = colourAt(at.left() - 3);
+        const bool ringed = at.left() >= 4 && dark.blue() > 100 && dark.red() < 60 &&
+                            light.red() > 200 && light.green() > 150 && light.blue() < 80;
+        if (at.left() >= 4 && !ringed)
+            unmarked << QStringLiteral("%1 (%2, %3)").arg(name, dark.name(), light.name());
+        QTest::keyClick(focused, Qt::Key_Tab);
+    }
+    for (const char* must : {"Text1", "Command1", "ListView1", "cmdBook0"})
+        EXPECT_TRUE(seen.contains(QLatin1String(must))) << must << ": " << seen.join(' ').toStdString();
+    EXPECT_EQ(unmarked.join(QLatin1String("; ")).toStdString(), "");
 }
