@@ -2,6 +2,7 @@
 #include "fixtures.h"
 #include "shell/form1.h"
 #include "thai/measure.h"
+#include "toolkit/fonts.h"
 #include "toolkit/message_box.h"
 #include "toolkit/scripted_platform.h"
 #include "toolkit/twips.h"
@@ -524,4 +525,39 @@ TEST(TopicList, TheShownColumnsHoldTheirWidestCellAndHeader) {
     w.pane.ListGroupTopics("5");
     ASSERT_EQ(w.rows(), 1);
     EXPECT_EQ(w.form.listView2->columnWidth(2), tk::twipsToPixels(1000));
+}
+
+// The widest text found by shaping only those whose bound can win equals the widest found by
+// shaping them all, on Thai texts of every shape the lists hold: marks stacked in any
+// order, SARA AM, digits of both kinds, Latin, blanks, repeats.
+TEST(TopicList, TheWidestTextShapingFewEqualsShapingAll) {
+    std::mt19937 rng(20261208);
+    const QString pieces[] = {QStringLiteral("ก"), QStringLiteral("ข้"), QStringLiteral("ค่ิ"),
+                              QStringLiteral("ำ"), QStringLiteral("น้ำ"), QStringLiteral("ฐุ"),
+                              QStringLiteral("ญ"), QStringLiteral("๑๒"), QStringLiteral("12"),
+                              QStringLiteral("W"), QStringLiteral("i"), QStringLiteral(" "),
+                              QStringLiteral("เล่มที่ "), QStringLiteral("หน้า "),
+                              QStringLiteral("ฟ"), QStringLiteral("ป์"), QStringLiteral("ฎ"),
+                              QStringLiteral("\u0E47"), QStringLiteral("ั")};
+    QFont thai = tk::thaiFont(QStringLiteral("Tahoma"), 10);
+    for (const QFont& font : {thai, tk::thaiFont(QStringLiteral("AngsanaUPC"), 14.25)}) {
+        const QFontMetrics fm(font);
+        for (int round = 0; round < 300; ++round) {
+            QStringList texts;
+            const int n = 1 + int(rng() % 60);
+            for (int i = 0; i < n; ++i) {
+                QString t;
+                const int len = int(rng() % 25);
+                for (int j = 0; j < len; ++j)
+                    t += pieces[rng() % std::size(pieces)];
+                texts << t;
+                if (rng() % 4 == 0)
+                    texts << t; // repeats, as the short columns have
+            }
+            int all = 0;
+            for (const QString& t : texts)
+                all = std::max(all, fm.horizontalAdvance(t));
+            ASSERT_EQ(topics::widestAdvance(fm, texts), all) << texts.join('|').toStdString();
+        }
+    }
 }

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QHash>
 #include <QHeaderView>
 #include <QStyle>
 #include <algorithm>
@@ -103,10 +104,16 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
         const long cells = cellsAt(record, titleCol);
         widest = std::max(widest, cells);
         cellsOf.emplace_back(cells, record);
-        shownCells[0].emplace_back(cellsAt(record, blueCol), record);
+        // These short columns go by their length in bytes: close enough to choose the few
+        // texts that are shaped, and no scan.
+        auto bytesAt = [&](int col) {
+            const auto v = col < 0 ? std::nullopt : t.cell(record, col);
+            return v ? long(v->size()) : 0L;
+        };
+        shownCells[0].emplace_back(bytesAt(blueCol), record);
         const auto own = fileCol < 0 ? std::nullopt : t.cell(record, fileCol);
-        shownCells[1].emplace_back(own && *own == "1" ? cellsAt(record, noCol) : 0L, record);
-        shownCells[2].emplace_back(cellsAt(record, redCol), record);
+        shownCells[1].emplace_back(own && *own == "1" ? bytesAt(noCol) : 0L, record);
+        shownCells[2].emplace_back(bytesAt(redCol), record);
     }
     module.MeasuredCells = int16_t(std::min(widest, 32767L));
     const int16_t width0 = fittedTitleColumnWidth(widest, widestDrawnRow(rs, std::move(cellsOf)),
@@ -126,7 +133,8 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
     std::array<int, 3> shownWidth{};
     for (size_t i = 0; i < 3; ++i) {
         QStringList texts;
-        for (size_t record : widestByCells(std::move(shownCells[i]))) {
+        // Short texts of a few shapes ("เล่มที่ 2 หน้า 45"): fewer candidates do.
+        for (size_t record : widestByCells(std::move(shownCells[i]), 32)) {
             auto field = [&](int col) {
                 const auto v = col < 0 ? std::nullopt : t.cell(record, col);
                 return v ? QString::fromUtf8(v->data(), qsizetype(v->size())) : QString();
@@ -148,14 +156,46 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
     c_.Frame4->setVisible(true);
 }
 
-std::vector<size_t> TopicPane::widestByCells(std::vector<std::pair<long, size_t>> cellsOf) {
+int widestAdvance(const QFontMetrics& fm, const QStringList& texts) {
+    // Shaping is what costs. A text is never drawn wider than the sum of its characters'
+    // own advances (a mark's, drawn alone, is at least what it takes in a cluster), give
+    // or take kerning: texts are shaped widest bound first, until no bound left can beat
+    // the widest drawn.
+    QHash<QChar, qreal> advance;
+    auto bound = [&](const QString& text) {
+        qreal sum = 0;
+        for (QChar c : text) {
+            auto it = advance.find(c);
+            if (it == advance.end())
+                it = advance.insert(c, fm.horizontalAdvance(c));
+            sum += *it;
+        }
+        return sum;
+    };
+    QStringList distinct = texts;
+    distinct.removeDuplicates();
+    std::vector<std::pair<qreal, const QString*>> order;
+    order.reserve(size_t(distinct.size()));
+    for (const QString& text : distinct)
+        order.emplace_back(bound(text), &text);
+    std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    int widest = 0;
+    for (const auto& [most, text] : order) {
+        if (most * 1.05 + 4 < widest)
+            break;
+        widest = std::max(widest, fm.horizontalAdvance(*text));
+    }
+    return widest;
+}
+
+std::vector<size_t> TopicPane::widestByCells(std::vector<std::pair<long, size_t>> cellsOf,
+                                             size_t candidates) {
     // Only the cells widest by count can be widest drawn, give or take the glyphs'
     // differences, so only those are shaped.
-    constexpr size_t kCandidates = 128;
-    if (cellsOf.size() > kCandidates) {
-        std::nth_element(cellsOf.begin(), cellsOf.begin() + kCandidates, cellsOf.end(),
+    if (cellsOf.size() > candidates) {
+        std::nth_element(cellsOf.begin(), cellsOf.begin() + ptrdiff_t(candidates), cellsOf.end(),
                          [](const auto& a, const auto& b) { return a.first > b.first; });
-        cellsOf.resize(kCandidates);
+        cellsOf.resize(candidates);
     }
     std::vector<size_t> records;
     records.reserve(cellsOf.size());
@@ -166,9 +206,7 @@ std::vector<size_t> TopicPane::widestByCells(std::vector<std::pair<long, size_t>
 
 int TopicPane::drawnWidth(const QString& header, const QStringList& cells) const {
     const QFontMetrics fm(c_.listView2->font());
-    int widest = 0;
-    for (const QString& cell : cells)
-        widest = std::max(widest, fm.horizontalAdvance(cell));
+    int widest = widestAdvance(fm, cells);
     // The margins the view keeps on either side of a cell's text.
     const QStyle* style = c_.listView2->style();
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, c_.listView2) + 1;
@@ -191,7 +229,7 @@ int TopicPane::widestDrawnRow(const corpus::Recordset& rs,
         return v ? QString::fromUtf8(v->data(), qsizetype(v->size())) : QString();
     };
     QStringList rows;
-    for (size_t record : widestByCells(std::move(cellsOf)))
+    for (size_t record : widestByCells(std::move(cellsOf), 512))
         rows << rowText(text(record, noCol), text(record, titleCol));
     return drawnWidth(QString(), rows);
 }

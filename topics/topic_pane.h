@@ -9,6 +9,7 @@
 #include "topics/topic_model.h"
 
 #include <QObject>
+#include <QFontMetrics>
 #include <QStringList>
 #include <cstdint>
 #include <utility>
@@ -36,6 +37,9 @@ struct TopicControls {
     QLineEdit* text1;
     QPushButton* command5;
 };
+
+// The widest drawn of these texts in the font's metrics, shaping as few as it can.
+int widestAdvance(const QFontMetrics& fm, const QStringList& texts);
 
 class TopicPane : public QObject {
     Q_OBJECT
@@ -71,7 +75,9 @@ class TopicPane : public QObject {
               const QString& word);
     void setLabel1(const QString& caption);
     // Pixels the widest row text takes as the list draws it.
-    static std::vector<size_t> widestByCells(std::vector<std::pair<long, size_t>> cellsOf);
+    // The records of the most cells, at most this many.
+    static std::vector<size_t> widestByCells(std::vector<std::pair<long, size_t>> cellsOf,
+                                             size_t candidates);
     // The drawn width in pixels of the widest of these cells, or of the header, with the
     // margins the view keeps around them.
     int drawnWidth(const QString& header, const QStringList& cells) const;
