@@ -229,7 +229,7 @@ int TopicPane::widestDrawnRow(const corpus::Recordset& rs,
         return v ? QString::fromUtf8(v->data(), qsizetype(v->size())) : QString();
     };
     QStringList rows;
-    for (size_t record : widestByCells(std::move(cellsOf), 512))
+    for (size_t record : widestByCells(std::move(cellsOf), 128))
         rows << rowText(text(record, noCol), text(record, titleCol));
     return drawnWidth(QString(), rows);
 }
