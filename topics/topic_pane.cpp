@@ -93,6 +93,8 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
     const int blueCol = t.column("velkaro_book_blue"), redCol = t.column("velkaro_book_red"),
               noCol = t.column("velkaro_no"), fileCol = t.column("velkaro_readfromfile");
     std::array<std::vector<std::pair<long, size_t>>, 3> shownCells;
+    std::array<long, 3> longest{};
+    constexpr long kNearLongest = 6; // two Thai letters
     for (auto& v : shownCells)
         v.reserve(size_t(count));
     auto cellsAt = [&](size_t record, int col) {
@@ -110,10 +112,18 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
             const auto v = col < 0 ? std::nullopt : t.cell(record, col);
             return v ? long(v->size()) : 0L;
         };
-        shownCells[0].emplace_back(bytesAt(blueCol), record);
-        const auto own = fileCol < 0 ? std::nullopt : t.cell(record, fileCol);
-        shownCells[1].emplace_back(own && *own == "1" ? bytesAt(noCol) : 0L, record);
-        shownCells[2].emplace_back(bytesAt(redCol), record);
+        // Only texts near the longest so far can be among the longest: the rest are left
+        // out before they are sorted.
+        auto keep = [&](size_t i, long bytes) {
+            if (bytes + kNearLongest >= longest[i]) {
+                longest[i] = std::max(longest[i], bytes);
+                shownCells[i].emplace_back(bytes, record);
+            }
+        };
+        keep(0, bytesAt(blueCol));
+        if (const auto own = fileCol < 0 ? std::nullopt : t.cell(record, fileCol); own && *own == "1")
+            keep(1, bytesAt(noCol)); // "HTML" + number only for a topic with a page of its own
+        keep(2, bytesAt(redCol));
     }
     module.MeasuredCells = int16_t(std::min(widest, 32767L));
     const int16_t width0 = fittedTitleColumnWidth(widest, widestDrawnRow(rs, std::move(cellsOf)),
@@ -133,6 +143,8 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
     std::array<int, 3> shownWidth{};
     for (size_t i = 0; i < 3; ++i) {
         QStringList texts;
+        if (i == 1)
+            texts << fileMarker(QString(), QString()); // "HTML", of every other topic
         // Short texts of a few shapes ("เล่มที่ 2 หน้า 45"): fewer candidates do.
         for (size_t record : widestByCells(std::move(shownCells[i]), 32)) {
             auto field = [&](int col) {
