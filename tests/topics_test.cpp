@@ -99,8 +99,7 @@ TEST(ThaiMeasure, TheUtf8CountMatchesTheUtf16CountOnMixedText) {
 TEST(ThaiMeasure, TheUtf8CountStepsOverThaiCharactersAsItCountsByteByByte) {
     // The count byte by byte: one cell for each byte that does not continue a character,
     // one more for a four-byte start, one less for each mark's three bytes. The count in
-    // use steps over whole three-byte characters; on any bytes at all, broken UTF-8 too,
-    // the two agree.
+    // use is written for speed; on any bytes at all, broken UTF-8 too, the two agree.
     auto byteByByte = [](const std::string& s) {
         const auto* p = reinterpret_cast<const unsigned char*>(s.data());
         const size_t n = s.size();
