@@ -189,8 +189,9 @@ TEST(GoTo, ARefusedPlaceKeepsTheBoxOpenWithWhatWasTypedAndTheFieldAtFaultSelecte
     std::vector<Seen> seen;
     auto look = [&](reader::GoToDialog& g) {
         // The notice has closed: the box is the active window again.
-        if (g.isVisible())
+        if (g.isVisible()) {
             EXPECT_TRUE(QTest::qWaitForWindowActive(&g));
+        }
         QWidget* f = QApplication::focusWidget();
         seen.push_back({g.isVisible(), g.volume->text(), g.page->text(),
                         f == g.volume ? "volume" : f == g.page ? "page" : "other",

@@ -76,13 +76,15 @@ std::optional<QMargins> drawnMargins(const QWidget* w) {
     xcb_connection_t* c = x11 ? x11->connection() : nullptr;
     if (!c)
         return std::nullopt;
-    static const char kName[] = "_NET_FRAME_EXTENTS";
-    xcb_intern_atom_reply_t* atom =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof kName - 1, kName), nullptr);
-    if (!atom)
-        return std::nullopt;
-    const xcb_atom_t extents = atom->atom;
-    free(atom);
+    // An atom stays the same for as long as the display runs: asked for once.
+    static const xcb_atom_t extents = [c] {
+        static const char kName[] = "_NET_FRAME_EXTENTS";
+        xcb_intern_atom_reply_t* reply =
+            xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof kName - 1, kName), nullptr);
+        const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        free(reply);
+        return atom;
+    }();
     if (extents == XCB_ATOM_NONE)
         return std::nullopt;
     xcb_get_property_reply_t* reply = xcb_get_property_reply(
@@ -114,26 +116,23 @@ QSize frameOf(const QWidget* w) {
     return {f.width() - g.width(), f.height() - g.height()};
 }
 
-// The frame the window system adds around the window. Before a window is shown it has
-// none yet; the one it will get is taken from the window it opens over, whose frame the
-// window system has already drawn, so that a window is placed by its outer size at once.
-QSize frameExtra(const QWidget* w) {
-    const QSize own = frameOf(w);
-    if (own != QSize(0, 0) || w->testAttribute(Qt::WA_WState_Visible))
-        return own;
+// The window whose frame stands for this one's. Before a window is shown it has none yet;
+// the one it will get is taken from the window it opens over, whose frame the window
+// system has already drawn, so that a window is placed by its outer size at once.
+const QWidget* framedLike(const QWidget* w) {
+    if (frameOf(w) != QSize(0, 0) || w->testAttribute(Qt::WA_WState_Visible))
+        return w;
     const QWidget* over = w->parentWidget() ? w->parentWidget()->window() : nullptr;
-    return over && over->isVisible() ? frameOf(over) : own;
+    return over && over->isVisible() ? over : w;
 }
 
-// Where the window's inner area lies within its frame, foreseen the same way.
-QPoint offsetOf(const QWidget* w) {
-    return w->geometry().topLeft() - frameRect(w).topLeft();
+// The frame the window system adds around the window, and where the inner area lies in it.
+QSize frameExtra(const QWidget* w) {
+    return frameOf(framedLike(w));
 }
 QPoint frameOffset(const QWidget* w) {
-    if (frameOf(w) != QSize(0, 0) || w->testAttribute(Qt::WA_WState_Visible))
-        return offsetOf(w);
-    const QWidget* over = w->parentWidget() ? w->parentWidget()->window() : nullptr;
-    return over && over->isVisible() ? offsetOf(over) : offsetOf(w);
+    const QWidget* like = framedLike(w);
+    return like->geometry().topLeft() - frameRect(like).topLeft();
 }
 
 // The origin is the frame's; before the window is shown it is the window's own.
@@ -240,9 +239,7 @@ bool KeptPlace::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void KeptPlace::check() {
-    if (placing_)
-        return;
-    if (!placed_ || !w_->isVisible())
+    if (placing_ || !placed_ || !w_->isVisible())
         return;
     if (!settled_ && shown_.isValid() && shown_.elapsed() > kGuardMs * 3)
         tick_->stop(); // no frame is coming: a window system that draws none

@@ -65,9 +65,11 @@ class WindowGeometry {
 // a window is being reparented into its frame, the positions and frame sizes the window
 // system reports are passing ones (it is briefly seen at the screen's corner, or with a
 // frame narrower than the window), and sizing or placing the window by them pins it there.
-// So until the reports have come to rest, the window is sized where it was put; then the
-// window is placed once more, by the frame it really has; from then on its own position
-// is kept, so a window the user has dragged stays where it was dragged.
+// So the window is sized where it was put; once it is seen with a real frame it is placed
+// once more, by that frame, and for a second after that any other place reported is
+// answered by asking for the same place again (looked at on every move and on a short
+// tick). From then on its own position is kept, so a window the user has dragged stays
+// where it was dragged.
 class KeptPlace : public QObject {
   public:
     // placeAgain: places the window by its framed outer size, through place().

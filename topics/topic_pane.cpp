@@ -22,6 +22,18 @@
 
 namespace topics {
 
+namespace {
+// A cell of the result as the fills read it: a null, or a column the table lacks, is empty.
+std::string_view cellText(const corpus::ResultTable& t, size_t record, int col) {
+    const auto v = col < 0 ? std::nullopt : t.cell(record, col);
+    return v ? *v : std::string_view();
+}
+QString cellString(const corpus::ResultTable& t, size_t record, int col) {
+    const std::string_view v = cellText(t, record, col);
+    return QString::fromUtf8(v.data(), qsizetype(v.size()));
+}
+} // namespace
+
 TopicPane::TopicPane(tk::Platform& platform, corpus::DBFunction& db, TopicControls controls)
     : platform_(platform), db_(db), c_(controls) {
     c_.listView2->setModel(&model_);
@@ -95,35 +107,25 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
     std::array<std::vector<std::pair<long, size_t>>, 3> shownCells;
     std::array<long, 3> longest{};
     constexpr long kNearLongest = 6; // two Thai letters
-    for (auto& v : shownCells)
-        v.reserve(size_t(count));
-    auto cellsAt = [&](size_t record, int col) {
-        const auto v = col < 0 ? std::nullopt : t.cell(record, col);
-        return v ? measureCellsUtf8(*v) : 0L;
-    };
     for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext()) {
         const size_t record = rs.position();
-        const long cells = cellsAt(record, titleCol);
+        const long cells = measureCellsUtf8(cellText(t, record, titleCol));
         widest = std::max(widest, cells);
         cellsOf.emplace_back(cells, record);
         // These short columns go by their length in bytes: close enough to choose the few
-        // texts that are shaped, and no scan.
-        auto bytesAt = [&](int col) {
-            const auto v = col < 0 ? std::nullopt : t.cell(record, col);
-            return v ? long(v->size()) : 0L;
-        };
-        // Only texts near the longest so far can be among the longest: the rest are left
-        // out before they are sorted.
-        auto keep = [&](size_t i, long bytes) {
+        // texts that are shaped, and no scan. Only texts near the longest so far can be
+        // among the longest: the rest are left out before they are sorted.
+        auto keep = [&](size_t i, int col) {
+            const long bytes = long(cellText(t, record, col).size());
             if (bytes + kNearLongest >= longest[i]) {
                 longest[i] = std::max(longest[i], bytes);
                 shownCells[i].emplace_back(bytes, record);
             }
         };
-        keep(0, bytesAt(blueCol));
-        if (const auto own = fileCol < 0 ? std::nullopt : t.cell(record, fileCol); own && *own == "1")
-            keep(1, bytesAt(noCol)); // "HTML" + number only for a topic with a page of its own
-        keep(2, bytesAt(redCol));
+        keep(0, blueCol);
+        if (cellText(t, record, fileCol) == "1")
+            keep(1, noCol); // "HTML" + number only for a topic with a page of its own
+        keep(2, redCol);
     }
     module.MeasuredCells = int16_t(std::min(widest, 32767L));
     const int16_t width0 = fittedTitleColumnWidth(widest, widestDrawnRow(rs, std::move(cellsOf)),
@@ -147,10 +149,7 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
             texts << fileMarker(QString(), QString()); // "HTML", of every other topic
         // Short texts of a few shapes ("เล่มที่ 2 หน้า 45"): fewer candidates do.
         for (size_t record : widestByCells(std::move(shownCells[i]), 32)) {
-            auto field = [&](int col) {
-                const auto v = col < 0 ? std::nullopt : t.cell(record, col);
-                return v ? QString::fromUtf8(v->data(), qsizetype(v->size())) : QString();
-            };
+            auto field = [&](int col) { return cellString(t, record, col); };
             texts << (i == 0   ? field(blueCol)
                       : i == 2 ? field(redCol)
                                : fileMarker(field(noCol), field(fileCol)));
@@ -236,13 +235,9 @@ int TopicPane::widestDrawnRow(const corpus::Recordset& rs,
     // front: measure the rows as drawn.
     const corpus::ResultTable& t = *rs.table();
     const int titleCol = t.column("velkaro_title"), noCol = t.column("velkaro_no");
-    auto text = [&](size_t record, int col) {
-        const auto v = col < 0 ? std::nullopt : t.cell(record, col);
-        return v ? QString::fromUtf8(v->data(), qsizetype(v->size())) : QString();
-    };
     QStringList rows;
     for (size_t record : widestByCells(std::move(cellsOf), 128))
-        rows << rowText(text(record, noCol), text(record, titleCol));
+        rows << rowText(cellString(t, record, noCol), cellString(t, record, titleCol));
     return drawnWidth(QString(), rows);
 }
 
