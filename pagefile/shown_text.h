@@ -1,0 +1,50 @@
+#pragma once
+// What the reader's view shows of a page file, worked out without a view: the characters
+// in the order they are displayed, where each came from, where blocks begin and which
+// printed page each stands on. The rules are those of the view's own HTML import (not a web
+// browser's), so that a word found here is a word the reader finds, on the same page.
+//
+// The text holds:
+// - U+2029 where a block, a table cell or a table begins or ends (the view's paragraph and
+//   frame boundaries; how many stand in a row carries no meaning);
+// - U+2028 for a line break, U+FFFC for a picture;
+// - white space collapsed as displayed (a run of blanks, line ends and tabs is one space,
+//   none at the start of a block), except where the page asks to keep it (pre, white-space).
+#include <QString>
+#include <QStringView>
+#include <vector>
+
+namespace pagefile {
+
+inline constexpr char16_t kBlock = 0x2029;
+inline constexpr char16_t kLineBreak = 0x2028;
+inline constexpr char16_t kPicture = 0xFFFC;
+
+struct Anchor {
+    int at = 0;       // the position in the text of the first character after it
+    QString name;     // as the page wrote it, entities decoded
+    int source = 0;   // where its tag starts in the page's text
+    bool page = false; // its trimmed name is a printed page's number
+};
+
+struct ShownText {
+    QString text;
+    std::vector<int> source;     // for each character of text, where it starts in the page
+    std::vector<Anchor> anchors; // the named anchors of links, in order
+
+    // The printed page a position of the text stands on: the name (trimmed) of the last
+    // page anchor at or before it; empty before the first.
+    QString pageAt(int position) const;
+    // The page anchors alone, in order.
+    std::vector<const Anchor*> pages() const;
+    // Whether a block boundary comes before the character at position.
+    bool blockBefore(int position) const;
+};
+
+// The page's text as the view shows it. html is the page's decoded text.
+ShownText showPage(QStringView html);
+
+// Whether an anchor's name, trimmed, is a printed page's number.
+bool isPageNumber(QStringView name);
+
+} // namespace pagefile

@@ -1,0 +1,194 @@
+// The text of a page file as the reader's view shows it, worked out without the view: held
+// to the view itself over generated pages of every awkward shape.
+#include "pagefile/shown_text.h"
+
+#include <QRandomGenerator>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFragment>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace {
+
+// Text with its boundaries made comparable: the view's paragraph and frame marks are one
+// boundary, and boundaries in a row are one.
+struct Flat {
+    QString text;
+    std::vector<int> at; // for each position of the original, its position in text
+};
+
+Flat flatten(const QString& raw) {
+    Flat f;
+    f.at.reserve(size_t(raw.size()) + 1);
+    bool boundary = true; // none at the start
+    for (QChar c : raw) {
+        f.at.push_back(int(f.text.size()));
+        const bool b = c == QChar(0x2029) || c == QChar(0xFDD0) || c == QChar(0xFDD1);
+        if (b) {
+            if (!boundary)
+                f.text += QLatin1Char('\n');
+            boundary = true;
+        } else {
+            f.text += c;
+            boundary = false;
+        }
+    }
+    f.at.push_back(int(f.text.size()));
+    if (f.text.endsWith(QLatin1Char('\n')))
+        f.text.chop(1);
+    return f;
+}
+
+struct Viewed {
+    Flat flat;
+    std::vector<std::pair<int, QString>> anchors; // flattened position, name
+};
+
+// What the view makes of the page, as the reader reads it back.
+Viewed view(const QString& html) {
+    QTextDocument doc;
+    doc.setHtml(html);
+    Viewed v;
+    v.flat = flatten(doc.toRawText());
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        if (b.charFormat().isAnchor())
+            for (const QString& name : b.charFormat().anchorNames())
+                v.anchors.emplace_back(v.flat.at[size_t(b.position())], name);
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (f.isValid() && f.charFormat().isAnchor())
+                for (const QString& name : f.charFormat().anchorNames())
+                    v.anchors.emplace_back(v.flat.at[size_t(f.position())], name);
+        }
+    }
+    return v;
+}
+
+Viewed ours(const QString& html) {
+    const pagefile::ShownText s = pagefile::showPage(html);
+    Viewed v;
+    v.flat = flatten(s.text);
+    for (const pagefile::Anchor& a : s.anchors)
+        v.anchors.emplace_back(v.flat.at[size_t(a.at)], a.name);
+    return v;
+}
+
+QString escaped(const QString& s) {
+    QString out;
+    for (QChar c : s) {
+        if (c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() < 0xa0) ||
+            c.unicode() >= 0x2000)
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
+void expectSame(const QString& html) {
+    const Viewed theirs = view(html), mine = ours(html);
+    EXPECT_EQ(escaped(mine.flat.text), escaped(theirs.flat.text)) << "page: " << escaped(html).toStdString();
+    // Where each anchor first stands: the view repeats some on later blocks, which the
+    // reader does not count as pages of their own.
+    auto first = [](const std::vector<std::pair<int, QString>>& list) {
+        std::map<QString, int> out;
+        for (const auto& [at, name] : list)
+            if (!out.count(name) || out[name] > at)
+                out[name] = at;
+        return out;
+    };
+    EXPECT_EQ(first(mine.anchors), first(theirs.anchors)) << "page: " << escaped(html).toStdString();
+}
+
+// Pieces that pages are made of, the awkward ones among them.
+const QStringList kPieces = {
+    // text
+    QStringLiteral("ธรรม"), QStringLiteral("กุ้ง"), QStringLiteral("กุ้ง"), QStringLiteral("word"),
+    QStringLiteral("นํ้า"), QStringLiteral("ท&#3635;นาย"), QStringLiteral("&#3673;&#3672;"),
+    QStringLiteral("ก้<b>ุ</b>ง"), QStringLiteral(" "), QStringLiteral("  "), QStringLiteral("\n"),
+    QStringLiteral("\r\n"), QStringLiteral("\t"), QStringLiteral("   \n  "), QStringLiteral("<wbr>"),
+    QStringLiteral("&nbsp;"), QStringLiteral("&emsp;"), QStringLiteral("&thinsp;"),
+    QStringLiteral("&amp;"), QStringLiteral("&AMP;"), QStringLiteral("&Amp;"), QStringLiteral("&zwsp;"),
+    QStringLiteral("&hellip;"), QStringLiteral("&thetasym;"), QStringLiteral("&#x0E33;"),
+    QStringLiteral("&#X0e33;"), QStringLiteral("&#150;"), QStringLiteral("&#0;"),
+    QStringLiteral("&#xD800;"), QStringLiteral("&#x1F600;"), QStringLiteral("&#;"),
+    QStringLiteral("&#x;"), QStringLiteral("& "), QStringLiteral("&"), QStringLiteral("&toolongname;"),
+    QStringLiteral("&nbsp"), QStringLiteral("&#8233;"), QStringLiteral("&#10;"), QStringLiteral("&#13;"),
+    QStringLiteral("&lt;b&gt;"), QString(QChar(0)), QString(QChar(0xA0)), QString(QChar(0x200B)),
+    QString(QChar(0xF70A)), QStringLiteral("a < b"), QStringLiteral("<ธรรม"), QStringLiteral("<"),
+    QStringLiteral(">"), QStringLiteral("<>"), QStringLiteral("</>"), QStringLiteral("< p>"),
+    // inline elements
+    QStringLiteral("<b>"), QStringLiteral("</b>"), QStringLiteral("<B>"), QStringLiteral("<i>"),
+    QStringLiteral("</i>"), QStringLiteral("<font face=\"Angsana New\" size=4>"),
+    QStringLiteral("</font>"), QStringLiteral("<span style='font-size:16.0pt;\nfont-family:\"Angsana New\"'>"),
+    QStringLiteral("</span>"), QStringLiteral("<span lang=TH style=\"white-space:pre\">"),
+    QStringLiteral("<span style=\"white-space: nowrap\">"), QStringLiteral("<span class=\"a\"\">"),
+    QStringLiteral("<p class=MsoNormal\"\">"), QStringLiteral("<img src=\"x.gif\" alt=\"ภาพ\">"),
+    QStringLiteral("<br>"), QStringLiteral("<br/>"), QStringLiteral("<BR clear=all>"),
+    QStringLiteral("<nobr>"), QStringLiteral("</nobr>"), QStringLiteral("<unknown>"),
+    QStringLiteral("</unknown>"), QStringLiteral("<o:p>"), QStringLiteral("</o:p>"),
+    QStringLiteral("<form>"), QStringLiteral("</form>"), QStringLiteral("<address>"),
+    QStringLiteral("<textarea>a<b>c</textarea>"),
+    // blocks
+    QStringLiteral("<p>"), QStringLiteral("</p>"), QStringLiteral("<P align=center>"),
+    QStringLiteral("<div>"), QStringLiteral("</div>"), QStringLiteral("<hr>"), QStringLiteral("<h1>"),
+    QStringLiteral("</h1>"), QStringLiteral("<center>"), QStringLiteral("</center>"),
+    QStringLiteral("<blockquote>"), QStringLiteral("</blockquote>"), QStringLiteral("<pre>"),
+    QStringLiteral("</pre>"), QStringLiteral("<pre>\nline\n</pre>"), QStringLiteral("<ul><li>"),
+    QStringLiteral("<li>"), QStringLiteral("</ul>"), QStringLiteral("<ol>text<li>"), QStringLiteral("</ol>"),
+    QStringLiteral("<dl><dt>"), QStringLiteral("<dd>"), QStringLiteral("</dl>"),
+    QStringLiteral("<table border=1><tr><td>"), QStringLiteral("<td>"), QStringLiteral("</td>"),
+    QStringLiteral("<tr>"), QStringLiteral("</tr>"), QStringLiteral("</table>"), QStringLiteral("<th>"),
+    QStringLiteral("<table><caption>"), QStringLiteral("<thead>"), QStringLiteral("<tbody>"),
+    QStringLiteral("<td colspan=2>"), QStringLiteral("<td rowspan=\"2\">"),
+    // anchors
+    QStringLiteral("<a name=\"105\">"), QStringLiteral("<a name=106></a>"), QStringLiteral("<a name=9305\nhref=x>"),
+    QStringLiteral("<a name=\t9310>"), QStringLiteral("<a name=\"\">"), QStringLiteral("<a name=\" 107 \">"),
+    QStringLiteral("<a name=net01>"), QStringLiteral("<a name=\"หมวด 1\">"), QStringLiteral("<A NAME='108'>"),
+    QStringLiteral("<a href=\"#105\">"), QStringLiteral("</a>"), QStringLiteral("<a id=109>"),
+    QStringLiteral("<p id=\"110\">"), QStringLiteral("<a name=\"111\" id=\"x\">"),
+    // comments, declarations, processing instructions
+    QStringLiteral("<!-- c -->"), QStringLiteral("<!---->"), QStringLiteral("<!-->"), QStringLiteral("<!--->"),
+    QStringLiteral("-->"), QStringLiteral("<!--[if gte mso 9]><xml>x</xml><![endif]-->"),
+    QStringLiteral("<![if !supportEmptyParas]>"), QStringLiteral("<![endif]>"),
+    QStringLiteral("<!DOCTYPE html>"), QStringLiteral("<?xml version=\"1.0\"?>"), QStringLiteral("<? x ?>"),
+    QStringLiteral("<% code %>"),
+    // raw text elements and the head
+    QStringLiteral("<script>if (a<b) x='</p>';</script>"), QStringLiteral("<script>"), QStringLiteral("</script>"),
+    QStringLiteral("<style>p {color: red}</style>"), QStringLiteral("<title>ชื่อ</title>"),
+    QStringLiteral("<head>"), QStringLiteral("</head>"), QStringLiteral("<body>"), QStringLiteral("</body>"),
+    QStringLiteral("<html>"), QStringLiteral("</html>"), QStringLiteral("<meta charset=windows-874>"),
+    QStringLiteral("<link rel=stylesheet href=x.css>"),
+    // attribute values with line breaks and stray quotes
+    QStringLiteral("<p style='margin:0cm;\nmargin-bottom:.0001pt'>"), QStringLiteral("<span title=\"a\nb\">"),
+    QStringLiteral("<font color=\"red>"), QStringLiteral("\""), QStringLiteral("'"),
+    QStringLiteral("<p class='it\\'s'>"), QStringLiteral("<b/>"), QStringLiteral("<p/>"),
+};
+
+QString randomPage(QRandomGenerator& r, int pieces) {
+    QString page;
+    for (int i = 0; i < pieces; ++i)
+        page += kPieces[int(r.bounded(quint32(kPieces.size())))];
+    // Some pages end where the file was cut.
+    if (r.bounded(4) == 0 && !page.isEmpty())
+        page.truncate(int(r.bounded(quint32(page.size()))));
+    return page;
+}
+
+} // namespace
+
+TEST(ShownText, EachPieceAloneAndBetweenWords) {
+    for (const QString& p : kPieces) {
+        expectSame(p);
+        expectSame(QStringLiteral("ก ") + p + QStringLiteral(" ข"));
+        expectSame(QStringLiteral("<p>ก") + p + QStringLiteral("ข</p><p>ค</p>"));
+    }
+}
+
+TEST(ShownText, GeneratedPagesAsTheViewShowsThem) {
+    QRandomGenerator r(20261208);
+    for (int i = 0; i < 3000; ++i)
+        expectSame(randomPage(r, 2 + int(r.bounded(30))));
+}
+
