@@ -196,6 +196,48 @@ QString reference(QStringView name) {
     return {};
 }
 
+// QChar::isSpace, without the call for the common letters.
+inline bool isSpace(char16_t c) {
+    if (c >= 0x0E00 && c < 0x0E80) // Thai
+        return false;
+    if (c < 0x80)
+        return c == u' ' || (c >= u'\t' && c <= u'\r');
+    if (c < 0x2000)
+        return c == 0x85 || c == 0xA0 || c == 0x1680;
+    return c <= 0x200A || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
+           c == 0x3000;
+}
+
+// Where text came from, a run of consecutive places at a time: (text position, source).
+using Runs = std::vector<std::pair<int, int>>;
+inline void mark(Runs& runs, int position, int source) {
+    if (runs.empty() || runs.back().second + (position - runs.back().first) != source)
+        runs.emplace_back(position, source);
+}
+// Drops the last character of a text of the given size.
+inline void unmarkLast(Runs& runs, int size) {
+    if (!runs.empty() && runs.back().first == size - 1)
+        runs.pop_back();
+}
+
+// A stretch of an element's text: of the page itself, or of what the reading made (the
+// characters of references, a line break).
+struct Piece {
+    int at;      // in the page, or in the made text
+    int length;
+    int source;  // where its first character came from
+    bool made;
+};
+
+// The page and the text made while reading it, which pieces point into.
+struct Store {
+    QStringView page;
+    std::u16string made;
+    const char16_t* chars(const Piece& p) const {
+        return (p.made ? made.data() : reinterpret_cast<const char16_t*>(page.data())) + p.at;
+    }
+};
+
 struct Node {
     int parent = 0;
     QString tag;
@@ -203,8 +245,8 @@ struct Node {
     Display display = Display::Inline;
     Space space = Space::Undefined;
     int tagAt = 0;
-    QString text;
-    std::vector<int> from; // where each character of text came from
+    std::vector<Piece> text; // its own text
+    int length = 0;          // of its text
     std::vector<int> children;
     QString anchor; // the name this element gives its place, if any
     bool named = false;
@@ -239,11 +281,20 @@ struct Node {
             return true;
         }
     }
-    bool onlySpace() const {
-        for (QChar c : text)
-            if (!c.isSpace() || c == QChar::LineSeparator)
-                return false;
+    // Whether every character of its text passes the test.
+    template <class Test>
+    bool all(const Store& store, Test test) const {
+        for (const Piece& p : text) {
+            const char16_t* c = store.chars(p);
+            for (int i = 0; i < p.length; ++i)
+                if (!test(c[i]))
+                    return false;
+        }
         return true;
+    }
+    void clearText() {
+        text.clear();
+        length = 0;
     }
 };
 
@@ -283,23 +334,36 @@ std::optional<Space> styleSpace(const QString& style) {
 
 class Parser {
   public:
-    explicit Parser(QStringView html, int base) : t_(html), n_(int(html.size())), base_(base) {
+    Parser(QStringView html, int base, Store& store)
+        : t_(html), n_(int(html.size())), base_(base), store_(store) {
+        store_.page = html;
         nodes_.emplace_back();
     }
 
     std::vector<Node> run() {
         while (pos_ < n_) {
-            const QChar c = t_[pos_++];
+            const QChar c = t_[pos_];
             if (c == u'<') {
+                ++pos_;
                 tag();
             } else if (c == u'&') {
-                const int at = pos_ - 1;
+                const int at = pos_++;
                 const QString r = entity();
                 add(nodes_.back(), r, at);
             } else {
+                // A run of text at once, up to the next tag or reference.
+                const char16_t* d = reinterpret_cast<const char16_t*>(t_.data());
+                int e = pos_ + 1;
+                while (e < n_ && d[e] != u'<' && d[e] != u'&')
+                    ++e;
                 Node& last = nodes_.back();
-                last.text += c;
-                last.from.push_back(base_ + pos_ - 1);
+                if (!last.text.empty() && !last.text.back().made &&
+                    last.text.back().at + last.text.back().length == pos_)
+                    last.text.back().length += e - pos_;
+                else
+                    last.text.push_back({pos_, e - pos_, base_ + pos_, false});
+                last.length += e - pos_;
+                pos_ = e;
             }
         }
         return std::move(nodes_);
@@ -308,12 +372,14 @@ class Parser {
   private:
     bool at(QChar c, int ahead = 0) const { return pos_ + ahead < n_ && t_[pos_ + ahead] == c; }
     void eatSpace() {
-        while (pos_ < n_ && t_[pos_].isSpace() && t_[pos_] != QChar::ParagraphSeparator)
+        while (pos_ < n_ && isSpace(t_[pos_].unicode()) && t_[pos_] != QChar::ParagraphSeparator)
             ++pos_;
     }
+    // Made text, all of it from one place of the page.
     void add(Node& node, const QString& s, int at) {
-        node.text += s;
-        node.from.insert(node.from.end(), size_t(s.size()), base_ + at);
+        node.text.push_back({int(store_.made.size()), int(s.size()), base_ + at, true});
+        node.length += int(s.size());
+        store_.made.append(reinterpret_cast<const char16_t*>(s.constData()), size_t(s.size()));
     }
     int last() const { return int(nodes_.size()) - 1; }
     int depth(int i) const {
@@ -330,7 +396,7 @@ class Parser {
         bool good = true; // the page's end ends a reference too
         while (pos_ < n_) {
             const QChar c = t_[pos_++];
-            if (c.isSpace() || pos_ - start > 9) {
+            if (isSpace(c.unicode()) || pos_ - start > 9) {
                 good = false;
                 break;
             }
@@ -370,7 +436,7 @@ class Parser {
         } else {
             while (pos_ < n_) {
                 const QChar c = t_[pos_++];
-                if (c == u'>' || (c == u'/' && at(u'>')) || c == u'<' || c == u'=' || c.isSpace()) {
+                if (c == u'>' || (c == u'/' && at(u'>')) || c == u'<' || c == u'=' || isSpace(c.unicode())) {
                     --pos_;
                     break;
                 }
@@ -386,9 +452,9 @@ class Parser {
         Node& lastNode = nodes_.back();
         bool reuse = false;
         if (nodes_.size() > 1 && lastNode.tag.isEmpty()) {
-            if (lastNode.text.isEmpty()) {
+            if (lastNode.length == 0) {
                 reuse = true;
-            } else if (lastNode.text.size() == 1 && lastNode.text[0].isSpace()) {
+            } else if (lastNode.length == 1 && isSpace(*store_.chars(lastNode.text[0]))) {
                 int sibling = last() - 1;
                 while (sibling && nodes_[size_t(sibling)].parent != lastNode.parent &&
                        nodes_[size_t(sibling)].display == Display::Inline)
@@ -399,8 +465,7 @@ class Parser {
         if (reuse) {
             // The display mode stays as it was: the view does not reset it either.
             lastNode.tag.clear();
-            lastNode.text.clear();
-            lastNode.from.clear();
+            lastNode.clearText();
             lastNode.id = Id::Unknown;
         } else {
             nodes_.emplace_back();
@@ -420,8 +485,8 @@ class Parser {
         node.named = false;
         node.anchor.clear();
         if (node.id == Id::Br) {
-            node.text = QString(QChar(QChar::LineSeparator));
-            node.from.assign(1, node.tagAt);
+            node.clearText();
+            add(node, QString(QChar(QChar::LineSeparator)), node.tagAt - base_);
         }
     }
 
@@ -490,8 +555,10 @@ class Parser {
     }
 
     void tag() {
-        const int tagAt = pos_ - 1;
+        const int tagAt = base_ + pos_ - 1;
         eatSpace();
+        if (tags_)
+            return markup(tagAt);
         if (at(u'!')) {
             ++pos_;
             if (at(u'-') && at(u'-', 1)) {
@@ -525,27 +592,7 @@ class Parser {
                 node.id = Id::Unknown;
             }
         }
-        std::vector<std::pair<QString, QString>> attributes;
-        if (pos_ < n_ && t_[pos_].isSpace()) {
-            while (pos_ < n_) {
-                eatSpace();
-                if (at(u'>') || at(u'/'))
-                    break;
-                QString key = word().toLower();
-                QString value = QStringLiteral("1");
-                if (key.isEmpty())
-                    break;
-                eatSpace();
-                if (at(u'=')) {
-                    ++pos_;
-                    eatSpace();
-                    value = word();
-                }
-                if (value.isEmpty())
-                    continue;
-                attributes.emplace_back(std::move(key), std::move(value));
-            }
-        }
+        std::vector<Attribute> attributes = readAttributes();
         resolveParent();
         resolveNode();
         Node& node = nodes_.back();
@@ -556,7 +603,7 @@ class Parser {
             node.space = Space::PreWrap;
         else if (node.id == Id::Nobr)
             node.space = Space::NoWrap;
-        for (const auto& [key, value] : attributes) {
+        for (const auto& [key, value, valueFrom, valueTo] : attributes) {
             if (node.id == Id::A && key == QLatin1String("name")) {
                 node.anchor = value;
                 node.named = node.link = true;
@@ -582,9 +629,74 @@ class Parser {
             ++pos_;
         if (node.childless() || closed) {
             const int parent = node.parent;
-            newNode(parent).tagAt = pos_;
+            newNode(parent).tagAt = base_ + pos_;
             resolveNode();
         }
+    }
+
+    // A tag's attributes, where the view reads them: only after a blank behind the name.
+    std::vector<Attribute> readAttributes() {
+        std::vector<Attribute> attributes;
+        if (pos_ < n_ && t_[pos_].isSpace()) {
+            while (pos_ < n_) {
+                eatSpace();
+                if (at(u'>') || at(u'/'))
+                    break;
+                QString key = word().toLower();
+                QString value = QStringLiteral("1");
+                int from = -1, to = -1;
+                if (key.isEmpty())
+                    break;
+                eatSpace();
+                if (at(u'=')) {
+                    ++pos_;
+                    eatSpace();
+                    from = base_ + pos_;
+                    value = word();
+                    to = base_ + pos_;
+                }
+                if (value.isEmpty())
+                    continue;
+                attributes.push_back({std::move(key), std::move(value), from, to});
+            }
+        }
+        return attributes;
+    }
+
+    // The tag at tagAt read for its own sake, with the view's rules for where it ends.
+    void markup(int tagAt) {
+        Tag t;
+        t.from = tagAt;
+        if (at(u'!')) {
+            ++pos_;
+            t.kind = Tag::Declaration;
+            if (at(u'-') && at(u'-', 1)) {
+                pos_ += 2;
+                t.kind = Tag::Comment;
+                const qsizetype end = t_.indexOf(QLatin1String("-->"), pos_);
+                pos_ = end >= 0 ? int(end) + 3 : n_;
+            } else {
+                while (pos_ < n_ && t_[pos_++] != u'>') {
+                }
+            }
+        } else if (at(u'/')) {
+            ++pos_;
+            t.kind = Tag::Close;
+            t.name = word().toLower().trimmed();
+            while (pos_ < n_ && t_[pos_++] != u'>') {
+            }
+        } else {
+            t.kind = Tag::Open;
+            t.name = word().toLower();
+            t.attributes = readAttributes();
+            while (pos_ < n_ && t_[pos_] != u'>') {
+                t.selfClosed = t.selfClosed || t_[pos_] == u'/';
+                ++pos_;
+            }
+            pos_ = std::min(pos_ + 1, n_);
+        }
+        t.to = base_ + pos_;
+        tags_->push_back(std::move(t));
     }
 
     void closeTag() {
@@ -603,25 +715,35 @@ class Parser {
         if ((s == Space::Pre || s == Space::PreWrap || s == Space::PreLine) &&
             nodes_[size_t(p)].isBlock()) {
             Node& lastNode = nodes_.back();
-            if (lastNode.text.endsWith(u'\n')) {
-                lastNode.text.chop(1);
-                lastNode.from.pop_back();
+            if (lastNode.length > 0) {
+                Piece& tail = lastNode.text.back();
+                if (store_.chars(tail)[tail.length - 1] == u'\n') {
+                    --lastNode.length;
+                    if (--tail.length == 0)
+                        lastNode.text.pop_back();
+                }
             }
         }
         const int parent = nodes_[size_t(p)].parent;
-        newNode(parent).tagAt = pos_;
+        newNode(parent).tagAt = base_ + pos_;
         resolveNode();
     }
 
+  public:
+    std::vector<Tag>* tags_ = nullptr; // set: the tags alone are read, into it
+
+  private:
     QStringView t_;
     int pos_ = 0, n_ = 0, base_ = 0;
+    Store& store_;
     std::vector<Node> nodes_;
 };
 
 // The second step: the tree into text, as the view lays its blocks.
 class Importer {
   public:
-    Importer(const std::vector<Node>& nodes, ShownText& out) : nodes_(nodes), out_(out) {}
+    Importer(const std::vector<Node>& nodes, const Store& store, ShownText& out)
+        : nodes_(nodes), store_(store), out_(out) {}
 
     void run() {
         for (idx_ = 0; idx_ < int(nodes_.size()); ++idx_) {
@@ -637,8 +759,9 @@ class Importer {
             if (special(node))
                 continue;
             // Text after a closed list or the like needs a block of its own.
-            if (blockClosed_ && !hasBlock_ && !node.isBlock() && !node.text.isEmpty() &&
-                !node.onlySpace() && node.display == Display::Inline) {
+            if (blockClosed_ && !hasBlock_ && !node.isBlock() && node.length > 0 &&
+                !node.all(store_, [](char16_t c) { return isSpace(c) && c != 0x2028; }) &&
+                node.display == Display::Inline) {
                 newBlock(node.tagAt);
                 hasBlock_ = true;
             }
@@ -698,12 +821,17 @@ class Importer {
     }
     void put(QChar c, int from) {
         placePending();
+        mark(out_.sourceRuns, int(out_.text.size()), from);
         out_.text += c;
-        out_.source.push_back(from);
+    }
+    void putRun(QStringView run, int from) {
+        placePending();
+        mark(out_.sourceRuns, int(out_.text.size()), from);
+        out_.text.append(run);
     }
     void barrier(int from) {
+        mark(out_.sourceRuns, int(out_.text.size()), from);
         out_.text += QChar(kBlock);
-        out_.source.push_back(from);
     }
     void newBlock(int from) {
         barrier(from);
@@ -725,7 +853,7 @@ class Importer {
         case Id::Ul:
             ++lists_;
             compress_ = Compress::Remove;
-            return node.text.simplified().isEmpty();
+            return node.all(store_, isSpace);
         case Id::Table: {
             // Made where the text stands, which stays before it: what is not in a cell goes
             // there, and the first cell begins the table's text.
@@ -738,8 +866,8 @@ class Importer {
             return true;
         case Id::Img:
             // A picture takes no anchor: one waiting goes on to the text after it.
+            mark(out_.sourceRuns, int(out_.text.size()), node.tagAt);
             out_.text += QChar(kPicture);
-            out_.source.push_back(node.tagAt);
             compress_ = Compress::Collapse;
             hasBlock_ = false;
             return true;
@@ -851,44 +979,59 @@ class Importer {
         if (space_ == Space::Pre || space_ == Space::PreWrap)
             compress_ = Compress::Preserve;
         qsizetype run = out_.text.size(); // where the text since the last block began
-        for (qsizetype i = 0; i < node.text.size(); ++i) {
-            QChar c = node.text[i];
-            const int from = node.from[size_t(i)];
-            if (c.isSpace() && c != QChar::Nbsp && c != QChar::ParagraphSeparator) {
-                const bool lineEnd = c == u'\n' || c == u'\r';
-                if (space_ == Space::PreLine && lineEnd)
+        for (const Piece& piece : node.text) {
+            const char16_t* d = store_.chars(piece);
+            const int n = piece.length;
+            auto from = [&](int i) { return piece.made ? piece.source : piece.source + i; };
+            for (int i = 0; i < n; ++i) {
+                // Letters up to the next blank go as they are, at once.
+                if (!isSpace(d[i])) {
+                    int e = i + 1;
+                    while (e < n && !isSpace(d[e]))
+                        ++e;
+                    putRun(QStringView(d + i, e - i), from(i));
                     compress_ = Compress::Preserve;
-                if (compress_ == Compress::Collapse)
-                    compress_ = Compress::Remove;
-                else if (compress_ == Compress::Remove)
+                    i = e - 1;
                     continue;
-                if (space_ == Space::Pre) {
-                    if (c == u'\r')
+                }
+                QChar c = d[i];
+                if (c != QChar::Nbsp && c != QChar::ParagraphSeparator) {
+                    const bool lineEnd = c == u'\n' || c == u'\r';
+                    if (space_ == Space::PreLine && lineEnd)
+                        compress_ = Compress::Preserve;
+                    if (compress_ == Compress::Collapse)
+                        compress_ = Compress::Remove;
+                    else if (compress_ == Compress::Remove)
                         continue;
-                } else if (space_ != Space::PreWrap) {
-                    compress_ = Compress::Remove;
-                    if (!(space_ == Space::PreLine && lineEnd))
-                        c = space_ == Space::NoWrap ? QChar(QChar::Nbsp) : QChar(u' ');
+                    if (space_ == Space::Pre) {
+                        if (c == u'\r')
+                            continue;
+                    } else if (space_ != Space::PreWrap) {
+                        compress_ = Compress::Remove;
+                        if (!(space_ == Space::PreLine && lineEnd))
+                            c = space_ == Space::NoWrap ? QChar(QChar::Nbsp) : QChar(u' ');
+                    }
+                } else {
+                    compress_ = Compress::Preserve;
                 }
-            } else {
-                compress_ = Compress::Preserve;
-            }
-            if (c == u'\n' || c == QChar::ParagraphSeparator) {
-                if (space_ == Space::PreLine && out_.text.size() > run &&
-                    out_.text.back() == u' ') {
-                    out_.text.chop(1);
-                    out_.source.pop_back();
+                if (c == u'\n' || c == QChar::ParagraphSeparator) {
+                    if (space_ == Space::PreLine && out_.text.size() > run &&
+                        out_.text.back() == u' ') {
+                        unmarkLast(out_.sourceRuns, int(out_.text.size()));
+                        out_.text.chop(1);
+                    }
+                    newBlock(from(i));
+                    run = out_.text.size();
+                } else {
+                    put(c, from(i));
                 }
-                newBlock(from);
-                run = out_.text.size();
-            } else {
-                put(c, from);
             }
         }
         return out_.text.size() != before;
     }
 
     const std::vector<Node>& nodes_;
+    const Store& store_;
     ShownText& out_;
     int idx_ = 0;
     Space space_ = Space::Normal;
@@ -934,8 +1077,26 @@ std::vector<const Anchor*> ShownText::pages() const {
     return out;
 }
 
+int ShownText::sourceOf(int position) const {
+    auto it = std::upper_bound(sourceRuns.begin(), sourceRuns.end(), position,
+                               [](int p, const std::pair<int, int>& r) { return p < r.first; });
+    if (it == sourceRuns.begin())
+        return 0;
+    --it;
+    return it->second + (position - it->first);
+}
+
 bool ShownText::blockBefore(int position) const {
     return position > 0 && position <= text.size() && text[position - 1] == QChar(kBlock);
+}
+
+std::vector<Tag> readTags(QStringView html) {
+    Store store;
+    Parser parser(html, 0, store);
+    std::vector<Tag> tags;
+    parser.tags_ = &tags;
+    parser.run();
+    return tags;
 }
 
 ShownText showPage(QStringView html) {
@@ -947,11 +1108,11 @@ ShownText showPage(QStringView html) {
         base = int(start);
         html = start < end ? html.mid(start, end - start) : html.mid(start);
     }
-    const std::vector<Node> nodes = Parser(html, base).run();
+    Store store;
+    const std::vector<Node> nodes = Parser(html, base, store).run();
     ShownText out;
     out.text.reserve(html.size() / 2);
-    out.source.reserve(size_t(html.size() / 2));
-    Importer(nodes, out).run();
+    Importer(nodes, store, out).run();
     return out;
 }
 

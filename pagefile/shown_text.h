@@ -24,14 +24,20 @@ struct Anchor {
     int at = 0;       // the position in the text of the first character after it
     QString name;     // as the page wrote it, entities decoded
     int source = 0;   // where its tag starts in the page's text
+                      // (the anchors of links alone count as pages)
     bool page = false; // its trimmed name is a printed page's number
 };
 
 struct ShownText {
     QString text;
-    std::vector<int> source;     // for each character of text, where it starts in the page
-    std::vector<Anchor> anchors; // the named anchors of links, in order
+    std::vector<Anchor> anchors; // every named anchor, in order
+    // Where the text came from: (text position, place in the page) at the start of each
+    // run of characters that came from consecutive places.
+    std::vector<std::pair<int, int>> sourceRuns;
 
+    // Where the character at position came from in the page (a reference's characters
+    // come from its '&', a block boundary from the tag that made it).
+    int sourceOf(int position) const;
     // The printed page a position of the text stands on: the name (trimmed) of the last
     // page anchor at or before it; empty before the first.
     QString pageAt(int position) const;
@@ -40,6 +46,23 @@ struct ShownText {
     // Whether a block boundary comes before the character at position.
     bool blockBefore(int position) const;
 };
+
+// The markup of a page as the view reads it: where each tag, comment or declaration begins
+// and ends (a '<' always begins one; a quoted value runs to its closing quote, over line
+// ends and '>' alike), with the attributes of start tags.
+struct Attribute {
+    QString name;  // lower case
+    QString value; // references decoded where the view decodes them
+    int from = -1, to = -1; // the value as written, quotes included; -1 without a value
+};
+struct Tag {
+    enum Kind { Open, Close, Comment, Declaration } kind = Open;
+    int from = 0, to = 0; // [from, to) in the page, '<' and '>' included
+    QString name;         // lower case; empty for comments and declarations
+    std::vector<Attribute> attributes;
+    bool selfClosed = false; // a '/' before its '>'
+};
+std::vector<Tag> readTags(QStringView html);
 
 // The page's text as the view shows it. html is the page's decoded text.
 ShownText showPage(QStringView html);

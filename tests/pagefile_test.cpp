@@ -192,3 +192,45 @@ TEST(ShownText, GeneratedPagesAsTheViewShowsThem) {
         expectSame(randomPage(r, 2 + int(r.bounded(30))));
 }
 
+
+TEST(ShownText, TagsEndWhereTheViewEndsThem) {
+    const QString page = QStringLiteral(
+        "<p style='margin:0cm;\nmargin-bottom:.0001pt'>ก<!-->ข-->ค<span class=\"a\"\">ง\">จ"
+        "</span>< ธรรม>ฉ");
+    const std::vector<pagefile::Tag> tags = pagefile::readTags(page);
+    ASSERT_EQ(tags.size(), 5u);
+    EXPECT_EQ(page.mid(tags[0].from, tags[0].to - tags[0].from),
+              QStringLiteral("<p style='margin:0cm;\nmargin-bottom:.0001pt'>"));
+    ASSERT_EQ(tags[0].attributes.size(), 1u);
+    EXPECT_EQ(tags[0].attributes[0].value, QStringLiteral("margin:0cm;\nmargin-bottom:.0001pt"));
+    EXPECT_EQ(page.mid(tags[0].attributes[0].from, tags[0].attributes[0].to - tags[0].attributes[0].from),
+              QStringLiteral("'margin:0cm;\nmargin-bottom:.0001pt'"));
+    // "<!-->" runs to the next "-->", as the view reads it.
+    EXPECT_EQ(tags[1].kind, pagefile::Tag::Comment);
+    EXPECT_EQ(page.mid(tags[1].from, tags[1].to - tags[1].from), QStringLiteral("<!-->ข-->"));
+    // A stray quote opens a value that runs to the next quote.
+    EXPECT_EQ(page.mid(tags[2].from, tags[2].to - tags[2].from),
+              QStringLiteral("<span class=\"a\"\">ง\">"));
+    EXPECT_EQ(tags[3].kind, pagefile::Tag::Close);
+    // A '<' before a Thai word opens a tag.
+    EXPECT_EQ(tags[4].name, QStringLiteral("ธรรม"));
+    EXPECT_EQ(pagefile::showPage(page).text, QStringLiteral("กคจฉ"));
+}
+
+TEST(ShownText, PagesComeFromLinkAnchorsWithPageNumbers) {
+    const pagefile::ShownText s = pagefile::showPage(QStringLiteral(
+        "ก<a name=\"105\"></a>ข<a name=net01></a>ค<a name=\" 106\n\"></a>ง<p id=107>จ</p>"
+        "<a name=9305\nhref=x>ฉ</a><a name=\"\">ช"));
+    const QString text = s.text;
+    auto pageOf = [&](QChar c) { return s.pageAt(int(text.indexOf(c))); };
+    EXPECT_EQ(pageOf(u'ก'), QString());
+    EXPECT_EQ(pageOf(u'ข'), QStringLiteral("105"));
+    EXPECT_EQ(pageOf(u'ค'), QStringLiteral("105")); // a name that is no page number
+    EXPECT_EQ(pageOf(u'ง'), QStringLiteral("106")); // trimmed
+    EXPECT_EQ(pageOf(u'จ'), QStringLiteral("106")); // an id is no page of its own
+    EXPECT_EQ(pageOf(u'ฉ'), QStringLiteral("9305")); // a line end ends the unquoted name
+    EXPECT_EQ(pageOf(u'ช'), QStringLiteral("9305")); // an empty name starts no page
+    ASSERT_EQ(s.pages().size(), 3u);
+    // Each character knows where it came from.
+    EXPECT_EQ(s.sourceOf(int(text.indexOf(u'ข'))), 19);
+}
