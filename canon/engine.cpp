@@ -2,6 +2,7 @@
 
 #include "canon/cp874_scan.h"
 
+#include "pagefile/decode.h"
 #include "thai/codec.h"
 #include "thai/normalise.h"
 
@@ -488,10 +489,10 @@ struct Search::State {
                 else if ((raw.resize(got), false))
                     ;
                 else if (!cpWords.empty() &&
-                         thai::sniffEncoding(raw) == thai::PageEncoding::Windows874)
+                         pagefile::sniff(raw) == pagefile::Encoding::Windows874)
                     hits = searchCp874(raw, cpWords, words, query.allWords, f.volume, f.path);
                 else
-                    hits = searchPage(pageText(thai::decodePage(raw)), words, query.allWords,
+                    hits = searchPage(pageText(pagefile::decode(raw)), words, query.allWords,
                                       f.volume, f.path);
             }
             bytes += f.size;

@@ -2,7 +2,7 @@
 
 #include "reader/page_refs.h"
 
-#include "thai/codec.h"
+#include "pagefile/decode.h"
 #include "thai/normalise.h"
 #include "toolkit/fonts.h"
 #include "toolkit/paths.h"
@@ -128,7 +128,7 @@ void PageView::navigate(const QString& location) {
         showExplanation(QStringLiteral("ไม่สามารถอ่านไฟล์หน้าพระไตรปิฎกได้"), location);
         return;
     }
-    QString html = mapStyles(mapFontFaces(thai::decodePage(f.readAll())));
+    QString html = mapStyles(mapFontFaces(pagefile::decode(f.readAll())));
     if (isFrameset(html)) {
         // The view has no frames: the frames' pages one after another.
         QSet<QString> seen{file};
@@ -270,7 +270,7 @@ static QString styleSheetOf(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return {};
-    return mapFontStyles(thai::decodePage(f.read(1 << 20)));
+    return mapFontStyles(pagefile::decode(f.read(1 << 20)));
 }
 
 QString PageView::linkedStyleSheets(const QString& html, const QString& file) {
@@ -335,7 +335,7 @@ QString PageView::framesInOrder(const QString& html, const QString& file, int de
         if (seen.contains(path))
             continue; // a frame of itself
         seen.insert(path);
-        const QString page = mapStyles(mapFontFaces(thai::decodePage(f.readAll())));
+        const QString page = mapStyles(mapFontFaces(pagefile::decode(f.readAll())));
         if (!out.isEmpty() && out != QLatin1String("<html><body>"))
             out += QStringLiteral("<hr>");
         if (isFrameset(page)) {

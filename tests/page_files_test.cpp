@@ -3,6 +3,7 @@
 #include "fixtures.h"
 #include "reader/page_refs.h"
 #include "reader/page_view.h"
+#include "pagefile/decode.h"
 #include "thai/codec.h"
 
 #include <QApplication>
@@ -136,10 +137,10 @@ TEST(WindowsPageFiles, UnicodeFilesReadAsTheirMarkSaysAndOddOnesSoundly) {
     EXPECT_EQ(open(f, "91book\\book02\\be.htm").text, want);
     EXPECT_EQ(open(f, "91book\\book02\\unmarked.htm").text, want);
     // An odd last byte is dropped; a lone surrogate shows as U+FFFD.
-    EXPECT_EQ(thai::decodeUtf16(QByteArray("\xFF\xFE\x01\x0E\x02", 5), false), QStringLiteral("ก"));
-    EXPECT_EQ(thai::decodeUtf16(QByteArray("\xFF\xFE\x3D\xD8\x41\x00", 6), false),
+    EXPECT_EQ(pagefile::decodeUtf16(QByteArray("\xFF\xFE\x01\x0E\x02", 5), false), QStringLiteral("ก"));
+    EXPECT_EQ(pagefile::decodeUtf16(QByteArray("\xFF\xFE\x3D\xD8\x41\x00", 6), false),
               QStringLiteral("\uFFFDA"));
-    EXPECT_EQ(thai::decodeUtf16(QByteArray("\xFF\xFE\x00\xDC", 4), false), QStringLiteral("\uFFFD"));
+    EXPECT_EQ(pagefile::decodeUtf16(QByteArray("\xFF\xFE\x00\xDC", 4), false), QStringLiteral("\uFFFD"));
 }
 
 TEST(WindowsPageFiles, AFramesetShowsItsFramesInOrderAndOddFramesetsEndSoundly) {

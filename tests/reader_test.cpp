@@ -4,6 +4,7 @@
 #include "reader/frm_browser.h"
 #include "reader/locations.h"
 #include "reader/page_parts.h"
+#include "pagefile/decode.h"
 #include "thai/codec.h"
 #include "shell/form1.h"
 #include "toolkit/control.h"
@@ -155,16 +156,16 @@ TEST(Codec, LabelsAndUnlabelledPages) {
         const QByteArray page =
             QByteArray("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=") + label +
             "\"><p>" + thai;
-        EXPECT_TRUE(thai::decodePage(page).endsWith(QStringLiteral("พระไตรปิฎก"))) << label;
+        EXPECT_TRUE(pagefile::decode(page).endsWith(QStringLiteral("พระไตรปิฎก"))) << label;
     }
-    EXPECT_TRUE(thai::decodePage("<p>" + thai).endsWith(QStringLiteral("พระไตรปิฎก")));
+    EXPECT_TRUE(pagefile::decode("<p>" + thai).endsWith(QStringLiteral("พระไตรปิฎก")));
     const QByteArray utf8 = QStringLiteral("<p>พระไตรปิฎก").toUtf8();
-    EXPECT_EQ(thai::decodePage(utf8), QStringLiteral("<p>พระไตรปิฎก"));
-    EXPECT_EQ(thai::decodePage("<meta charset=utf-8>" + utf8),
+    EXPECT_EQ(pagefile::decode(utf8), QStringLiteral("<p>พระไตรปิฎก"));
+    EXPECT_EQ(pagefile::decode("<meta charset=utf-8>" + utf8),
               QStringLiteral("<meta charset=utf-8><p>พระไตรปิฎก"));
-    EXPECT_EQ(thai::decodePage("\xEF\xBB\xBF" + utf8), QStringLiteral("<p>พระไตรปิฎก"));
+    EXPECT_EQ(pagefile::decode("\xEF\xBB\xBF" + utf8), QStringLiteral("<p>พระไตรปิฎก"));
     // A Western label on Thai bytes: the bytes decide.
-    EXPECT_TRUE(thai::decodePage("<meta charset=\"iso-8859-1\">" + thai)
+    EXPECT_TRUE(pagefile::decode("<meta charset=\"iso-8859-1\">" + thai)
                     .endsWith(QStringLiteral("พระไตรปิฎก")));
 }
 
