@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace pagefile {
@@ -155,29 +156,39 @@ constexpr char16_t kWindowsLatin1[32] = {
     0x2039, 0x0152, 0x008d, 0x017d, 0x008f, 0x0090, 0x2018, 0x2019, 0x201c, 0x201d, 0x2022,
     0x2013, 0x2014, 0x02dc, 0x2122, 0x0161, 0x203a, 0x0153, 0x009d, 0x017e, 0x0178};
 
-// The text a reference's name (between '&' and ';') stands for; null when none.
-QString reference(QStringView name) {
-    if (name.size() <= 8) {
+// A reference's characters: one, or a surrogate pair; none when the name stands for none.
+struct Ref {
+    char16_t c[2] = {0, 0};
+    int n = 0;
+};
+
+// The text a reference's name (between '&' and ';') stands for.
+Ref reference(const char16_t* name, qsizetype length) {
+    Ref r;
+    if (length <= 8) {
         char n[9] = {};
         bool ascii = true;
-        for (qsizetype i = 0; i < name.size(); ++i) {
-            ascii = ascii && name[i].unicode() < 0x80 && name[i].unicode() != 0;
-            n[i] = char(name[i].unicode());
+        for (qsizetype i = 0; i < length; ++i) {
+            ascii = ascii && name[i] < 0x80 && name[i] != 0;
+            n[i] = char(name[i]);
         }
         if (ascii) {
-            const std::string_view v(n, size_t(name.size()));
+            const std::string_view v(n, size_t(length));
             const auto it = std::lower_bound(std::begin(kNamed), std::end(kNamed), v,
                                              [](const Named& e, std::string_view w) {
                                                  return std::string_view(e.name) < w;
                                              });
-            if (it != std::end(kNamed) && it->name == v)
-                return QString(QChar(it->code));
+            if (it != std::end(kNamed) && it->name == v) {
+                r.c[0] = it->code;
+                r.n = 1;
+                return r;
+            }
         }
     }
-    if (name.size() > 1 && name[0] == u'#') {
-        QStringView digits = name.mid(1);
+    if (length > 1 && name[0] == u'#') {
+        QStringView digits(name + 1, length - 1);
         int base = 10;
-        if (digits[0].toLower() == u'x') {
+        if (QChar(digits[0]).toLower() == u'x') {
             digits = digits.mid(1);
             base = 16;
         }
@@ -187,13 +198,17 @@ QString reference(QStringView name) {
             if (code >= 0x80 && code < 0xA0)
                 code = kWindowsLatin1[code - 0x80];
             // As the view turns the number into characters: without a check of its range.
-            if (code < 0x10000)
-                return QString(QChar(char16_t(code)));
-            const QChar pair[2] = {QChar(QChar::highSurrogate(code)), QChar(QChar::lowSurrogate(code))};
-            return QString(pair, 2);
+            if (code < 0x10000) {
+                r.c[0] = char16_t(code);
+                r.n = 1;
+            } else {
+                r.c[0] = QChar::highSurrogate(code);
+                r.c[1] = QChar::lowSurrogate(code);
+                r.n = 2;
+            }
         }
     }
-    return {};
+    return r;
 }
 
 // QChar::isSpace, without the call for the common letters.
@@ -208,46 +223,53 @@ inline bool isSpace(char16_t c) {
            c == 0x3000;
 }
 
-// Where text came from, a run of consecutive places at a time: (text position, source).
-using Runs = std::vector<std::pair<int, int>>;
-inline void mark(Runs& runs, int position, int source) {
-    if (runs.empty() || runs.back().second + (position - runs.back().first) != source)
-        runs.emplace_back(position, source);
-}
-// Drops the last character of a text of the given size.
-inline void unmarkLast(Runs& runs, int size) {
-    if (!runs.empty() && runs.back().first == size - 1)
-        runs.pop_back();
+// The first place in [from, to) that holds one of the two characters; to when none does.
+inline const char16_t* findEither(const char16_t* from, const char16_t* to, char16_t a, char16_t b) {
+    while (from < to && *from != a && *from != b)
+        ++from;
+    return from;
 }
 
 // A stretch of an element's text: of the page itself, or of what the reading made (the
 // characters of references, a line break).
 struct Piece {
-    int at;      // in the page, or in the made text
+    int at;      // in the page, or in the made text; both counted from the reading's start
     int length;
     int source;  // where its first character came from
     bool made;
 };
 
-// The page and the text made while reading it, which pieces point into.
+// The page's text and what the reading made of it, as far as either is still needed: what
+// lies before the earliest text not yet shown is let go.
 struct Store {
-    QStringView page;
+    std::u16string page;
+    int pageBase = 0; // where page[0] stands in the page
     std::u16string made;
+    int madeBase = 0;
+    std::vector<Piece> pieces; // the elements' texts, in the order read
+    int pieceBase = 0;
+
     const char16_t* chars(const Piece& p) const {
-        return (p.made ? made.data() : reinterpret_cast<const char16_t*>(page.data())) + p.at;
+        return p.made ? made.data() + (p.at - madeBase) : page.data() + (p.at - pageBase);
     }
+    Piece& piece(int i) { return pieces[size_t(i - pieceBase)]; }
+    const Piece& piece(int i) const { return pieces[size_t(i - pieceBase)]; }
+    int pieceEnd() const { return pieceBase + int(pieces.size()); }
 };
 
 struct Node {
     int parent = 0;
+    int depth = 0; // of the tree: the root is 0
     QString tag;
     Id id = Id::Unknown;
     Display display = Display::Inline;
     Space space = Space::Undefined;
     int tagAt = 0;
-    std::vector<Piece> text; // its own text
-    int length = 0;          // of its text
-    std::vector<int> children;
+    int pieceFrom = 0, pieceTo = 0; // its own text: pieces [pieceFrom, pieceTo)
+    int length = 0;                 // of its text
+    int children = 0;               // elements hung under it
+    bool rowWithCell = false;       // a table row holding a cell
+    bool cells = false;             // a table with a row holding a cell
     QString anchor; // the name this element gives its place, if any
     bool named = false;
     bool link = false; // an <a>
@@ -284,7 +306,8 @@ struct Node {
     // Whether every character of its text passes the test.
     template <class Test>
     bool all(const Store& store, Test test) const {
-        for (const Piece& p : text) {
+        for (int k = pieceFrom; k < pieceTo; ++k) {
+            const Piece& p = store.piece(k);
             const char16_t* c = store.chars(p);
             for (int i = 0; i < p.length; ++i)
                 if (!test(c[i]))
@@ -292,11 +315,70 @@ struct Node {
         }
         return true;
     }
-    void clearText() {
-        text.clear();
+    void clearText(int at) {
+        pieceFrom = pieceTo = at;
         length = 0;
     }
 };
+
+// The elements read so far, by the index they were made with: the newest ones, and of the
+// older ones those that still hold a newer one.
+class Nodes {
+  public:
+    Nodes() { window_.emplace_back(); } // the root
+    Node& operator[](int i) { return i >= base_ ? window_[size_t(i - base_)] : kept(i); }
+    const Node& operator[](int i) const {
+        return i >= base_ ? window_[size_t(i - base_)] : const_cast<Nodes*>(this)->kept(i);
+    }
+    int size() const { return base_ + int(window_.size()); }
+    Node& back() { return window_.back(); }
+    const Node& back() const { return window_.back(); }
+    void emplace_back() { window_.emplace_back(); }
+    void push_back(Node&& n) { window_.push_back(std::move(n)); }
+    void pop_back() { window_.pop_back(); }
+    int windowSize() const { return int(window_.size()); }
+    int base() const { return base_; }
+
+    // Lets go of the elements before from that hold none from it on.
+    void forget(int from) {
+        if (from <= base_)
+            return;
+        std::vector<int> keep;
+        for (int i = from; i < size(); ++i) {
+            for (int p = (*this)[i].parent; p < from;) {
+                if (std::binary_search(keep.begin(), keep.end(), p))
+                    break;
+                keep.insert(std::upper_bound(keep.begin(), keep.end(), p), p);
+                if (p == 0)
+                    break;
+                p = (*this)[p].parent;
+            }
+        }
+        std::vector<std::pair<int, Node>> old;
+        old.reserve(keep.size());
+        for (int i : keep) {
+            Node n = std::move((*this)[i]);
+            n.clearText(0); // taken in long since
+            old.emplace_back(i, std::move(n));
+        }
+        old_ = std::move(old);
+        window_.erase(window_.begin(), window_.begin() + (from - base_));
+        base_ = from;
+    }
+
+  private:
+    Node& kept(int i) {
+        const auto it = std::lower_bound(old_.begin(), old_.end(), i,
+                                         [](const std::pair<int, Node>& e, int v) { return e.first < v; });
+        return it->second;
+    }
+    std::vector<Node> window_;
+    int base_ = 0;
+    std::vector<std::pair<int, Node>> old_;
+};
+
+// Where text came from, a run of consecutive places at a time: (text position, source).
+using Runs = std::vector<std::pair<int, int>>;
 
 // The white-space value of a style attribute, if it sets one: its last declaration wins.
 std::optional<Space> styleSpace(const QString& style) {
@@ -332,512 +414,231 @@ std::optional<Space> styleSpace(const QString& style) {
     }
 }
 
-class Parser {
-  public:
-    Parser(QStringView html, int base, Store& store)
-        : t_(html), n_(int(html.size())), base_(base), store_(store) {
-        store_.page = html;
-        nodes_.emplace_back();
-    }
-
-    std::vector<Node> run() {
-        while (pos_ < n_) {
-            const QChar c = t_[pos_];
-            if (c == u'<') {
-                ++pos_;
-                tag();
-            } else if (c == u'&') {
-                const int at = pos_++;
-                const QString r = entity();
-                add(nodes_.back(), r, at);
-            } else {
-                // A run of text at once, up to the next tag or reference.
-                const char16_t* d = reinterpret_cast<const char16_t*>(t_.data());
-                int e = pos_ + 1;
-                while (e < n_ && d[e] != u'<' && d[e] != u'&')
-                    ++e;
-                Node& last = nodes_.back();
-                if (!last.text.empty() && !last.text.back().made &&
-                    last.text.back().at + last.text.back().length == pos_)
-                    last.text.back().length += e - pos_;
-                else
-                    last.text.push_back({pos_, e - pos_, base_ + pos_, false});
-                last.length += e - pos_;
-                pos_ = e;
-            }
-        }
-        return std::move(nodes_);
-    }
-
-  private:
-    bool at(QChar c, int ahead = 0) const { return pos_ + ahead < n_ && t_[pos_ + ahead] == c; }
-    void eatSpace() {
-        while (pos_ < n_ && isSpace(t_[pos_].unicode()) && t_[pos_] != QChar::ParagraphSeparator)
-            ++pos_;
-    }
-    // Made text, all of it from one place of the page.
-    void add(Node& node, const QString& s, int at) {
-        node.text.push_back({int(store_.made.size()), int(s.size()), base_ + at, true});
-        node.length += int(s.size());
-        store_.made.append(reinterpret_cast<const char16_t*>(s.constData()), size_t(s.size()));
-    }
-    int last() const { return int(nodes_.size()) - 1; }
-    int depth(int i) const {
-        int d = 0;
-        for (; i; i = nodes_[size_t(i)].parent)
-            ++d;
-        return d;
-    }
-
-    // After '&': the text of a reference, or "&" itself when there is none.
-    QString entity() {
-        const int start = pos_;
-        int length = 0;
-        bool good = true; // the page's end ends a reference too
-        while (pos_ < n_) {
-            const QChar c = t_[pos_++];
-            if (isSpace(c.unicode()) || pos_ - start > 9) {
-                good = false;
-                break;
-            }
-            if (c == u';')
-                break;
-            ++length;
-        }
-        if (good && length) {
-            const QString r = reference(t_.mid(start, length));
-            if (!r.isNull())
-                return r;
-        }
-        pos_ = start;
-        return QStringLiteral("&");
-    }
-
-    // One word, quoted or not: a tag's name, an attribute's name or value.
-    QString word() {
-        QString w;
-        if (at(u'"')) {
-            ++pos_;
-            while (pos_ < n_) {
-                const QChar c = t_[pos_++];
-                if (c == u'"')
-                    break;
-                w += c == u'&' ? entity() : QString(c);
-            }
-        } else if (at(u'\'')) {
-            ++pos_;
-            while (pos_ < n_) {
-                const QChar c = t_[pos_++];
-                // A quote after a backslash does not end the value.
-                if (c == u'\'' && t_[pos_ - 2] != u'\\')
-                    break;
-                w += c;
-            }
-        } else {
-            while (pos_ < n_) {
-                const QChar c = t_[pos_++];
-                if (c == u'>' || (c == u'/' && at(u'>')) || c == u'<' || c == u'=' || isSpace(c.unicode())) {
-                    --pos_;
-                    break;
-                }
-                w += c == u'&' ? entity() : QString(c);
-            }
-        }
-        return w;
-    }
-
-    // A new node under parent; an empty text node at the end is used again where the view
-    // does, since which nodes exist decides where its blocks close.
-    Node& newNode(int parent) {
-        Node& lastNode = nodes_.back();
-        bool reuse = false;
-        if (nodes_.size() > 1 && lastNode.tag.isEmpty()) {
-            if (lastNode.length == 0) {
-                reuse = true;
-            } else if (lastNode.length == 1 && isSpace(*store_.chars(lastNode.text[0]))) {
-                int sibling = last() - 1;
-                while (sibling && nodes_[size_t(sibling)].parent != lastNode.parent &&
-                       nodes_[size_t(sibling)].display == Display::Inline)
-                    sibling = nodes_[size_t(sibling)].parent;
-                reuse = nodes_[size_t(sibling)].display != Display::Inline;
-            }
-        }
-        if (reuse) {
-            // The display mode stays as it was: the view does not reset it either.
-            lastNode.tag.clear();
-            lastNode.clearText();
-            lastNode.id = Id::Unknown;
-        } else {
-            nodes_.emplace_back();
-        }
-        Node& node = nodes_.back();
-        node.parent = parent;
-        return node;
-    }
-
-    // Properties a node takes from its parent and its kind.
-    void resolveNode() {
-        Node& node = nodes_.back();
-        const Node& parent = nodes_[size_t(node.parent)];
-        if (parent.display == Display::None)
-            node.display = Display::None;
-        node.space = parent.space;
-        node.named = false;
-        node.anchor.clear();
-        if (node.id == Id::Br) {
-            node.clearText();
-            add(node, QString(QChar(QChar::LineSeparator)), node.tagAt - base_);
-        }
-    }
-
-    // Where the new node hangs in the tree: the view mends a missing table or row and
-    // closes what may not hold the node.
-    void resolveParent() {
-        int p = nodes_.back().parent;
-        const Id id = nodes_.back().id;
-        if (id == Id::Td) {
-            int k = p;
-            while (k && nodes_[size_t(k)].id != Id::Tr)
-                k = nodes_[size_t(k)].parent;
-            if (!k) {
-                Node node = std::move(nodes_.back());
-                nodes_.pop_back();
-                Node table;
-                table.parent = p;
-                table.id = Id::Table;
-                table.tag = QStringLiteral("table");
-                table.display = Display::Inline; // made up by the view without a kind
-                table.tagAt = node.tagAt;
-                nodes_.push_back(std::move(table));
-                const int tableAt = last();
-                Node row;
-                row.parent = tableAt;
-                row.id = Id::Tr;
-                row.tag = QStringLiteral("tr");
-                row.tagAt = node.tagAt;
-                nodes_.push_back(std::move(row));
-                nodes_[size_t(tableAt)].children.push_back(last());
-                p = last();
-                nodes_.push_back(std::move(node));
-            }
-        }
-        if (id == Id::Tr) {
-            int k = p;
-            while (k && nodes_[size_t(k)].id != Id::Table)
-                k = nodes_[size_t(k)].parent;
-            if (!k) {
-                Node node = std::move(nodes_.back());
-                nodes_.pop_back();
-                Node table;
-                table.parent = p;
-                table.id = Id::Table;
-                table.tag = QStringLiteral("table");
-                table.tagAt = node.tagAt;
-                nodes_.push_back(std::move(table));
-                p = last();
-                nodes_.push_back(std::move(node));
-            }
-        }
-        Node& node = nodes_.back();
-        if (id == Id::P) {
-            // A paragraph closes the inline elements of the paragraph it is in.
-            while (p && !nodes_[size_t(p)].isBlock())
-                p = nodes_[size_t(p)].parent;
-            if (!p || nodes_[size_t(p)].id != Id::P)
-                p = node.parent;
-        }
-        if (id == nodes_[size_t(p)].id && !node.selfNesting())
-            p = nodes_[size_t(p)].parent;
-        while ((p && !node.allowedIn(nodes_[size_t(p)].id)) || nodes_[size_t(p)].childless())
-            p = nodes_[size_t(p)].parent;
-        node.parent = p;
-        nodes_[size_t(p)].children.push_back(last());
-    }
-
-    void tag() {
-        const int tagAt = base_ + pos_ - 1;
-        eatSpace();
-        if (tags_)
-            return markup(tagAt);
-        if (at(u'!')) {
-            ++pos_;
-            if (at(u'-') && at(u'-', 1)) {
-                pos_ += 2;
-                const qsizetype end = t_.indexOf(QLatin1String("-->"), pos_);
-                pos_ = end >= 0 ? int(end) + 3 : n_;
-            } else {
-                while (pos_ < n_ && t_[pos_++] != u'>') {
-                }
-            }
-            const Space s = nodes_.back().space;
-            if (s != Space::Pre && s != Space::PreWrap)
-                eatSpace();
-            return;
-        }
-        if (at(u'/')) {
-            closeTag();
-            return;
-        }
-        int p = last();
-        while (p && nodes_[size_t(p)].tag.isEmpty())
-            p = nodes_[size_t(p)].parent;
-        {
-            Node& node = newNode(p);
-            node.tag = word().toLower();
-            node.tagAt = tagAt;
-            if (const Element* e = element(node.tag)) {
-                node.id = e->id;
-                node.display = e->display;
-            } else {
-                node.id = Id::Unknown;
-            }
-        }
-        std::vector<Attribute> attributes = readAttributes();
-        resolveParent();
-        resolveNode();
-        Node& node = nodes_.back();
-        // The kinds that set their own white space.
-        if (node.id == Id::Pre)
-            node.space = Space::Pre;
-        else if (node.id == Id::Br)
-            node.space = Space::PreWrap;
-        else if (node.id == Id::Nobr)
-            node.space = Space::NoWrap;
-        for (const auto& [key, value, valueFrom, valueTo] : attributes) {
-            if (node.id == Id::A && key == QLatin1String("name")) {
-                node.anchor = value;
-                node.named = node.link = true;
-            } else if (key == QLatin1String("id")) {
-                node.anchor = value;
-                node.named = true;
-                node.link = node.id == Id::A;
-            } else if (key == QLatin1String("style")) {
-                if (const auto s = styleSpace(value))
-                    node.space = *s;
-            }
-        }
-        bool closed = false;
-        while (pos_ < n_ && t_[pos_] != u'>') {
-            closed = closed || t_[pos_] == u'/';
-            ++pos_;
-        }
-        ++pos_;
-        // A line end just after a block's tag where white space is kept is not shown.
-        if ((node.space == Space::Pre || node.space == Space::PreWrap ||
-             node.space == Space::PreLine) &&
-            node.isBlock() && pos_ < n_ - 1 && t_[pos_] == u'\n')
-            ++pos_;
-        if (node.childless() || closed) {
-            const int parent = node.parent;
-            newNode(parent).tagAt = base_ + pos_;
-            resolveNode();
-        }
-    }
-
-    // A tag's attributes, where the view reads them: only after a blank behind the name.
-    std::vector<Attribute> readAttributes() {
-        std::vector<Attribute> attributes;
-        if (pos_ < n_ && t_[pos_].isSpace()) {
-            while (pos_ < n_) {
-                eatSpace();
-                if (at(u'>') || at(u'/'))
-                    break;
-                QString key = word().toLower();
-                QString value = QStringLiteral("1");
-                int from = -1, to = -1;
-                if (key.isEmpty())
-                    break;
-                eatSpace();
-                if (at(u'=')) {
-                    ++pos_;
-                    eatSpace();
-                    from = base_ + pos_;
-                    value = word();
-                    to = base_ + pos_;
-                }
-                if (value.isEmpty())
-                    continue;
-                attributes.push_back({std::move(key), std::move(value), from, to});
-            }
-        }
-        return attributes;
-    }
-
-    // The tag at tagAt read for its own sake, with the view's rules for where it ends.
-    void markup(int tagAt) {
-        Tag t;
-        t.from = tagAt;
-        if (at(u'!')) {
-            ++pos_;
-            t.kind = Tag::Declaration;
-            if (at(u'-') && at(u'-', 1)) {
-                pos_ += 2;
-                t.kind = Tag::Comment;
-                const qsizetype end = t_.indexOf(QLatin1String("-->"), pos_);
-                pos_ = end >= 0 ? int(end) + 3 : n_;
-            } else {
-                while (pos_ < n_ && t_[pos_++] != u'>') {
-                }
-            }
-        } else if (at(u'/')) {
-            ++pos_;
-            t.kind = Tag::Close;
-            t.name = word().toLower().trimmed();
-            while (pos_ < n_ && t_[pos_++] != u'>') {
-            }
-        } else {
-            t.kind = Tag::Open;
-            t.name = word().toLower();
-            t.attributes = readAttributes();
-            while (pos_ < n_ && t_[pos_] != u'>') {
-                t.selfClosed = t.selfClosed || t_[pos_] == u'/';
-                ++pos_;
-            }
-            pos_ = std::min(pos_ + 1, n_);
-        }
-        t.to = base_ + pos_;
-        tags_->push_back(std::move(t));
-    }
-
-    void closeTag() {
-        ++pos_;
-        const QString name = word().toLower().trimmed();
-        while (pos_ < n_ && t_[pos_++] != u'>') {
-        }
-        int p = last();
-        if (p > 0 && nodes_[size_t(p - 1)].tag == name && nodes_[size_t(p - 1)].childless())
-            --p;
-        while (p && nodes_[size_t(p)].tag != name)
-            p = nodes_[size_t(p)].parent;
-        if (!p)
-            return; // nothing open by that name
-        const Space s = nodes_[size_t(p)].space;
-        if ((s == Space::Pre || s == Space::PreWrap || s == Space::PreLine) &&
-            nodes_[size_t(p)].isBlock()) {
-            Node& lastNode = nodes_.back();
-            if (lastNode.length > 0) {
-                Piece& tail = lastNode.text.back();
-                if (store_.chars(tail)[tail.length - 1] == u'\n') {
-                    --lastNode.length;
-                    if (--tail.length == 0)
-                        lastNode.text.pop_back();
-                }
-            }
-        }
-        const int parent = nodes_[size_t(p)].parent;
-        newNode(parent).tagAt = base_ + pos_;
-        resolveNode();
-    }
-
-  public:
-    std::vector<Tag>* tags_ = nullptr; // set: the tags alone are read, into it
-
-  private:
-    QStringView t_;
-    int pos_ = 0, n_ = 0, base_ = 0;
-    Store& store_;
-    std::vector<Node> nodes_;
-};
-
-// The second step: the tree into text, as the view lays its blocks.
+// The second step: the tree into text, as the view lays its blocks. It takes in each element
+// once the reading has settled it, and hands the text on once it is final.
 class Importer {
   public:
-    Importer(const std::vector<Node>& nodes, const Store& store, ShownText& out)
-        : nodes_(nodes), store_(store), out_(out) {}
+    Importer(const Nodes& nodes, const Store& store, TextSink& sink)
+        : nodes_(nodes), store_(store), sink_(sink) {}
 
-    void run() {
-        for (idx_ = 0; idx_ < int(nodes_.size()); ++idx_) {
-            const Node& node = nodes_[size_t(idx_)];
-            space_ = node.space;
-            if (idx_ > 0 && node.parent != idx_ - 1) {
-                blockClosed_ = closeTags();
-                if (blockClosed_ && !node.isBlock() && node.id != Id::Unknown)
+    // Takes in what the reading has settled: every element but the newest, and, while the
+    // newest runs on with text (partial), its text but for the last character. At the end of
+    // the page everything is settled.
+    void advance(bool partial, bool end) {
+        for (;;) {
+            const int last = nodes_.size() - 1;
+            if (taking_) {
+                const Node& node = nodes_[idx_];
+                const bool settled = idx_ < last || end;
+                takeText(node, settled ? node.length : node.length - 1);
+                if (!settled)
+                    return;
+                taking_ = false;
+                if (pos() != visitAt_)
                     hasBlock_ = false;
-            }
-            if (node.display == Display::None)
+                ++idx_;
                 continue;
-            if (special(node))
+            }
+            if (idx_ > last)
+                return;
+            const Node& node = nodes_[idx_];
+            if (idx_ == last && !end && !(partial && runsOn(node)))
+                return;
+            // A table is laid out by whether a row of it holds a cell: known once one does,
+            // or once it is closed.
+            if (node.id == Id::Table && node.display != Display::None && !node.cells && !end &&
+                open(idx_))
+                return;
+            if (visit(node)) {
+                taking_ = true;
+                visitAt_ = pos();
+                taken_ = 0;
+                piece_ = node.pieceFrom;
+                inPiece_ = 0;
                 continue;
-            // Text after a closed list or the like needs a block of its own.
-            if (blockClosed_ && !hasBlock_ && !node.isBlock() && node.length > 0 &&
-                !node.all(store_, [](char16_t c) { return isSpace(c) && c != 0x2028; }) &&
-                node.display == Display::Inline) {
-                newBlock(node.tagAt);
-                hasBlock_ = true;
             }
-            if (node.isBlock()) {
-                if (node.isCell() && !tables_.empty()) {
-                    if (tables_.back()) {
-                        barrier(node.tagAt); // into the cell
-                        inTable_ = true;
-                    }
-                    hasBlock_ = true;
-                    compress_ = Compress::Remove;
-                }
-                // A block's own name marks where it begins; on a block not yet written to,
-                // it takes the place of the names the block had.
-                if (hasBlock_) {
-                    if (node.named) {
-                        if (slotAt_ == int(out_.text.size()))
-                            out_.anchors.resize(slotFrom_);
-                        slotFrom_ = out_.anchors.size();
-                        slotAt_ = int(out_.text.size());
-                        anchor(node);
-                    }
-                } else {
-                    const bool waiting = !pending_.empty();
-                    newBlock(node.tagAt);
-                    if (node.named && !waiting)
-                        anchor(node);
-                }
-                hasBlock_ = true;
-                blockClosed_ = false;
-            }
-            if (node.named)
-                pending_.push_back(&node);
-            if (appendText(node))
-                hasBlock_ = false;
+            ++idx_;
         }
     }
+
+    // Hands on the text that can no longer change: all of it at the end.
+    void drain(bool all) {
+        const int limit = all ? pos() : pos() - 2; // the last two may still be taken back
+        if (limit <= drained_ && !all)
+            return;
+        size_t r = 0;
+        while (r < runs_.size() && runs_[r].first < limit) {
+            sink_.source(runs_[r].first, runs_[r].second);
+            lastRun_ = runs_[r++];
+            hasLastRun_ = true;
+        }
+        runs_.erase(runs_.begin(), runs_.begin() + qsizetype(r));
+        int emitted = drained_;
+        size_t a = 0;
+        while (a < anchors_.size() && (anchors_[a].at < limit || (all && anchors_[a].at == limit))) {
+            if (anchors_[a].at > emitted) {
+                sink_.text(emitted, QStringView(text_).mid(emitted - drained_, anchors_[a].at - emitted));
+                emitted = anchors_[a].at;
+            }
+            sink_.anchor(anchors_[a++]);
+        }
+        anchors_.erase(anchors_.begin(), anchors_.begin() + qsizetype(a));
+        anchorsGone_ += int(a);
+        if (limit > emitted)
+            sink_.text(emitted, QStringView(text_).mid(emitted - drained_, limit - emitted));
+        if (limit > drained_)
+            lastDrained_ = text_[limit - drained_ - 1];
+        text_.remove(0, limit - drained_);
+        drained_ = limit;
+    }
+
+    int next() const { return idx_; } // the first element not taken in whole
+    // The first piece of text not taken in yet, and how far into it.
+    int piece() const { return taking_ ? piece_ : (idx_ < nodes_.size() ? nodes_[idx_].pieceFrom : store_.pieceEnd()); }
+    int inPiece() const { return taking_ ? inPiece_ : 0; }
 
   private:
     enum class Compress { Preserve, Remove, Collapse };
 
-    int depth(int i) const {
-        int d = 0;
-        for (; i; i = nodes_[size_t(i)].parent)
-            ++d;
-        return d;
+    int pos() const { return drained_ + int(text_.size()); }
+    QChar lastChar() const { return text_.isEmpty() ? lastDrained_ : text_.back(); }
+
+    // Whether the newest element can be taken in while its text runs on: no later tag can
+    // take its place, and its text already says how it is laid out.
+    bool runsOn(const Node& node) {
+        if (node.tag.isEmpty() && node.length < 2)
+            return false;
+        // Looked at once: only what came since the last look.
+        if (looked_ != idx_) {
+            looked_ = idx_;
+            lookedPiece_ = node.pieceFrom;
+            lookedIn_ = 0;
+        }
+        for (; lookedPiece_ < node.pieceTo; ++lookedPiece_, lookedIn_ = 0) {
+            const Piece& p = store_.piece(lookedPiece_);
+            const char16_t* c = store_.chars(p);
+            for (; lookedIn_ < p.length; ++lookedIn_)
+                if (!isSpace(c[lookedIn_]))
+                    return true;
+        }
+        if (lookedPiece_ > node.pieceFrom) {
+            --lookedPiece_; // the last piece may still grow
+            lookedIn_ = store_.piece(lookedPiece_).length;
+        }
+        return false;
     }
 
-    void anchor(const Node& a) {
-        out_.anchors.push_back(
-            {int(out_.text.size()), a.anchor, a.tagAt, a.link && isPageNumber(a.anchor)});
+    // Whether the element is still open: the newest one is in it.
+    bool open(int i) const {
+        for (int k = nodes_.size() - 1; k >= i; k = nodes_[k].parent) {
+            if (k == i)
+                return true;
+            if (k == 0)
+                break;
+        }
+        return false;
+    }
+
+    // What comes before an element's text; true when its text is shown.
+    bool visit(const Node& node) {
+        space_ = node.space;
+        if (idx_ > 0 && node.parent != idx_ - 1) {
+            blockClosed_ = closeTags();
+            if (blockClosed_ && !node.isBlock() && node.id != Id::Unknown)
+                hasBlock_ = false;
+        }
+        if (node.display == Display::None)
+            return false;
+        if (special(node))
+            return false;
+        // Text after a closed list or the like needs a block of its own.
+        if (blockClosed_ && !hasBlock_ && !node.isBlock() && node.length > 0 &&
+            !node.all(store_, [](char16_t c) { return isSpace(c) && c != 0x2028; }) &&
+            node.display == Display::Inline) {
+            newBlock(node.tagAt);
+            hasBlock_ = true;
+        }
+        if (node.isBlock()) {
+            if (node.isCell() && !tables_.empty()) {
+                if (tables_.back()) {
+                    barrier(node.tagAt); // into the cell
+                    inTable_ = true;
+                }
+                hasBlock_ = true;
+                compress_ = Compress::Remove;
+            }
+            // A block's own name marks where it begins; on a block not yet written to,
+            // it takes the place of the names the block had.
+            if (hasBlock_) {
+                if (node.named) {
+                    if (slotAt_ == pos())
+                        anchors_.resize(size_t(slotFrom_ - anchorsGone_));
+                    slotFrom_ = anchorsGone_ + int(anchors_.size());
+                    slotAt_ = pos();
+                    anchor({node.anchor, node.tagAt, node.link});
+                }
+            } else {
+                const bool waiting = !pending_.empty();
+                newBlock(node.tagAt);
+                if (node.named && !waiting)
+                    anchor({node.anchor, node.tagAt, node.link});
+            }
+            hasBlock_ = true;
+            blockClosed_ = false;
+        }
+        if (node.named)
+            pending_.push_back({node.anchor, node.tagAt, node.link});
+        if (space_ == Space::Pre || space_ == Space::PreWrap)
+            compress_ = Compress::Preserve;
+        runStart_ = pos();
+        return true;
+    }
+
+    struct Named {
+        QString name;
+        int tagAt;
+        bool link;
+    };
+    void anchor(const Named& a) {
+        anchors_.push_back({pos(), a.name, a.tagAt, a.link && isPageNumber(a.name)});
     }
     void placePending() {
-        for (const Node* a : pending_)
-            anchor(*a);
+        for (const Named& a : pending_)
+            anchor(a);
         pending_.clear();
     }
+    void mark(int source) {
+        const int position = pos();
+        const std::pair<int, int>* back = !runs_.empty() ? &runs_.back() : hasLastRun_ ? &lastRun_ : nullptr;
+        if (!back || back->second + (position - back->first) != source)
+            runs_.emplace_back(position, source);
+    }
     void put(QChar c, int from) {
-        placePending();
-        mark(out_.sourceRuns, int(out_.text.size()), from);
-        out_.text += c;
+        if (!pending_.empty())
+            placePending();
+        mark(from);
+        text_ += c;
     }
     void putRun(QStringView run, int from) {
-        placePending();
-        mark(out_.sourceRuns, int(out_.text.size()), from);
-        out_.text.append(run);
+        if (!pending_.empty())
+            placePending();
+        mark(from);
+        text_.append(run);
+    }
+    void chopLast() {
+        if (!runs_.empty() && runs_.back().first == pos() - 1)
+            runs_.pop_back();
+        text_.chop(1);
     }
     void barrier(int from) {
-        mark(out_.sourceRuns, int(out_.text.size()), from);
-        out_.text += QChar(kBlock);
+        mark(from);
+        text_ += QChar(kBlock);
     }
     void newBlock(int from) {
         barrier(from);
         // The block takes the anchors waiting for a place: they stand where it begins.
-        slotFrom_ = out_.anchors.size();
-        slotAt_ = int(out_.text.size());
+        slotFrom_ = anchorsGone_ + int(anchors_.size());
+        slotAt_ = pos();
         placePending();
         if (space_ != Space::Pre && space_ != Space::PreWrap)
             compress_ = Compress::Remove;
@@ -857,7 +658,7 @@ class Importer {
         case Id::Table: {
             // Made where the text stands, which stays before it: what is not in a cell goes
             // there, and the first cell begins the table's text.
-            tables_.push_back(hasCells(idx_));
+            tables_.push_back(node.cells);
             hasBlock_ = false;
             compress_ = Compress::Remove;
             return true;
@@ -866,8 +667,8 @@ class Importer {
             return true;
         case Id::Img:
             // A picture takes no anchor: one waiting goes on to the text after it.
-            mark(out_.sourceRuns, int(out_.text.size()), node.tagAt);
-            out_.text += QChar(kPicture);
+            mark(node.tagAt);
+            text_ += QChar(kPicture);
             compress_ = Compress::Collapse;
             hasBlock_ = false;
             return true;
@@ -882,34 +683,14 @@ class Importer {
         }
     }
 
-    // Whether a table has a row with a cell: the view makes no table otherwise.
-    bool hasCells(int table) const {
-        auto rowHasCell = [&](int row) {
-            for (int c : nodes_[size_t(row)].children)
-                if (nodes_[size_t(c)].isCell())
-                    return true;
-            return false;
-        };
-        for (int child : nodes_[size_t(table)].children) {
-            const Node& n = nodes_[size_t(child)];
-            if (n.id == Id::Tr && rowHasCell(child))
-                return true;
-            if (n.id == Id::Thead || n.id == Id::Tbody || n.id == Id::Tfoot)
-                for (int row : n.children)
-                    if (nodes_[size_t(row)].id == Id::Tr && rowHasCell(row))
-                        return true;
-        }
-        return false;
-    }
-
     // The elements closed between the previous node and this one.
     bool closeTags() {
         int closed = idx_ - 1;
-        const int endDepth = depth(idx_) - 1;
-        int d = depth(closed);
+        const int endDepth = nodes_[idx_].depth - 1;
+        int d = nodes_[closed].depth;
         bool blockClosed = false;
         while (d > endDepth) {
-            const Node& n = nodes_[size_t(closed)];
+            const Node& n = nodes_[closed];
             switch (n.id) {
             case Id::Tr:
                 blockClosed = true;
@@ -950,8 +731,7 @@ class Importer {
                 compress_ = Compress::Remove;
                 break;
             case Id::Div:
-                if (!out_.text.isEmpty() && !n.children.empty() &&
-                    out_.text.back() != QChar::LineSeparator)
+                if (pos() > 0 && n.children > 0 && lastChar() != QChar::LineSeparator)
                     blockClosed = true;
                 break;
             case Id::H1:
@@ -973,17 +753,15 @@ class Importer {
         return blockClosed;
     }
 
-    // The node's own text, its white space treated as its mode asks.
-    bool appendText(const Node& node) {
-        const qsizetype before = out_.text.size();
-        if (space_ == Space::Pre || space_ == Space::PreWrap)
-            compress_ = Compress::Preserve;
-        qsizetype run = out_.text.size(); // where the text since the last block began
-        for (const Piece& piece : node.text) {
+    // The element's own text from where it was left up to character upTo, its white space
+    // treated as its mode asks.
+    void takeText(const Node& node, int upTo) {
+        while (taken_ < upTo && piece_ < node.pieceTo) {
+            const Piece& piece = store_.piece(piece_);
             const char16_t* d = store_.chars(piece);
-            const int n = piece.length;
+            const int n = std::min(piece.length, inPiece_ + (upTo - taken_));
             auto from = [&](int i) { return piece.made ? piece.source : piece.source + i; };
-            for (int i = 0; i < n; ++i) {
+            for (int i = inPiece_; i < n; ++i) {
                 // Letters up to the next blank go as they are, at once.
                 if (!isSpace(d[i])) {
                     int e = i + 1;
@@ -1015,36 +793,633 @@ class Importer {
                     compress_ = Compress::Preserve;
                 }
                 if (c == u'\n' || c == QChar::ParagraphSeparator) {
-                    if (space_ == Space::PreLine && out_.text.size() > run &&
-                        out_.text.back() == u' ') {
-                        unmarkLast(out_.sourceRuns, int(out_.text.size()));
-                        out_.text.chop(1);
-                    }
+                    if (space_ == Space::PreLine && pos() > runStart_ && lastChar() == u' ')
+                        chopLast();
                     newBlock(from(i));
-                    run = out_.text.size();
+                    runStart_ = pos();
                 } else {
                     put(c, from(i));
                 }
             }
+            taken_ += n - inPiece_;
+            if (n == piece.length) {
+                ++piece_;
+                inPiece_ = 0;
+            } else {
+                inPiece_ = n;
+            }
         }
-        return out_.text.size() != before;
     }
 
-    const std::vector<Node>& nodes_;
+    const Nodes& nodes_;
     const Store& store_;
-    ShownText& out_;
+    TextSink& sink_;
     int idx_ = 0;
+    int looked_ = -1, lookedPiece_ = 0, lookedIn_ = 0; // how much of the newest was looked at
+    // The element whose text is being taken in, and how far.
+    bool taking_ = false;
+    int visitAt_ = 0, taken_ = 0, piece_ = 0, inPiece_ = 0, runStart_ = 0;
     Space space_ = Space::Normal;
     bool hasBlock_ = true, blockClosed_ = false;
     Compress compress_ = Compress::Remove;
     std::vector<bool> tables_; // open tables: whether each was made
     int lists_ = 0;
     bool inTable_ = false; // the text goes into a cell
-    std::vector<const Node*> pending_; // anchors waiting for the next character
+    std::vector<Named> pending_; // anchors waiting for the next character
     // The names of the newest block, while nothing is written in it: its own anchors.
-    size_t slotFrom_ = 0;
+    int slotFrom_ = 0;
     int slotAt_ = -1;
+    // The text not handed on yet, from position drained_.
+    QString text_;
+    int drained_ = 0;
+    QChar lastDrained_;
+    std::vector<Anchor> anchors_;
+    int anchorsGone_ = 0;
+    Runs runs_;
+    std::pair<int, int> lastRun_;
+    bool hasLastRun_ = false;
 };
+
+class Parser {
+  public:
+    // The page comes from input, a stretch at a time; importer takes in what is settled
+    // (none: the tags alone are read, into tags).
+    Parser(const PageInput& input, Store& store, Nodes& nodes, Importer* importer)
+        : in_(input), base_(input.base), store_(store), nodes_(nodes), importer_(importer) {}
+
+    // Reads to the page's end; false when stopped before it.
+    bool run() {
+        while (have(pos_)) {
+            if (importer_ && ++steps_ % 64 == 0)
+                settle();
+            const char16_t c = ch(pos_);
+            if (c == u'<') {
+                ++pos_;
+                tag();
+            } else if (c == u'&') {
+                const int at = pos_++;
+                const Ref r = entity();
+                add(nodes_.back(), r, at);
+            } else {
+                text();
+            }
+        }
+        return !stopped_;
+    }
+
+    std::vector<Tag>* tags_ = nullptr; // set: the tags alone are read, into it
+
+  private:
+    // The page's text as far as it has been read: [pageBase, n_).
+    char16_t ch(int i) const { return store_.page[size_t(i - store_.pageBase)]; }
+    const char16_t* ptr(int i) const { return store_.page.data() + (i - store_.pageBase); }
+    // Whether the page has a character at i, reading on as far as needed.
+    bool have(int i) {
+        while (i >= n_)
+            if (!more())
+                return false;
+        return true;
+    }
+    bool more() {
+        if (eof_)
+            return false;
+        if (in_.stop && in_.stop->load(std::memory_order_relaxed)) {
+            eof_ = stopped_ = true;
+            return false;
+        }
+        if (importer_) {
+            importer_->drain(false);
+            // What is before the earliest text not taken in, and before what this reading
+            // may still look back at, is let go.
+            int keep = pos_ - 16;
+            int keepMade = int(store_.made.size()) + store_.madeBase;
+            bool page = false, made = false; // the later pieces of each stand further on
+            for (int k = importer_->piece(); k < store_.pieceEnd() && !(page && made); ++k) {
+                const Piece& p = store_.piece(k);
+                const int at = p.at + (k == importer_->piece() ? importer_->inPiece() : 0);
+                if (p.made && !made) {
+                    keepMade = at;
+                    made = true;
+                } else if (!p.made && !page) {
+                    keep = std::min(keep, at);
+                    page = true;
+                }
+            }
+            if (keep - store_.pageBase > 1 << 16) {
+                store_.page.erase(0, size_t(keep - store_.pageBase));
+                store_.pageBase = keep;
+            }
+            if (keepMade - store_.madeBase > 1 << 16) {
+                store_.made.erase(0, size_t(keepMade - store_.madeBase));
+                store_.madeBase = keepMade;
+            }
+        }
+        constexpr qsizetype kStretch = 1 << 16;
+        scratch_.resize(size_t(kStretch));
+        const qsizetype got = in_.read ? in_.read(scratch_.data(), kStretch) : 0;
+        if (got > 0)
+            store_.page.append(scratch_.data(), size_t(got));
+        if (got <= 0) {
+            eof_ = true;
+            return false;
+        }
+        n_ += int(got);
+        return true;
+    }
+
+    // Between tags: what is settled is taken in, and the elements no longer needed go.
+    void settle() {
+        importer_->advance(false, false);
+        if (nodes_.windowSize() > 4096 && importer_->next() - 1 > nodes_.base() + 2048)
+            nodes_.forget(importer_->next() - 1);
+        const int unused = importer_->piece() - store_.pieceBase;
+        if (unused > 4096) {
+            store_.pieces.erase(store_.pieces.begin(), store_.pieces.begin() + unused);
+            store_.pieceBase += unused;
+        }
+    }
+
+    // A run of text at once, up to the next tag or reference, a stretch at a time.
+    void text() {
+        for (;;) {
+            const int e = int(findEither(ptr(pos_ + 1), ptr(n_), u'<', u'&') - ptr(0));
+            Node& last = nodes_.back();
+            if (last.pieceTo > last.pieceFrom && last.pieceTo == store_.pieceEnd() &&
+                !store_.pieces.back().made &&
+                store_.pieces.back().at + store_.pieces.back().length == pos_) {
+                store_.pieces.back().length += e - pos_;
+            } else {
+                store_.pieces.push_back({pos_, e - pos_, base_ + pos_, false});
+                last.pieceTo = store_.pieceEnd();
+            }
+            last.length += e - pos_;
+            pos_ = e;
+            if (pos_ < n_)
+                return;
+            if (importer_)
+                importer_->advance(true, false);
+            if (!more())
+                return;
+            if (ch(pos_) == u'<' || ch(pos_) == u'&')
+                return;
+        }
+    }
+
+    bool at(char16_t c, int ahead = 0) { return have(pos_ + ahead) && ch(pos_ + ahead) == c; }
+    void eatSpace() {
+        while (have(pos_) && isSpace(ch(pos_)) && ch(pos_) != QChar::ParagraphSeparator)
+            ++pos_;
+    }
+    // Made text, all of it from one place of the page.
+    void add(Node& node, const Ref& r, int at) {
+        const char16_t amp = u'&';
+        const char16_t* c = r.n ? r.c : &amp;
+        const int n = r.n ? r.n : 1;
+        // Only the newest element gets text: its pieces are the last ones.
+        store_.pieces.push_back({store_.madeBase + int(store_.made.size()), n, base_ + at, true});
+        node.pieceTo = store_.pieceEnd();
+        node.length += n;
+        store_.made.append(c, size_t(n));
+    }
+    void add(Node& node, QChar c, int at) {
+        Ref r;
+        r.c[0] = c.unicode();
+        r.n = 1;
+        add(node, r, at);
+    }
+    int last() const { return nodes_.size() - 1; }
+
+    // After '&': the characters of a reference, or none when there is none ("&" stays).
+    Ref entity() {
+        const int start = pos_;
+        int length = 0;
+        bool good = true; // the page's end ends a reference too
+        while (have(pos_)) {
+            const char16_t c = ch(pos_++);
+            if (isSpace(c) || pos_ - start > 9) {
+                good = false;
+                break;
+            }
+            if (c == u';')
+                break;
+            ++length;
+        }
+        if (good && length) {
+            const Ref r = reference(ptr(start), length);
+            if (r.n)
+                return r;
+        }
+        pos_ = start;
+        return {};
+    }
+    void appendEntity(QString& w) {
+        const Ref r = entity();
+        if (r.n)
+            w.append(reinterpret_cast<const QChar*>(r.c), r.n);
+        else
+            w += u'&';
+    }
+
+    // One word, quoted or not: a tag's name, an attribute's name or value.
+    QString word() {
+        QString w;
+        if (at(u'"')) {
+            ++pos_;
+            while (have(pos_)) {
+                const char16_t c = ch(pos_++);
+                if (c == u'"')
+                    break;
+                if (c == u'&')
+                    appendEntity(w);
+                else
+                    w += QChar(c);
+            }
+        } else if (at(u'\'')) {
+            ++pos_;
+            while (have(pos_)) {
+                const char16_t c = ch(pos_++);
+                // A quote after a backslash does not end the value.
+                if (c == u'\'' && ch(pos_ - 2) != u'\\')
+                    break;
+                w += QChar(c);
+            }
+        } else {
+            while (have(pos_)) {
+                const char16_t c = ch(pos_++);
+                if (c == u'>' || (c == u'/' && at(u'>')) || c == u'<' || c == u'=' || isSpace(c)) {
+                    --pos_;
+                    break;
+                }
+                if (c == u'&')
+                    appendEntity(w);
+                else
+                    w += QChar(c);
+            }
+        }
+        return w;
+    }
+
+    void attach(int child, int parent) {
+        Node& node = nodes_[child];
+        node.parent = parent;
+        node.depth = nodes_[parent].depth + 1;
+    }
+
+    // A new node under parent; an empty text node at the end is used again where the view
+    // does, since which nodes exist decides where its blocks close.
+    Node& newNode(int parent) {
+        Node& lastNode = nodes_.back();
+        bool reuse = false;
+        if (last() > 0 && lastNode.tag.isEmpty()) {
+            if (lastNode.length == 0) {
+                reuse = true;
+            } else if (lastNode.length == 1 &&
+                       isSpace(*store_.chars(store_.piece(lastNode.pieceFrom)))) {
+                int sibling = last() - 1;
+                while (sibling && nodes_[sibling].parent != lastNode.parent &&
+                       nodes_[sibling].display == Display::Inline)
+                    sibling = nodes_[sibling].parent;
+                reuse = nodes_[sibling].display != Display::Inline;
+            }
+        }
+        if (reuse) {
+            // The display mode stays as it was: the view does not reset it either.
+            lastNode.tag.clear();
+            lastNode.clearText(store_.pieceEnd());
+            lastNode.id = Id::Unknown;
+        } else {
+            nodes_.emplace_back();
+            nodes_.back().clearText(store_.pieceEnd());
+        }
+        attach(last(), parent);
+        return nodes_.back();
+    }
+
+    // Properties a node takes from its parent and its kind.
+    void resolveNode() {
+        Node& node = nodes_.back();
+        const Node& parent = nodes_[node.parent];
+        if (parent.display == Display::None)
+            node.display = Display::None;
+        node.space = parent.space;
+        node.named = false;
+        node.anchor.clear();
+        if (node.id == Id::Br) {
+            node.clearText(store_.pieceEnd());
+            add(node, QChar(QChar::LineSeparator), node.tagAt - base_);
+        }
+    }
+
+    // A table made by the view around a node that needs one, hung under parent; made up
+    // without a kind, it is laid out inline.
+    Node madeTable(int parent, int tagAt) {
+        Node table;
+        table.id = Id::Table;
+        table.tag = QStringLiteral("table");
+        table.tagAt = tagAt;
+        table.clearText(store_.pieceEnd());
+        table.parent = parent;
+        table.depth = nodes_[parent].depth + 1;
+        return table;
+    }
+
+    // Where the new node hangs in the tree: the view mends a missing table or row and
+    // closes what may not hold the node.
+    void resolveParent() {
+        int p = nodes_.back().parent;
+        const Id id = nodes_.back().id;
+        if (id == Id::Td) {
+            int k = p;
+            while (k && nodes_[k].id != Id::Tr)
+                k = nodes_[k].parent;
+            if (!k) {
+                Node node = std::move(nodes_.back());
+                nodes_.pop_back();
+                nodes_.push_back(madeTable(p, node.tagAt));
+                const int tableAt = last();
+                Node row;
+                row.id = Id::Tr;
+                row.tag = QStringLiteral("tr");
+                row.tagAt = node.tagAt;
+                row.clearText(store_.pieceEnd());
+                nodes_.push_back(std::move(row));
+                attach(last(), tableAt);
+                ++nodes_[tableAt].children;
+                p = last();
+                nodes_.push_back(std::move(node));
+            }
+        }
+        if (id == Id::Tr) {
+            int k = p;
+            while (k && nodes_[k].id != Id::Table)
+                k = nodes_[k].parent;
+            if (!k) {
+                Node node = std::move(nodes_.back());
+                nodes_.pop_back();
+                nodes_.push_back(madeTable(p, node.tagAt));
+                p = last();
+                nodes_.push_back(std::move(node));
+            }
+        }
+        Node& node = nodes_.back();
+        if (id == Id::P) {
+            // A paragraph closes the inline elements of the paragraph it is in.
+            while (p && !nodes_[p].isBlock())
+                p = nodes_[p].parent;
+            if (!p || nodes_[p].id != Id::P)
+                p = node.parent;
+        }
+        if (id == nodes_[p].id && !node.selfNesting())
+            p = nodes_[p].parent;
+        while ((p && !node.allowedIn(nodes_[p].id)) || nodes_[p].childless())
+            p = nodes_[p].parent;
+        attach(last(), p);
+        Node& parent = nodes_[p];
+        ++parent.children;
+        // A row with a cell makes its table; the view looks for one before it lays a table.
+        if (node.isCell() && parent.id == Id::Tr) {
+            parent.rowWithCell = true;
+            Node& up = nodes_[parent.parent];
+            if (up.id == Id::Table)
+                up.cells = true;
+            else if ((up.id == Id::Thead || up.id == Id::Tbody || up.id == Id::Tfoot) &&
+                     nodes_[up.parent].id == Id::Table)
+                nodes_[up.parent].cells = true;
+        }
+    }
+
+    void tag() {
+        const int tagAt = base_ + pos_ - 1;
+        eatSpace();
+        if (tags_)
+            return markup(tagAt);
+        if (at(u'!')) {
+            ++pos_;
+            if (at(u'-') && at(u'-', 1)) {
+                pos_ += 2;
+                skipPast(u"-->");
+            } else {
+                while (have(pos_) && ch(pos_++) != u'>') {
+                }
+            }
+            const Space s = nodes_.back().space;
+            if (s != Space::Pre && s != Space::PreWrap)
+                eatSpace();
+            return;
+        }
+        if (at(u'/')) {
+            closeTag();
+            return;
+        }
+        int p = last();
+        while (p && nodes_[p].tag.isEmpty())
+            p = nodes_[p].parent;
+        {
+            Node& node = newNode(p);
+            node.tag = word().toLower();
+            node.tagAt = tagAt;
+            if (const Element* e = element(node.tag)) {
+                node.id = e->id;
+                node.display = e->display;
+            } else {
+                node.id = Id::Unknown;
+            }
+        }
+        std::vector<Attribute> attributes = readAttributes();
+        resolveParent();
+        resolveNode();
+        Node& node = nodes_.back();
+        // The kinds that set their own white space.
+        if (node.id == Id::Pre)
+            node.space = Space::Pre;
+        else if (node.id == Id::Br)
+            node.space = Space::PreWrap;
+        else if (node.id == Id::Nobr)
+            node.space = Space::NoWrap;
+        for (const auto& [key, value, valueFrom, valueTo] : attributes) {
+            if (node.id == Id::A && key == QLatin1String("name")) {
+                node.anchor = value;
+                node.named = node.link = true;
+            } else if (key == QLatin1String("id")) {
+                node.anchor = value;
+                node.named = true;
+                node.link = node.id == Id::A;
+            } else if (key == QLatin1String("style")) {
+                if (const auto s = styleSpace(value))
+                    node.space = *s;
+            }
+        }
+        bool closed = false;
+        while (have(pos_) && ch(pos_) != u'>') {
+            closed = closed || ch(pos_) == u'/';
+            ++pos_;
+        }
+        ++pos_;
+        Node& done = nodes_.back();
+        // A line end just after a block's tag where white space is kept is not shown.
+        if ((done.space == Space::Pre || done.space == Space::PreWrap ||
+             done.space == Space::PreLine) &&
+            done.isBlock() && have(pos_ + 1) && ch(pos_) == u'\n')
+            ++pos_;
+        if (done.childless() || closed) {
+            const int parent = done.parent;
+            newNode(parent).tagAt = base_ + pos_;
+            resolveNode();
+        }
+    }
+
+    // Past the next place of the mark (or to the page's end).
+    void skipPast(std::u16string_view mark) {
+        const int m = int(mark.size());
+        for (;;) {
+            if (!have(pos_ + m - 1)) {
+                while (have(pos_))
+                    ++pos_;
+                return;
+            }
+            const char16_t* from = ptr(pos_);
+            const char16_t* to = ptr(n_);
+            const char16_t* hit = std::search(from, to, mark.begin(), mark.end());
+            if (hit != to) {
+                pos_ = int(hit - ptr(0)) + m;
+                return;
+            }
+            pos_ = std::max(pos_, n_ - m + 1); // a mark may begin in what is still to come
+        }
+    }
+
+    // A tag's attributes, where the view reads them: only after a blank behind the name.
+    std::vector<Attribute> readAttributes() {
+        std::vector<Attribute> attributes;
+        if (have(pos_) && QChar(ch(pos_)).isSpace()) {
+            while (have(pos_)) {
+                eatSpace();
+                if (at(u'>') || at(u'/'))
+                    break;
+                QString key = word().toLower();
+                QString value = QStringLiteral("1");
+                int from = -1, to = -1;
+                if (key.isEmpty())
+                    break;
+                eatSpace();
+                if (at(u'=')) {
+                    ++pos_;
+                    eatSpace();
+                    from = base_ + pos_;
+                    value = word();
+                    to = base_ + pos_;
+                }
+                if (value.isEmpty())
+                    continue;
+                attributes.push_back({std::move(key), std::move(value), from, to});
+            }
+        }
+        return attributes;
+    }
+
+    // The tag at tagAt read for its own sake, with the view's rules for where it ends.
+    void markup(int tagAt) {
+        Tag t;
+        t.from = tagAt;
+        if (at(u'!')) {
+            ++pos_;
+            t.kind = Tag::Declaration;
+            if (at(u'-') && at(u'-', 1)) {
+                pos_ += 2;
+                t.kind = Tag::Comment;
+                skipPast(u"-->");
+            } else {
+                while (have(pos_) && ch(pos_++) != u'>') {
+                }
+            }
+        } else if (at(u'/')) {
+            ++pos_;
+            t.kind = Tag::Close;
+            t.name = word().toLower().trimmed();
+            while (have(pos_) && ch(pos_++) != u'>') {
+            }
+        } else {
+            t.kind = Tag::Open;
+            t.name = word().toLower();
+            t.attributes = readAttributes();
+            while (have(pos_) && ch(pos_) != u'>') {
+                t.selfClosed = t.selfClosed || ch(pos_) == u'/';
+                ++pos_;
+            }
+            if (have(pos_))
+                ++pos_;
+        }
+        t.to = base_ + pos_;
+        tags_->push_back(std::move(t));
+    }
+
+    void closeTag() {
+        ++pos_;
+        const QString name = word().toLower().trimmed();
+        while (have(pos_) && ch(pos_++) != u'>') {
+        }
+        int p = last();
+        if (p > 0 && nodes_[p - 1].tag == name && nodes_[p - 1].childless())
+            --p;
+        while (p && nodes_[p].tag != name)
+            p = nodes_[p].parent;
+        if (!p)
+            return; // nothing open by that name
+        const Space s = nodes_[p].space;
+        if ((s == Space::Pre || s == Space::PreWrap || s == Space::PreLine) &&
+            nodes_[p].isBlock()) {
+            Node& lastNode = nodes_.back();
+            if (lastNode.length > 0) {
+                Piece& tail = store_.piece(lastNode.pieceTo - 1);
+                if (store_.chars(tail)[tail.length - 1] == u'\n') {
+                    --lastNode.length;
+                    if (--tail.length == 0) {
+                        --lastNode.pieceTo;
+                        if (lastNode.pieceTo == store_.pieceEnd() - 1)
+                            store_.pieces.pop_back();
+                    }
+                }
+            }
+        }
+        const int parent = nodes_[p].parent;
+        newNode(parent).tagAt = base_ + pos_;
+        resolveNode();
+    }
+
+    const PageInput& in_;
+    std::vector<char16_t> scratch_; // what is read, before it joins the page
+    int pos_ = 0, n_ = 0, base_ = 0;
+    bool eof_ = false, stopped_ = false;
+    unsigned steps_ = 0;
+    Store& store_;
+    Nodes& nodes_;
+    Importer* importer_;
+};
+
+// The whole text, for a page read at once.
+class Collect : public TextSink {
+  public:
+    explicit Collect(ShownText& out) : out_(out) {}
+    void text(int, QStringView chars) override { out_.text.append(chars); }
+    void anchor(const Anchor& a) override { out_.anchors.push_back(a); }
+    void source(int at, int from) override { out_.sourceRuns.emplace_back(at, from); }
+
+  private:
+    ShownText& out_;
+};
+
+// The page's text handed out from a view of it.
+PageInput inputOf(QStringView html, int base) {
+    PageInput in;
+    in.base = base;
+    in.read = [html, at = qsizetype(0)](char16_t* buffer, qsizetype room) mutable {
+        const qsizetype n = std::min(room, html.size() - at);
+        std::copy(html.begin() + at, html.begin() + at + n, reinterpret_cast<QChar*>(buffer));
+        at += n;
+        return n;
+    };
+    return in;
+}
 
 } // namespace
 
@@ -1092,27 +1467,44 @@ bool ShownText::blockBefore(int position) const {
 
 std::vector<Tag> readTags(QStringView html) {
     Store store;
-    Parser parser(html, 0, store);
+    Nodes nodes;
+    const PageInput in = inputOf(html, 0);
+    Parser parser(in, store, nodes, nullptr);
     std::vector<Tag> tags;
     parser.tags_ = &tags;
     parser.run();
     return tags;
 }
 
+bool readPage(const PageInput& in, TextSink& out) {
+    Store store;
+    Nodes nodes;
+    Importer importer(nodes, store, out);
+    Parser parser(in, store, nodes, &importer);
+    const bool whole = parser.run();
+    importer.advance(true, true);
+    importer.drain(true);
+    return whole;
+}
+
+Fragment fragmentOf(qsizetype start, qsizetype end) {
+    Fragment f;
+    if (start >= 0) {
+        f.from = int(start);
+        f.to = start < end ? int(end) : -1;
+    }
+    return f;
+}
+
 ShownText showPage(QStringView html) {
     // A page copied from another program's clipboard: the view shows the marked fragment.
-    int base = 0;
-    const qsizetype start = html.indexOf(QLatin1String("<!--StartFragment-->"));
-    if (start >= 0) {
-        const qsizetype end = html.indexOf(QLatin1String("<!--EndFragment-->"));
-        base = int(start);
-        html = start < end ? html.mid(start, end - start) : html.mid(start);
-    }
-    Store store;
-    const std::vector<Node> nodes = Parser(html, base, store).run();
+    const Fragment f = fragmentOf(html.indexOf(QLatin1String("<!--StartFragment-->")),
+                                  html.indexOf(QLatin1String("<!--EndFragment-->")));
+    html = f.to < 0 ? html.mid(f.from) : html.mid(f.from, f.to - f.from);
     ShownText out;
     out.text.reserve(html.size() / 2);
-    Importer(nodes, store, out).run();
+    Collect collect(out);
+    readPage(inputOf(html, f.from), collect);
     return out;
 }
 

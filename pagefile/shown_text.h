@@ -12,6 +12,8 @@
 //   none at the start of a block), except where the page asks to keep it (pre, white-space).
 #include <QString>
 #include <QStringView>
+#include <atomic>
+#include <functional>
 #include <vector>
 
 namespace pagefile {
@@ -69,5 +71,42 @@ ShownText showPage(QStringView html);
 
 // Whether an anchor's name, trimmed, is a printed page's number.
 bool isPageNumber(QStringView name);
+
+// The same text for a page too long to hold at once: it is read a stretch at a time and
+// handed out in order as it becomes final, so that only a few stretches are ever held.
+class TextSink {
+  public:
+    virtual ~TextSink() = default;
+    // The characters from position at on; each call goes on where the last ended.
+    virtual void text(int at, QStringView chars) = 0;
+    // A named anchor, before the characters from its position on.
+    virtual void anchor(const Anchor& a) = 0;
+    // The characters from position at on came from the page from place from on.
+    virtual void source(int at, int from) {
+        (void)at;
+        (void)from;
+    }
+};
+
+struct PageInput {
+    // Fills buffer with up to room characters of the page's text, in order; returns how
+    // many, 0 at its end.
+    std::function<qsizetype(char16_t* buffer, qsizetype room)> read;
+    // The place in the page of the first character read: the view shows only the marked
+    // fragment of a page copied from a clipboard (see fragmentOf).
+    int base = 0;
+    // Checked between stretches: once set, the reading ends where it is.
+    const std::atomic<bool>* stop = nullptr;
+};
+// Reads the page to its end into out; false when stopped before it.
+bool readPage(const PageInput& in, TextSink& out);
+
+// The part of a page the view shows: [from, to) of its text; the whole when it is no
+// clipboard fragment. first is where "<!--StartFragment-->" first stands (-1 when nowhere),
+// end where "<!--EndFragment-->" does.
+struct Fragment {
+    int from = 0, to = -1; // to: -1 for the page's end
+};
+Fragment fragmentOf(qsizetype start, qsizetype end);
 
 } // namespace pagefile

@@ -3,6 +3,7 @@
 #include "pagefile/shown_text.h"
 
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFragment>
@@ -233,4 +234,96 @@ TEST(ShownText, PagesComeFromLinkAnchorsWithPageNumbers) {
     ASSERT_EQ(s.pages().size(), 3u);
     // Each character knows where it came from.
     EXPECT_EQ(s.sourceOf(int(text.indexOf(u'ข'))), 19);
+}
+
+namespace {
+
+// The page read a stretch at a time, of sizes the generator picks.
+struct Streamed : pagefile::TextSink {
+    pagefile::ShownText out;
+    int expected = 0; // where the next text must begin
+    bool inOrder = true;
+    void text(int at, QStringView chars) override {
+        inOrder = inOrder && at == expected;
+        expected = at + int(chars.size());
+        out.text.append(chars);
+    }
+    void anchor(const pagefile::Anchor& a) override {
+        inOrder = inOrder && a.at >= expected;
+        out.anchors.push_back(a);
+    }
+    void source(int at, int from) override { out.sourceRuns.emplace_back(at, from); }
+};
+
+pagefile::ShownText streamed(const QString& html, QRandomGenerator& r, int largest, bool* inOrder) {
+    pagefile::PageInput in;
+    qsizetype at = 0;
+    in.read = [&](char16_t* buffer, qsizetype room) -> qsizetype {
+        const qsizetype n = std::min<qsizetype>({room, html.size() - at, 1 + qsizetype(r.bounded(largest))});
+        std::copy(html.begin() + at, html.begin() + at + n, reinterpret_cast<QChar*>(buffer));
+        at += n;
+        return n;
+    };
+    Streamed sink;
+    EXPECT_TRUE(pagefile::readPage(in, sink));
+    *inOrder = sink.inOrder;
+    return sink.out;
+}
+
+void expectSameReading(const pagefile::ShownText& a, const pagefile::ShownText& b, const QString& html) {
+    const std::string page = html.size() < 2000 ? escaped(html).toStdString() : "(long page)";
+    ASSERT_EQ(escaped(a.text), escaped(b.text)) << page;
+    ASSERT_EQ(a.anchors.size(), b.anchors.size()) << page;
+    for (size_t i = 0; i < a.anchors.size(); ++i) {
+        EXPECT_EQ(a.anchors[i].at, b.anchors[i].at) << page;
+        EXPECT_EQ(a.anchors[i].name, b.anchors[i].name) << page;
+        EXPECT_EQ(a.anchors[i].source, b.anchors[i].source) << page;
+        EXPECT_EQ(a.anchors[i].page, b.anchors[i].page) << page;
+    }
+    EXPECT_EQ(a.sourceRuns, b.sourceRuns) << page;
+}
+
+} // namespace
+
+TEST(ShownText, APageReadAStretchAtATimeReadsAsAWholeOne) {
+    QRandomGenerator r(20261209);
+    // Short pages in stretches down to one character; long ones (past what is held at once:
+    // thousands of elements, hundreds of kilobytes) in stretches of all sizes.
+    for (int i = 0; i < 1500; ++i) {
+        const QString html = randomPage(r, 2 + int(r.bounded(30)));
+        bool inOrder = false;
+        expectSameReading(streamed(html, r, 1 + int(r.bounded(8)), &inOrder), pagefile::showPage(html), html);
+        EXPECT_TRUE(inOrder);
+    }
+    for (int i = 0; i < 12; ++i) {
+        QString html = QStringLiteral("<html><body>");
+        // Pieces that close what they open, so that the page stays shown to its end.
+        const QStringList tame = {QStringLiteral("<p>ธรรม กุ้ง</p>\r\n"), QStringLiteral("<a name=\"%1\"></a>"),
+                                  QStringLiteral("&nbsp;&nbsp;ท&#3635;นาย "), QStringLiteral("<b>ก้<i>ุ</i>ง</b>"),
+                                  QStringLiteral("<table><tr><td>ช่อง</td></tr></table>"), QStringLiteral("<br>"),
+                                  QStringLiteral("<!-- x -->"), QStringLiteral("<div>หมวด</div>"),
+                                  QStringLiteral("<pre>\n  ก\n</pre>")};
+        QStringList plain; // the pieces that hide nothing after them
+        for (const QString& p : kPieces)
+            if (!QRegularExpression(QStringLiteral("head|script|style|title|textarea|<[!?%]|[\"']|<$|&$"))
+                     .match(p)
+                     .hasMatch())
+                plain << p;
+        while (html.size() < 150000 + int(r.bounded(150000))) {
+            if (r.bounded(3) == 0)
+                html += plain[int(r.bounded(quint32(plain.size())))];
+            else
+            {
+                const QString t = tame[int(r.bounded(quint32(tame.size())))];
+                html += t.contains(QLatin1String("%1")) ? t.arg(r.bounded(2000)) : t;
+            }
+        }
+        bool inOrder = false;
+        const int largest = i % 3 == 0 ? 7 : i % 3 == 1 ? 5000 : 70000;
+        const pagefile::ShownText whole = pagefile::showPage(html);
+        expectSameReading(streamed(html, r, largest, &inOrder), whole, html);
+        EXPECT_TRUE(inOrder);
+        EXPECT_GT(whole.text.size(), html.size() / 6); // shown to its end
+        EXPECT_GT(whole.pages().size(), 100u);
+    }
 }
