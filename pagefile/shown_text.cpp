@@ -1,5 +1,7 @@
 #include "pagefile/shown_text.h"
 
+#include "pagefile/scan.h"
+
 #include <QChar>
 #include <algorithm>
 #include <array>
@@ -69,26 +71,56 @@ constexpr std::array<Element, 60> kElements = {{
 static_assert(std::is_sorted(kElements.begin(), kElements.end(),
                              [](const Element& a, const Element& b) { return a.name < b.name; }));
 
-const Element* element(const QString& tag) {
-    if (tag.isEmpty() || tag.size() > 10)
+const Element* element(std::u16string_view tag) {
+    if (tag.empty() || tag.size() > 10)
         return nullptr;
     char name[11] = {};
-    for (qsizetype i = 0; i < tag.size(); ++i) {
-        const char16_t c = tag[i].unicode();
+    for (size_t i = 0; i < tag.size(); ++i) {
+        const char16_t c = tag[i];
         if (c >= 0x80)
             return nullptr;
         name[i] = char(c);
     }
-    const std::string_view n(name, size_t(tag.size()));
+    const std::string_view n(name, tag.size());
     const auto it = std::lower_bound(kElements.begin(), kElements.end() - 1, n,
                                      [](const Element& e, std::string_view v) { return e.name < v; });
     return it != kElements.end() - 1 && it->name == n ? &*it : nullptr;
 }
 
+// As it stands: QString::fromUtf16 would take a leading U+FEFF or U+FFFE for a byte-order
+// mark.
+QString toQString(const std::u16string& s) {
+    return QString(reinterpret_cast<const QChar*>(s.data()), qsizetype(s.size()));
+}
+
+// Lower case as QString::toLower makes it; at once for the letters tag names are made of.
+void lower(std::u16string& s) {
+    for (char16_t& c : s) {
+        if (c >= 0x80) {
+            const QString q = toQString(s).toLower();
+            s.assign(reinterpret_cast<const char16_t*>(q.utf16()), size_t(q.size()));
+            return;
+        }
+        if (c >= u'A' && c <= u'Z')
+            c = char16_t(c + 32);
+    }
+}
+
+// Without the blanks around it, as QString::trimmed takes them.
+void trim(std::u16string& s) {
+    size_t a = 0, b = s.size();
+    while (a < b && QChar::isSpace(s[a]))
+        ++a;
+    while (b > a && QChar::isSpace(s[b - 1]))
+        --b;
+    s = s.substr(a, b - a);
+}
+
+
 // The named character references the view knows: HTML 4's list. Sorted by name (case
 // matters, apart from the four upper-case spellings it also takes).
 struct Named {
-    const char* name;
+    std::string_view name;
     char16_t code;
 };
 constexpr Named kNamed[] = {
@@ -146,9 +178,8 @@ constexpr Named kNamed[] = {
     {"zeta", 0x3b6}, {"zwj", 0x200d}, {"zwnj", 0x200c},
 };
 
-static_assert(std::is_sorted(std::begin(kNamed), std::end(kNamed), [](const Named& a, const Named& b) {
-    return std::string_view(a.name) < std::string_view(b.name);
-}));
+static_assert(std::is_sorted(std::begin(kNamed), std::end(kNamed),
+                             [](const Named& a, const Named& b) { return a.name < b.name; }));
 
 // What a numeric reference to 0x80-0x9F stands for: the Windows Latin-1 letters there.
 constexpr char16_t kWindowsLatin1[32] = {
@@ -165,7 +196,13 @@ struct Ref {
 // The text a reference's name (between '&' and ';') stands for.
 Ref reference(const char16_t* name, qsizetype length) {
     Ref r;
-    if (length <= 8) {
+    // The one a Thai page holds by the thousand, before any search of the table.
+    if (length == 4 && name[0] == u'n' && name[1] == u'b' && name[2] == u's' && name[3] == u'p') {
+        r.c[0] = 0xA0;
+        r.n = 1;
+        return r;
+    }
+    if (length <= 8 && length > 0 && name[0] != u'#') {
         char n[9] = {};
         bool ascii = true;
         for (qsizetype i = 0; i < length; ++i) {
@@ -175,15 +212,13 @@ Ref reference(const char16_t* name, qsizetype length) {
         if (ascii) {
             const std::string_view v(n, size_t(length));
             const auto it = std::lower_bound(std::begin(kNamed), std::end(kNamed), v,
-                                             [](const Named& e, std::string_view w) {
-                                                 return std::string_view(e.name) < w;
-                                             });
+                                             [](const Named& e, std::string_view w) { return e.name < w; });
             if (it != std::end(kNamed) && it->name == v) {
                 r.c[0] = it->code;
                 r.n = 1;
-                return r;
             }
         }
+        return r;
     }
     if (length > 1 && name[0] == u'#') {
         QStringView digits(name + 1, length - 1);
@@ -223,13 +258,6 @@ inline bool isSpace(char16_t c) {
            c == 0x3000;
 }
 
-// The first place in [from, to) that holds one of the two characters; to when none does.
-inline const char16_t* findEither(const char16_t* from, const char16_t* to, char16_t a, char16_t b) {
-    while (from < to && *from != a && *from != b)
-        ++from;
-    return from;
-}
-
 // A stretch of an element's text: of the page itself, or of what the reading made (the
 // characters of references, a line break).
 struct Piece {
@@ -260,7 +288,7 @@ struct Store {
 struct Node {
     int parent = 0;
     int depth = 0; // of the tree: the root is 0
-    QString tag;
+    std::u16string tag;
     Id id = Id::Unknown;
     Display display = Display::Inline;
     Space space = Space::Undefined;
@@ -477,7 +505,7 @@ class Importer {
         size_t a = 0;
         while (a < anchors_.size() && (anchors_[a].at < limit || (all && anchors_[a].at == limit))) {
             if (anchors_[a].at > emitted) {
-                sink_.text(emitted, QStringView(text_).mid(emitted - drained_, anchors_[a].at - emitted));
+                sink_.text(emitted, QStringView(text_.data() + (emitted - drained_), anchors_[a].at - emitted));
                 emitted = anchors_[a].at;
             }
             sink_.anchor(anchors_[a++]);
@@ -485,10 +513,10 @@ class Importer {
         anchors_.erase(anchors_.begin(), anchors_.begin() + qsizetype(a));
         anchorsGone_ += int(a);
         if (limit > emitted)
-            sink_.text(emitted, QStringView(text_).mid(emitted - drained_, limit - emitted));
+            sink_.text(emitted, QStringView(text_.data() + (emitted - drained_), limit - emitted));
         if (limit > drained_)
             lastDrained_ = text_[limit - drained_ - 1];
-        text_.remove(0, limit - drained_);
+        text_.erase(0, size_t(limit - drained_));
         drained_ = limit;
     }
 
@@ -501,12 +529,12 @@ class Importer {
     enum class Compress { Preserve, Remove, Collapse };
 
     int pos() const { return drained_ + int(text_.size()); }
-    QChar lastChar() const { return text_.isEmpty() ? lastDrained_ : text_.back(); }
+    QChar lastChar() const { return text_.empty() ? lastDrained_ : QChar(text_.back()); }
 
     // Whether the newest element can be taken in while its text runs on: no later tag can
     // take its place, and its text already says how it is laid out.
     bool runsOn(const Node& node) {
-        if (node.tag.isEmpty() && node.length < 2)
+        if (node.tag.empty() && node.length < 2)
             return false;
         // Looked at once: only what came since the last look.
         if (looked_ != idx_) {
@@ -617,22 +645,22 @@ class Importer {
         if (!pending_.empty())
             placePending();
         mark(from);
-        text_ += c;
+        text_ += c.unicode();
     }
     void putRun(QStringView run, int from) {
         if (!pending_.empty())
             placePending();
         mark(from);
-        text_.append(run);
+        text_.append(reinterpret_cast<const char16_t*>(run.data()), size_t(run.size()));
     }
     void chopLast() {
         if (!runs_.empty() && runs_.back().first == pos() - 1)
             runs_.pop_back();
-        text_.chop(1);
+        text_.pop_back();
     }
     void barrier(int from) {
         mark(from);
-        text_ += QChar(kBlock);
+        text_ += kBlock;
     }
     void newBlock(int from) {
         barrier(from);
@@ -668,7 +696,7 @@ class Importer {
         case Id::Img:
             // A picture takes no anchor: one waiting goes on to the text after it.
             mark(node.tagAt);
-            text_ += QChar(kPicture);
+            text_ += kPicture;
             compress_ = Compress::Collapse;
             hasBlock_ = false;
             return true;
@@ -765,8 +793,12 @@ class Importer {
                 // Letters up to the next blank go as they are, at once.
                 if (!isSpace(d[i])) {
                     int e = i + 1;
-                    while (e < n && !isSpace(d[e]))
+                    for (;;) {
+                        e = int(skipLetters(d + e, d + n) - d);
+                        if (e == n || isSpace(d[e]))
+                            break;
                         ++e;
+                    }
                     putRun(QStringView(d + i, e - i), from(i));
                     compress_ = Compress::Preserve;
                     i = e - 1;
@@ -830,7 +862,7 @@ class Importer {
     int slotFrom_ = 0;
     int slotAt_ = -1;
     // The text not handed on yet, from position drained_.
-    QString text_;
+    std::u16string text_;
     int drained_ = 0;
     QChar lastDrained_;
     std::vector<Anchor> anchors_;
@@ -1012,17 +1044,19 @@ class Parser {
         pos_ = start;
         return {};
     }
-    void appendEntity(QString& w) {
+    void appendEntity(std::u16string& w) {
         const Ref r = entity();
         if (r.n)
-            w.append(reinterpret_cast<const QChar*>(r.c), r.n);
+            w.append(r.c, size_t(r.n));
         else
             w += u'&';
     }
 
-    // One word, quoted or not: a tag's name, an attribute's name or value.
-    QString word() {
-        QString w;
+    // One word, quoted or not: a tag's name, an attribute's name or value. The buffer is
+    // the reading's own, used again for the next word.
+    const std::u16string& word() {
+        std::u16string& w = word_;
+        w.clear();
         if (at(u'"')) {
             ++pos_;
             while (have(pos_)) {
@@ -1032,7 +1066,7 @@ class Parser {
                 if (c == u'&')
                     appendEntity(w);
                 else
-                    w += QChar(c);
+                    w += c;
             }
         } else if (at(u'\'')) {
             ++pos_;
@@ -1041,7 +1075,7 @@ class Parser {
                 // A quote after a backslash does not end the value.
                 if (c == u'\'' && ch(pos_ - 2) != u'\\')
                     break;
-                w += QChar(c);
+                w += c;
             }
         } else {
             while (have(pos_)) {
@@ -1053,9 +1087,14 @@ class Parser {
                 if (c == u'&')
                     appendEntity(w);
                 else
-                    w += QChar(c);
+                    w += c;
             }
         }
+        return w;
+    }
+    std::u16string lowerWord() {
+        std::u16string w = word();
+        lower(w);
         return w;
     }
 
@@ -1070,7 +1109,7 @@ class Parser {
     Node& newNode(int parent) {
         Node& lastNode = nodes_.back();
         bool reuse = false;
-        if (last() > 0 && lastNode.tag.isEmpty()) {
+        if (last() > 0 && lastNode.tag.empty()) {
             if (lastNode.length == 0) {
                 reuse = true;
             } else if (lastNode.length == 1 &&
@@ -1115,7 +1154,7 @@ class Parser {
     Node madeTable(int parent, int tagAt) {
         Node table;
         table.id = Id::Table;
-        table.tag = QStringLiteral("table");
+        table.tag = u"table";
         table.tagAt = tagAt;
         table.clearText(store_.pieceEnd());
         table.parent = parent;
@@ -1139,7 +1178,7 @@ class Parser {
                 const int tableAt = last();
                 Node row;
                 row.id = Id::Tr;
-                row.tag = QStringLiteral("tr");
+                row.tag = u"tr";
                 row.tagAt = node.tagAt;
                 row.clearText(store_.pieceEnd());
                 nodes_.push_back(std::move(row));
@@ -1212,11 +1251,11 @@ class Parser {
             return;
         }
         int p = last();
-        while (p && nodes_[p].tag.isEmpty())
+        while (p && nodes_[p].tag.empty())
             p = nodes_[p].parent;
         {
             Node& node = newNode(p);
-            node.tag = word().toLower();
+            node.tag = lowerWord();
             node.tagAt = tagAt;
             if (const Element* e = element(node.tag)) {
                 node.id = e->id;
@@ -1296,7 +1335,7 @@ class Parser {
                 eatSpace();
                 if (at(u'>') || at(u'/'))
                     break;
-                QString key = word().toLower();
+                QString key = toQString(lowerWord());
                 QString value = QStringLiteral("1");
                 int from = -1, to = -1;
                 if (key.isEmpty())
@@ -1306,7 +1345,7 @@ class Parser {
                     ++pos_;
                     eatSpace();
                     from = base_ + pos_;
-                    value = word();
+                    value = toQString(word());
                     to = base_ + pos_;
                 }
                 if (value.isEmpty())
@@ -1335,12 +1374,14 @@ class Parser {
         } else if (at(u'/')) {
             ++pos_;
             t.kind = Tag::Close;
-            t.name = word().toLower().trimmed();
+            std::u16string name = lowerWord();
+            trim(name);
+            t.name = toQString(name);
             while (have(pos_) && ch(pos_++) != u'>') {
             }
         } else {
             t.kind = Tag::Open;
-            t.name = word().toLower();
+            t.name = toQString(lowerWord());
             t.attributes = readAttributes();
             while (have(pos_) && ch(pos_) != u'>') {
                 t.selfClosed = t.selfClosed || ch(pos_) == u'/';
@@ -1355,7 +1396,8 @@ class Parser {
 
     void closeTag() {
         ++pos_;
-        const QString name = word().toLower().trimmed();
+        std::u16string name = lowerWord();
+        trim(name);
         while (have(pos_) && ch(pos_++) != u'>') {
         }
         int p = last();
@@ -1388,6 +1430,7 @@ class Parser {
 
     const PageInput& in_;
     std::vector<char16_t> scratch_; // what is read, before it joins the page
+    std::u16string word_;
     int pos_ = 0, n_ = 0, base_ = 0;
     bool eof_ = false, stopped_ = false;
     unsigned steps_ = 0;

@@ -165,6 +165,8 @@ const QStringList kPieces = {
     QStringLiteral("<p style='margin:0cm;\nmargin-bottom:.0001pt'>"), QStringLiteral("<span title=\"a\nb\">"),
     QStringLiteral("<font color=\"red>"), QStringLiteral("\""), QStringLiteral("'"),
     QStringLiteral("<p class='it\\'s'>"), QStringLiteral("<b/>"), QStringLiteral("<p/>"),
+    // names that begin with what could pass for a byte-order mark
+    QStringLiteral("<\uFEFFb>"), QStringLiteral("<a name=\"\uFFFE12\">"), QStringLiteral("<\uFFFEp>"),
 };
 
 QString randomPage(QRandomGenerator& r, int pieces) {
