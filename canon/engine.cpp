@@ -1,9 +1,6 @@
 #include "canon/engine.h"
 
-#include "canon/cp874_scan.h"
-
-#include "pagefile/decode.h"
-#include "thai/codec.h"
+#include "pagefile/page_file.h"
 #include "thai/normalise.h"
 
 #include <QDir>
@@ -11,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -51,6 +47,13 @@ QStringList searchWords(const Query& q) {
     return out;
 }
 
+std::vector<SearchWord> searchKeys(const Query& q) {
+    std::vector<SearchWord> out;
+    for (const QString& w : searchWords(q))
+        out.emplace_back(w);
+    return out;
+}
+
 namespace {
 
 // The entry of a folder whose name matches without regard to case.
@@ -65,343 +68,44 @@ QString entry(const QString& dir, const QString& name) {
     return {};
 }
 
-bool isBlock(QStringView name) {
-    static const char* const blocks[] = {"p",  "br", "div", "tr", "td", "th", "li",
-                                         "h1", "h2", "h3",  "h4", "h5", "h6", "table",
-                                         "hr", "blockquote", "center", "dd", "dt", "ul",
-                                         "ol", "pre", "title", "body", "head"};
-    for (const char* b : blocks)
-        if (name.compare(QLatin1String(b), Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
-}
+// A page file no larger is read at once; a larger one a stretch at a time.
+constexpr qint64 kAtOnce = 4ll << 20;
+// Larger than any page file: not read at all.
+constexpr qint64 kMaxFile = 256ll << 20;
 
-QString entityText(QStringView name, bool& ok) {
-    ok = true;
-    if (name.startsWith(QLatin1Char('#'))) {
-        bool good = false;
-        const uint v = name.size() > 1 && (name[1] == QLatin1Char('x') || name[1] == QLatin1Char('X'))
-                           ? name.mid(2).toUInt(&good, 16)
-                           : name.mid(1).toUInt(&good, 10);
-        if (good && v > 0 && v <= 0x10FFFF && (v < 0xD800 || v > 0xDFFF))
-            return QString::fromUcs4(reinterpret_cast<const char32_t*>(&v), 1);
-        ok = false;
-        return {};
+// One page file, its pages with places; nothing when it cannot be read or was stopped.
+std::optional<std::vector<PageHit>> searchFile(const CanonFile& f, const std::vector<SearchWord>& words,
+                                               bool allWords, const std::atomic<bool>& stop) {
+    if (!f.readable || f.size > kMaxFile)
+        return std::nullopt;
+    QFile file(f.path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    PageSearch search(words, allWords);
+    bool whole;
+    if (f.size <= kAtOnce) {
+        // Into a buffer kept for the next file.
+        thread_local QByteArray raw;
+        raw.resize(f.size);
+        const qint64 got = file.read(raw.data(), f.size);
+        if (got < 0 || file.error() != QFileDevice::NoError)
+            return std::nullopt;
+        raw.resize(got);
+        whole = pagefile::readPageBytes(raw, search, &stop);
+    } else {
+        whole = pagefile::readPageFile(file, search, &stop);
     }
-    static const std::pair<const char*, char16_t> named[] = {
-        {"nbsp", 0x00A0}, {"amp", u'&'},   {"lt", u'<'},      {"gt", u'>'},
-        {"quot", u'"'},   {"apos", u'\''}, {"shy", 0x00AD},   {"zwsp", 0x200B},
-        {"ndash", 0x2013}, {"mdash", 0x2014}, {"hellip", 0x2026}};
-    for (const auto& [n, c] : named)
-        if (name == QLatin1String(n))
-            return QString(QChar(c));
-    ok = false;
-    return {};
-}
-
-// The value of a name="…" attribute in a tag, or empty.
-QString nameAttribute(QStringView tag) {
-    for (qsizetype i = 0; i + 4 < tag.size(); ++i) {
-        if (!tag[i].isSpace() || tag.mid(i + 1, 4).compare(QLatin1String("name"), Qt::CaseInsensitive) != 0)
-            continue;
-        qsizetype k = i + 5;
-        while (k < tag.size() && tag[k].isSpace())
-            ++k;
-        if (k >= tag.size() || tag[k] != QLatin1Char('='))
-            continue;
-        ++k;
-        while (k < tag.size() && tag[k].isSpace())
-            ++k;
-        QChar quote;
-        if (k < tag.size() && (tag[k] == QLatin1Char('"') || tag[k] == QLatin1Char('\'')))
-            quote = tag[k++];
-        const qsizetype start = k;
-        while (k < tag.size() && tag[k] != QLatin1Char('>') &&
-               (quote.isNull() ? !tag[k].isSpace() : tag[k] != quote))
-            ++k;
-        return tag.mid(start, k - start).toString();
-    }
-    return {};
+    if (!whole || file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return search.finish();
 }
 
 } // namespace
 
-PageText pageText(QStringView html) {
-    PageText out;
-    out.text.reserve(html.size() / 2);
-    const qsizetype n = html.size();
-    qsizetype i = 0;
-    auto separate = [&] {
-        if (!out.text.isEmpty() && out.text.back() != QLatin1Char('\n'))
-            out.text += QLatin1Char('\n');
-    };
-    while (i < n) {
-        const QChar c = html[i];
-        if (c == QLatin1Char('<') && i + 1 < n) {
-            if (html.mid(i, 4) == QLatin1String("<!--")) {
-                const qsizetype e = html.indexOf(QLatin1String("-->"), i + 4);
-                i = e < 0 ? n : e + 3;
-                continue;
-            }
-            const QChar next = html[i + 1];
-            if (next.isLetter() || next == QLatin1Char('/') || next == QLatin1Char('!') ||
-                next == QLatin1Char('?')) {
-                qsizetype e = i + 1;
-                QChar quote;
-                for (; e < n; ++e) {
-                    const QChar t = html[e];
-                    if (!quote.isNull()) {
-                        if (t == quote || t == QLatin1Char('\n'))
-                            quote = QChar();
-                    } else if (t == QLatin1Char('"') || t == QLatin1Char('\'')) {
-                        quote = t;
-                    } else if (t == QLatin1Char('>')) {
-                        break;
-                    }
-                }
-                const QStringView tag = html.mid(i, std::min(e + 1, n) - i);
-                qsizetype k = i + (next == QLatin1Char('/') ? 2 : 1);
-                const qsizetype s = k;
-                while (k < n && html[k].isLetterOrNumber())
-                    ++k;
-                const QStringView name = html.mid(s, k - s);
-                i = std::min(e + 1, n);
-                if (next != QLatin1Char('/') &&
-                    (name.compare(QLatin1String("script"), Qt::CaseInsensitive) == 0 ||
-                     name.compare(QLatin1String("style"), Qt::CaseInsensitive) == 0 ||
-                     name.compare(QLatin1String("title"), Qt::CaseInsensitive) == 0)) {
-                    // Not text of the page: up to its end tag.
-                    const qsizetype end =
-                        html.indexOf(QStringLiteral("</") + name.toString(), i, Qt::CaseInsensitive);
-                    const qsizetype close = end < 0 ? -1 : html.indexOf(QLatin1Char('>'), end);
-                    i = close < 0 ? n : close + 1;
-                    continue;
-                }
-                if (isBlock(name))
-                    separate();
-                else if (next != QLatin1Char('/') &&
-                         name.compare(QLatin1String("a"), Qt::CaseInsensitive) == 0) {
-                    const QString anchor = nameAttribute(tag);
-                    if (!anchor.isEmpty())
-                        out.anchors.emplace_back(int(out.text.size()), anchor);
-                }
-                continue;
-            }
-        }
-        if (c == QLatin1Char('&')) {
-            const qsizetype semi = html.indexOf(QLatin1Char(';'), i + 1);
-            if (semi > i && semi - i <= 10) {
-                bool ok = false;
-                const QString e = entityText(html.mid(i + 1, semi - i - 1), ok);
-                if (ok) {
-                    out.text += e;
-                    i = semi + 1;
-                    continue;
-                }
-            }
-        }
-        // A run of plain text at once, up to the next tag or entity.
-        qsizetype e = i + 1;
-        while (e < n && html[e] != QLatin1Char('<') && html[e] != QLatin1Char('&'))
-            ++e;
-        const qsizetype at = out.text.size();
-        out.text += html.mid(i, e - i);
-        // Line breaks and tabs in the file are blanks, as the view shows them.
-        QChar* d = out.text.data() + at;
-        for (qsizetype k = 0; k < e - i; ++k)
-            if (d[k] == QLatin1Char('\r') || d[k] == QLatin1Char('\n') || d[k] == QLatin1Char('\t'))
-                d[k] = QLatin1Char(' ');
-        i = e;
-    }
-    return out;
-}
-
-namespace {
-
-QString snippetAround(const QString& text, int from, int to, int& markFrom) {
-    constexpr int kBefore = 36, kLength = 80;
-    int start = std::max(0, from - kBefore);
-    // Not in the middle of a character's marks.
-    while (start > 0 && (text[start].category() == QChar::Mark_NonSpacing || text[start].isLowSurrogate()))
-        --start;
-    int end = std::min<int>(int(text.size()), std::max(to, start + kLength));
-    while (end < text.size() && (text[end].category() == QChar::Mark_NonSpacing || text[end].isLowSurrogate()))
-        ++end;
-    QString s = text.mid(start, end - start);
-    s.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    markFrom = from - start;
-    return s;
-}
-
-} // namespace
-
-std::vector<PageHit> searchPage(const PageText& page, const QStringList& words, bool allWords,
-                                int volume, const QString& file) {
-    std::vector<PageHit> out;
-    if (words.isEmpty())
-        return out;
-    // Most files of a rare word hold none of it: folded without the position map first.
-    thread_local QString quick;
-    quick = thai::foldWord(page.text);
-    bool any = false;
-    for (const QString& w : words)
-        any = any || quick.contains(w);
-    if (!any || (allWords && !std::all_of(words.begin(), words.end(),
-                                          [&](const QString& w) { return quick.contains(w); })))
-        return out;
-    thread_local thai::Folded folded;
-    thai::fold(page.text, folded);
-    // Every place of every word, with the page it stands on.
-    struct Place {
-        int from, to, word;
-        QString page;
-    };
-    std::vector<Place> places;
-    for (int w = 0; w < words.size(); ++w)
-        for (const auto& [a, b] : thai::findAll(folded, words[w]))
-            places.push_back({a, b, w, QString()});
-    if (places.empty())
-        return out;
-    std::sort(places.begin(), places.end(),
-              [](const Place& x, const Place& y) { return x.from < y.from; });
-    size_t anchor = 0;
-    QString current;
-    for (Place& p : places) {
-        while (anchor < page.anchors.size() && page.anchors[anchor].first <= p.from)
-            current = page.anchors[anchor++].second;
-        p.page = current;
-    }
-    // Pages in order of their first place; all words: only pages that hold every word.
-    std::map<int, std::vector<const Place*>> byOrder;
-    std::map<QString, int> order;
-    for (const Place& p : places) {
-        auto it = order.find(p.page);
-        if (it == order.end())
-            it = order.emplace(p.page, int(order.size())).first;
-        byOrder[it->second].push_back(&p);
-    }
-    for (const auto& [k, list] : byOrder) {
-        if (allWords) {
-            std::vector<bool> seen(size_t(words.size()), false);
-            for (const Place* p : list)
-                seen[size_t(p->word)] = true;
-            if (std::find(seen.begin(), seen.end(), false) != seen.end())
-                continue;
-        }
-        PageHit h;
-        h.volume = volume;
-        h.file = file;
-        h.page = list.front()->page;
-        h.hits = int(list.size());
-        h.snippet = snippetAround(page.text, list.front()->from, list.front()->to, h.markFrom);
-        h.markLength = list.front()->to - list.front()->from;
-        out.push_back(std::move(h));
-    }
-    return out;
-}
-
-namespace {
-
-// The stretch of a file around a place, from just after a tag to just before one.
-std::pair<int, int> stretch(const QByteArray& raw, int start, int end) {
-    const auto* p = raw.constData();
-    const int n = int(raw.size());
-    int from = std::max(0, start - 200);
-    for (int k = from; k > std::max(0, start - 3000); --k)
-        if (p[k] == '>') {
-            from = k + 1;
-            break;
-        }
-    int to = std::min(n, end + 200);
-    for (int k = to; k < std::min(n, end + 3000); ++k)
-        if (p[k] == '<') {
-            to = k;
-            break;
-        }
-    return {from, to};
-}
-
-// The snippet around a place found by the fast path: the stretch around it read the slow
-// way, which gives the place among the text as shown; before: places of the same word in
-// the stretch ahead of it.
-void snippetFromFile(const QByteArray& raw, std::pair<int, int> range, int before,
-                     const QString& word, PageHit& h) {
-    const PageText text =
-        pageText(thai::decodeWindows874(raw.mid(range.first, range.second - range.first)));
-    const thai::Folded folded = thai::fold(text.text);
-    const auto places = thai::findAll(folded, word);
-    if (places.empty())
-        return;
-    const auto& place = places[size_t(std::min<int>(before, int(places.size()) - 1))];
-    h.snippet = snippetAround(text.text, place.first, place.second, h.markFrom);
-    h.markLength = place.second - place.first;
-}
-
-} // namespace
-
-std::vector<PageHit> searchCp874(const QByteArray& raw, const std::vector<std::string>& cpWords,
-                                 const QStringList& words, bool allWords, int volume,
-                                 const QString& file) {
-    std::vector<PageHit> out;
-    thread_local Cp874Text t;
-    scanCp874(raw, t);
-    struct Place {
-        int from, to, word;
-        size_t page; // index of the anchor before it, +1; 0 before any
-    };
-    std::vector<Place> places;
-    for (size_t w = 0; w < cpWords.size(); ++w) {
-        const std::string& needle = cpWords[w];
-        const char* base = t.folded.data();
-        const size_t size = t.length;
-        size_t at = 0;
-        while (at + needle.size() <= size) {
-            const void* hit = memmem(base + at, size - at, needle.data(), needle.size());
-            if (!hit)
-                break;
-            const int pos = int(static_cast<const char*>(hit) - base);
-            places.push_back({pos, pos + int(needle.size()), int(w), 0});
-            at = size_t(pos) + needle.size();
-        }
-    }
-    if (places.empty())
-        return out;
-    std::sort(places.begin(), places.end(),
-              [](const Place& a, const Place& b) { return a.from < b.from; });
-    size_t anchor = 0;
-    for (Place& p : places) {
-        while (anchor < t.anchors.size() && t.anchors[anchor].first <= p.from)
-            ++anchor;
-        p.page = anchor;
-    }
-    // Places grouped by page, pages in order.
-    for (size_t i = 0; i < places.size();) {
-        size_t j = i;
-        std::vector<bool> seen(cpWords.size(), false);
-        while (j < places.size() && places[j].page == places[i].page)
-            seen[size_t(places[j++].word)] = true;
-        if (!allWords || std::find(seen.begin(), seen.end(), false) == seen.end()) {
-            PageHit h;
-            h.volume = volume;
-            h.file = file;
-            h.page = places[i].page == 0 ? QString() : t.anchors[places[i].page - 1].second;
-            h.hits = int(j - i);
-            // Places of the same word between the stretch's start and this one.
-            const Place& first = places[i];
-            const int start = t.source[size_t(first.from)];
-            const auto range = stretch(raw, start, t.source[size_t(first.to - 1)] + 1);
-            int before = 0;
-            for (size_t k = i; k-- > 0;) {
-                if (t.source[size_t(places[k].from)] < range.first)
-                    break;
-                before += places[k].word == first.word ? 1 : 0;
-            }
-            snippetFromFile(raw, range, before, words[first.word], h);
-            out.push_back(std::move(h));
-        }
-        i = j;
-    }
-    return out;
+std::vector<PageHit> searchBytes(const QByteArray& bytes, const Query& q, bool fast) {
+    PageSearch search(searchKeys(q), q.allWords, fast);
+    pagefile::readPageBytes(bytes, search);
+    return search.finish();
 }
 
 bool hasCanon(const QString& programFolder) {
@@ -445,9 +149,9 @@ std::vector<CanonFile> listFiles(const QString& programFolder, int first, int la
 struct Search::State {
     QString folder;
     Query query;
-    QStringList words;
-    std::vector<std::string> cpWords; // the same in windows-874; empty when one cannot be
+    std::vector<SearchWord> words;
     Callbacks cb;
+    std::once_flag listed;
     std::vector<CanonFile> files;
     std::vector<std::vector<PageHit>> results; // per file
     std::map<int, int> remaining;              // files still to search, per volume
@@ -465,7 +169,20 @@ struct Search::State {
     int running = 0;
     bool finished = false;
 
+    // The page files, listed once by whichever thread comes first; the others wait for it.
+    void list() {
+        if (!words.empty())
+            files = listFiles(folder, query.firstVolume, query.lastVolume);
+        results.resize(files.size());
+        for (const CanonFile& f : files) {
+            if (remaining[f.volume]++ == 0)
+                volumes.push_back(f.volume);
+            total += f.size;
+        }
+    }
+
     void work() {
+        std::call_once(listed, [this] { list(); });
         for (;;) {
             if (stop)
                 break;
@@ -473,32 +190,20 @@ struct Search::State {
             if (i >= files.size())
                 break;
             const CanonFile& f = files[i];
-            std::vector<PageHit> hits;
-            QFile file(f.path);
-            // One page file at a time, into a buffer kept for the next; never one of a size
-            // no page file has.
-            constexpr qint64 kMaxFile = 64ll << 20;
-            thread_local QByteArray raw;
-            if (!f.readable || f.size > kMaxFile || !file.open(QIODevice::ReadOnly)) {
+            auto hits = searchFile(f, words, query.allWords, stop);
+            if (stop)
+                break;
+            if (!hits)
                 ++unreadable;
-            } else {
-                raw.resize(f.size);
-                const qint64 got = file.read(raw.data(), f.size);
-                if (got < 0 || file.error() != QFileDevice::NoError)
-                    ++unreadable;
-                else if ((raw.resize(got), false))
-                    ;
-                else if (!cpWords.empty() &&
-                         pagefile::sniff(raw) == pagefile::Encoding::Windows874)
-                    hits = searchCp874(raw, cpWords, words, query.allWords, f.volume, f.path);
-                else
-                    hits = searchPage(pageText(pagefile::decode(raw)), words, query.allWords,
-                                      f.volume, f.path);
-            }
+            else
+                for (PageHit& h : *hits) {
+                    h.volume = f.volume;
+                    h.file = f.path;
+                }
             bytes += f.size;
             if (cb.progress)
                 cb.progress(bytes, total);
-            done(i, std::move(hits));
+            done(i, hits ? std::move(*hits) : std::vector<PageHit>());
         }
         std::lock_guard<std::mutex> l(m);
         if (--running == 0)
@@ -547,24 +252,8 @@ Search::Search(QString programFolder, Query query, Callbacks callbacks, int thre
     s.clock.start();
     s.folder = std::move(programFolder);
     s.query = std::move(query);
-    s.words = searchWords(s.query);
-    for (const QString& w : s.words) {
-        const auto b = cp874Word(w);
-        if (!b) {
-            s.cpWords.clear();
-            break;
-        }
-        s.cpWords.push_back(*b);
-    }
+    s.words = searchKeys(s.query);
     s.cb = std::move(callbacks);
-    if (!s.words.isEmpty())
-        s.files = listFiles(s.folder, s.query.firstVolume, s.query.lastVolume);
-    s.results.resize(s.files.size());
-    for (const CanonFile& f : s.files) {
-        if (s.remaining[f.volume]++ == 0)
-            s.volumes.push_back(f.volume);
-        s.total += f.size;
-    }
     const int n = threads > 0 ? threads : int(std::max(1u, std::thread::hardware_concurrency()));
     s.running = n;
     for (int t = 0; t < n; ++t)
@@ -584,10 +273,6 @@ void Search::wait() {
     for (std::thread& t : s_->threads)
         if (t.joinable())
             t.join();
-}
-
-qint64 Search::totalBytes() const {
-    return s_->total;
 }
 
 } // namespace canon

@@ -1,11 +1,14 @@
 #pragma once
 // The search of the canon's own text: every page file of the volumes asked for is read and
 // searched each time, on as many threads as the machine has cores, without an index or a
-// cache; results come volume by volume, in volume order, while the scan goes on.
-#include <QString>
+// cache; results come volume by volume, in volume order, while the scan goes on. A page file
+// is read as the reader's view shows it (pagefile/), a stretch at a time, so that a file of
+// any size takes little memory and a stop is heeded within a file.
+#include "canon/page_search.h"
+
 #include <QByteArray>
+#include <QString>
 #include <QStringList>
-#include <string>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -19,19 +22,10 @@ struct Query {
     int firstVolume = 1, lastVolume = 91;
 };
 
-// The word as the search compares it; empty when nothing in it can be searched for (blanks,
-// zero-width characters only).
+// The words as the search compares them; empty when nothing in them can be searched for
+// (blanks, zero-width characters only).
 QStringList searchWords(const Query& q);
-
-struct PageHit {
-    int volume = 0;
-    QString file;      // host path of the page file
-    QString page;      // the page anchor before the first place; empty before any
-    int hits = 0;      // places of the word (all words: of every word) on the page
-    QString snippet;   // about 80 characters around the first place, on one line
-    int markFrom = 0;  // the place within the snippet
-    int markLength = 0;
-};
+std::vector<SearchWord> searchKeys(const Query& q);
 
 struct VolumeHits {
     int volume = 0;
@@ -63,41 +57,35 @@ std::vector<CanonFile> listFiles(const QString& programFolder, int firstVolume, 
 // Whether the program folder has the canon's folder at all.
 bool hasCanon(const QString& programFolder);
 
-// A page file's text as the reader shows it: tags, comments, scripts and styles left out,
-// entities decoded, blocks kept apart; and where each page anchor stands in that text.
-struct PageText {
-    QString text;
-    std::vector<std::pair<int, QString>> anchors; // text position, page name
-};
-PageText pageText(QStringView html);
-
-// The places of the query in one page file's text, page by page.
-std::vector<PageHit> searchPage(const PageText& page, const QStringList& foldedWords,
-                                bool allWords, int volume, const QString& file);
-
-// The same for a page file in windows-874, by the fast path: cpWords are the words in that
-// code page. Gives what searchPage gives for the file's text.
-std::vector<PageHit> searchCp874(const QByteArray& raw, const std::vector<std::string>& cpWords,
-                                 const QStringList& words, bool allWords, int volume,
-                                 const QString& file);
+// One page file's bytes searched as the engine searches a file (fast: by the words' keys).
+std::vector<PageHit> searchBytes(const QByteArray& bytes, const Query& q, bool fast = true);
 
 class Search {
   public:
+    // How the callbacks are called:
+    // - all of them on the search's own threads, never on the thread that made the search;
+    // - volume: once for each volume of the range that has page files, in volume order,
+    //   one call at a time (a later one only after an earlier one has returned);
+    // - progress: as files are done, from any of the threads, possibly at the same time;
+    //   done only grows;
+    // - finished: once, after the last volume (or, stopped, after the volumes reported),
+    //   with no other callback after it;
+    // - none runs any more once cancel(), wait() or the destructor has returned;
+    // - a callback must not call this search's cancel(), wait() or destructor.
     struct Callbacks {
-        std::function<void(VolumeHits)> volume;             // each volume, in order, with hits or not
+        std::function<void(VolumeHits)> volume;
         std::function<void(qint64 done, qint64 total)> progress;
-        std::function<void(Summary)> finished;             // once, after the last volume
+        std::function<void(Summary)> finished;
     };
-    // Starts at once on a pool of threads; the callbacks are called from those threads.
+    // Starts at once: the page files are listed and read on the search's threads.
     Search(QString programFolder, Query query, Callbacks callbacks, int threads = 0);
     ~Search(); // stops and waits
     Search(const Search&) = delete;
     Search& operator=(const Search&) = delete;
 
-    // Stops taking files; returns when every thread has ended.
+    // Stops: every thread ends within a stretch of the file it reads; returns when all have.
     void cancel();
     void wait();
-    qint64 totalBytes() const;
 
   private:
     struct State;

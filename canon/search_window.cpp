@@ -26,14 +26,14 @@ namespace canon {
 
 namespace {
 
-// A snippet with its place drawn in bold on a light mark.
+// A snippet with the places of the words drawn in bold on a light mark.
 class SnippetDelegate : public QStyledItemDelegate {
   public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* p, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
-        const int length = index.data(SearchWindow::MarkLengthRole).toInt();
-        if (length <= 0) {
+        const QVariantList marks = index.data(SearchWindow::MarksRole).toList();
+        if (marks.isEmpty()) {
             QStyledItemDelegate::paint(p, option, index);
             return;
         }
@@ -49,7 +49,10 @@ class SnippetDelegate : public QStyledItemDelegate {
         mark.setFontWeight(QFont::Bold);
         mark.setBackground(QColor(255, 236, 100));
         mark.setForeground(QColor(0, 0, 0));
-        layout.setFormats({{index.data(SearchWindow::MarkFromRole).toInt(), length, mark}});
+        QList<QTextLayout::FormatRange> ranges;
+        for (const QVariant& m : marks)
+            ranges.append({m.toPoint().x(), m.toPoint().y(), mark});
+        layout.setFormats(ranges);
         layout.beginLayout();
         QTextLine line = layout.createLine();
         line.setLineWidth(1e6);
@@ -105,7 +108,6 @@ SearchWindow::SearchWindow(tk::Platform& platform, reader::ReaderSession& sessio
     results->setAccessibleName(QStringLiteral("ผลการค้นหาในเนื้อความ"));
     results->installEventFilter(this);
     summary = new QLabel(this);
-    model_.setHorizontalHeaderLabels({QStringLiteral("เล่ม / หน้า"), QStringLiteral("ข้อความ")});
 
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("ค้นหา:"), this));
@@ -159,7 +161,7 @@ void SearchWindow::start() {
                          tk::OkOnly | tk::IconInformation, QStringLiteral("แจ้งให้ทราบ"));
         return;
     }
-    model_.removeRows(0, model_.rowCount());
+    model_.clear();
     summary->setText(QStringLiteral("กำลังค้นหา…"));
     progress->setValue(0);
     searchedWord_ = word;
@@ -171,9 +173,9 @@ void SearchWindow::start() {
     Search::Callbacks cb;
     cb.volume = [this, gen](VolumeHits v) {
         QMetaObject::invokeMethod(
-            this, [this, gen, v = std::move(v)] {
+            this, [this, gen, v = std::move(v)]() mutable {
                 if (gen == generation_)
-                    addVolume(v);
+                    addVolume(std::move(v));
             },
             Qt::QueuedConnection);
     };
@@ -215,32 +217,16 @@ void SearchWindow::cancel() {
     }
 }
 
-void SearchWindow::addVolume(const VolumeHits& v) {
+void SearchWindow::addVolume(VolumeHits v) {
     if (v.pages.empty())
         return;
-    auto* volume = new QStandardItem(
-        QStringLiteral("พระไตรปิฎกเล่มที่ %1 — %2 แห่ง").arg(v.volume).arg(v.hits()));
-    volume->setData(v.volume, VolumeRole);
-    for (const PageHit& h : v.pages) {
-        auto* page = new QStandardItem(h.page.isEmpty() ? QStringLiteral("ต้นไฟล์")
-                                                        : QStringLiteral("หน้า ") + h.page);
-        auto* text = new QStandardItem(h.snippet);
-        text->setToolTip(h.snippet);
-        text->setData(h.markFrom, MarkFromRole);
-        text->setData(h.markLength, MarkLengthRole);
-        for (QStandardItem* it : {page, text}) {
-            it->setData(h.volume, VolumeRole);
-            it->setData(h.file, FileRole);
-            it->setData(h.page, PageRole);
-        }
-        volume->appendRow({page, text});
-    }
-    model_.appendRow({volume, new QStandardItem});
-    results->setFirstColumnSpanned(volume->row(), QModelIndex(), true);
-    results->expand(volume->index());
+    model_.addVolume(std::move(v));
+    const QModelIndex volume = model_.index(model_.rowCount() - 1, 0);
+    results->setFirstColumnSpanned(volume.row(), QModelIndex(), true);
+    results->expand(volume);
     if (model_.rowCount() == 1) {
         results->setColumnWidth(0, 260);
-        results->setCurrentIndex(model_.index(0, 0, volume->index()));
+        results->setCurrentIndex(model_.index(0, 0, volume));
     }
 }
 

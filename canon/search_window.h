@@ -2,12 +2,12 @@
 // "ค้นหาในเนื้อความพระไตรปิฎก": the canon's text searched page file by page file, results
 // listed by volume as the scan goes on, each opening the reader at its page.
 #include "canon/engine.h"
+#include "canon/result_model.h"
 #include "reader/frm_browser.h"
 #include "toolkit/control.h"
 #include "toolkit/platform.h"
 
 #include <QDialog>
-#include <QStandardItemModel>
 #include <memory>
 
 class QLabel;
@@ -48,10 +48,11 @@ class SearchWindow : public QDialog {
     QProgressBar* progress = nullptr;
     QTreeView* results = nullptr;
     QLabel* summary = nullptr;
-    QStandardItemModel& model() { return model_; }
+    ResultModel& model() { return model_; }
 
     // The data of a page row.
-    enum Role { VolumeRole = Qt::UserRole + 1, FileRole, PageRole, MarkFromRole, MarkLengthRole };
+    enum Role { VolumeRole = ResultModel::VolumeRole, FileRole = ResultModel::FileRole,
+                PageRole = ResultModel::PageRole, MarksRole = ResultModel::MarksRole };
 
   signals:
     void searchFinished();
@@ -62,12 +63,12 @@ class SearchWindow : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void addVolume(const VolumeHits& v);
+    void addVolume(VolumeHits v);
     void finished(const Summary& s);
 
     tk::Platform& platform_;
     reader::ReaderSession& session_;
-    QStandardItemModel model_;
+    ResultModel model_;
     std::unique_ptr<Search> search_;
     QString searchedWord_;
     int generation_ = 0; // results of a stopped search are dropped

@@ -59,4 +59,10 @@ Snippet snippetAround(QStringView text, std::pair<int, int> page,
     return out;
 }
 
+std::pair<int, int> snippetReach(int from, int to) {
+    // The start is never after from - kBefore's clamp, the end never past the longer of
+    // the place and kLength from it; the word breaking sees kContext beyond either.
+    return {from - kBefore - kContext, std::max(to, from + kLength) + kContext + 1};
+}
+
 } // namespace canon

@@ -19,4 +19,8 @@ struct Snippet {
 Snippet snippetAround(QStringView text, std::pair<int, int> page,
                       const std::vector<std::pair<int, int>>& places, size_t around);
 
+// The stretch [first, second) of the text that a snippet around the place [from, to) can
+// draw on, whatever its page: what lies outside it changes nothing.
+std::pair<int, int> snippetReach(int from, int to);
+
 } // namespace canon

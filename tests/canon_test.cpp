@@ -115,9 +115,10 @@ TEST(CanonSearch, TheTextCountsNotTagsCommentsOrAttributesAndMarkupDoesNotSplitA
         const Result r = find(c.path(), "ธรรม");
         EXPECT_EQ(r.lines(), QStringList{"1:2:3"}) << utf8;
         ASSERT_EQ(r.pages.size(), 1u);
-        const canon::PageHit& h = r.pages[0];
-        EXPECT_EQ(h.snippet.mid(h.markFrom, h.markLength), QStringLiteral("ธรรม"));
-        EXPECT_TRUE(h.snippet.contains(QStringLiteral("พระธรรมเทศนา")));
+        const canon::Snippet s = canon::snippetOf(r.pages[0]);
+        ASSERT_FALSE(s.marks.empty());
+        EXPECT_EQ(s.text.mid(s.marks[0].first, s.marks[0].second), QStringLiteral("ธรรม"));
+        EXPECT_TRUE(s.text.contains(QStringLiteral("พระธรรมเทศนา")));
     }
 }
 

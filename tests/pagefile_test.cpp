@@ -1,6 +1,7 @@
 // The text of a page file as the reader's view shows it, worked out without the view: held
 // to the view itself over generated pages of every awkward shape.
 #include "pagefile/shown_text.h"
+#include "page_pieces.h"
 
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -102,87 +103,10 @@ void expectSame(const QString& html) {
     EXPECT_EQ(first(mine.anchors), first(theirs.anchors)) << "page: " << escaped(html).toStdString();
 }
 
-// Pieces that pages are made of, the awkward ones among them.
-const QStringList kPieces = {
-    // text
-    QStringLiteral("ธรรม"), QStringLiteral("กุ้ง"), QStringLiteral("กุ้ง"), QStringLiteral("word"),
-    QStringLiteral("นํ้า"), QStringLiteral("ท&#3635;นาย"), QStringLiteral("&#3673;&#3672;"),
-    QStringLiteral("ก้<b>ุ</b>ง"), QStringLiteral(" "), QStringLiteral("  "), QStringLiteral("\n"),
-    QStringLiteral("\r\n"), QStringLiteral("\t"), QStringLiteral("   \n  "), QStringLiteral("<wbr>"),
-    QStringLiteral("&nbsp;"), QStringLiteral("&emsp;"), QStringLiteral("&thinsp;"),
-    QStringLiteral("&amp;"), QStringLiteral("&AMP;"), QStringLiteral("&Amp;"), QStringLiteral("&zwsp;"),
-    QStringLiteral("&hellip;"), QStringLiteral("&thetasym;"), QStringLiteral("&#x0E33;"),
-    QStringLiteral("&#X0e33;"), QStringLiteral("&#150;"), QStringLiteral("&#0;"),
-    QStringLiteral("&#xD800;"), QStringLiteral("&#x1F600;"), QStringLiteral("&#;"),
-    QStringLiteral("&#x;"), QStringLiteral("& "), QStringLiteral("&"), QStringLiteral("&toolongname;"),
-    QStringLiteral("&nbsp"), QStringLiteral("&#8233;"), QStringLiteral("&#10;"), QStringLiteral("&#13;"),
-    QStringLiteral("&lt;b&gt;"), QString(QChar(0)), QString(QChar(0xA0)), QString(QChar(0x200B)),
-    QString(QChar(0xF70A)), QStringLiteral("a < b"), QStringLiteral("<ธรรม"), QStringLiteral("<"),
-    QStringLiteral(">"), QStringLiteral("<>"), QStringLiteral("</>"), QStringLiteral("< p>"),
-    // inline elements
-    QStringLiteral("<b>"), QStringLiteral("</b>"), QStringLiteral("<B>"), QStringLiteral("<i>"),
-    QStringLiteral("</i>"), QStringLiteral("<font face=\"Angsana New\" size=4>"),
-    QStringLiteral("</font>"), QStringLiteral("<span style='font-size:16.0pt;\nfont-family:\"Angsana New\"'>"),
-    QStringLiteral("</span>"), QStringLiteral("<span lang=TH style=\"white-space:pre\">"),
-    QStringLiteral("<span style=\"white-space: nowrap\">"), QStringLiteral("<span class=\"a\"\">"),
-    QStringLiteral("<p class=MsoNormal\"\">"), QStringLiteral("<img src=\"x.gif\" alt=\"ภาพ\">"),
-    QStringLiteral("<br>"), QStringLiteral("<br/>"), QStringLiteral("<BR clear=all>"),
-    QStringLiteral("<nobr>"), QStringLiteral("</nobr>"), QStringLiteral("<unknown>"),
-    QStringLiteral("</unknown>"), QStringLiteral("<o:p>"), QStringLiteral("</o:p>"),
-    QStringLiteral("<form>"), QStringLiteral("</form>"), QStringLiteral("<address>"),
-    QStringLiteral("<textarea>a<b>c</textarea>"),
-    // blocks
-    QStringLiteral("<p>"), QStringLiteral("</p>"), QStringLiteral("<P align=center>"),
-    QStringLiteral("<div>"), QStringLiteral("</div>"), QStringLiteral("<hr>"), QStringLiteral("<h1>"),
-    QStringLiteral("</h1>"), QStringLiteral("<center>"), QStringLiteral("</center>"),
-    QStringLiteral("<blockquote>"), QStringLiteral("</blockquote>"), QStringLiteral("<pre>"),
-    QStringLiteral("</pre>"), QStringLiteral("<pre>\nline\n</pre>"), QStringLiteral("<ul><li>"),
-    QStringLiteral("<li>"), QStringLiteral("</ul>"), QStringLiteral("<ol>text<li>"), QStringLiteral("</ol>"),
-    QStringLiteral("<dl><dt>"), QStringLiteral("<dd>"), QStringLiteral("</dl>"),
-    QStringLiteral("<table border=1><tr><td>"), QStringLiteral("<td>"), QStringLiteral("</td>"),
-    QStringLiteral("<tr>"), QStringLiteral("</tr>"), QStringLiteral("</table>"), QStringLiteral("<th>"),
-    QStringLiteral("<table><caption>"), QStringLiteral("<thead>"), QStringLiteral("<tbody>"),
-    QStringLiteral("<td colspan=2>"), QStringLiteral("<td rowspan=\"2\">"),
-    // anchors
-    QStringLiteral("<a name=\"105\">"), QStringLiteral("<a name=106></a>"), QStringLiteral("<a name=9305\nhref=x>"),
-    QStringLiteral("<a name=\t9310>"), QStringLiteral("<a name=\"\">"), QStringLiteral("<a name=\" 107 \">"),
-    QStringLiteral("<a name=net01>"), QStringLiteral("<a name=\"หมวด 1\">"), QStringLiteral("<A NAME='108'>"),
-    QStringLiteral("<a href=\"#105\">"), QStringLiteral("</a>"), QStringLiteral("<a id=109>"),
-    QStringLiteral("<p id=\"110\">"), QStringLiteral("<a name=\"111\" id=\"x\">"),
-    // comments, declarations, processing instructions
-    QStringLiteral("<!-- c -->"), QStringLiteral("<!---->"), QStringLiteral("<!-->"), QStringLiteral("<!--->"),
-    QStringLiteral("-->"), QStringLiteral("<!--[if gte mso 9]><xml>x</xml><![endif]-->"),
-    QStringLiteral("<![if !supportEmptyParas]>"), QStringLiteral("<![endif]>"),
-    QStringLiteral("<!DOCTYPE html>"), QStringLiteral("<?xml version=\"1.0\"?>"), QStringLiteral("<? x ?>"),
-    QStringLiteral("<% code %>"),
-    // raw text elements and the head
-    QStringLiteral("<script>if (a<b) x='</p>';</script>"), QStringLiteral("<script>"), QStringLiteral("</script>"),
-    QStringLiteral("<style>p {color: red}</style>"), QStringLiteral("<title>ชื่อ</title>"),
-    QStringLiteral("<head>"), QStringLiteral("</head>"), QStringLiteral("<body>"), QStringLiteral("</body>"),
-    QStringLiteral("<html>"), QStringLiteral("</html>"), QStringLiteral("<meta charset=windows-874>"),
-    QStringLiteral("<link rel=stylesheet href=x.css>"),
-    // attribute values with line breaks and stray quotes
-    QStringLiteral("<p style='margin:0cm;\nmargin-bottom:.0001pt'>"), QStringLiteral("<span title=\"a\nb\">"),
-    QStringLiteral("<font color=\"red>"), QStringLiteral("\""), QStringLiteral("'"),
-    QStringLiteral("<p class='it\\'s'>"), QStringLiteral("<b/>"), QStringLiteral("<p/>"),
-    // names that begin with what could pass for a byte-order mark
-    QStringLiteral("<\uFEFFb>"), QStringLiteral("<a name=\"\uFFFE12\">"), QStringLiteral("<\uFFFEp>"),
-};
-
-QString randomPage(QRandomGenerator& r, int pieces) {
-    QString page;
-    for (int i = 0; i < pieces; ++i)
-        page += kPieces[int(r.bounded(quint32(kPieces.size())))];
-    // Some pages end where the file was cut.
-    if (r.bounded(4) == 0 && !page.isEmpty())
-        page.truncate(int(r.bounded(quint32(page.size()))));
-    return page;
-}
-
 } // namespace
 
 TEST(ShownText, EachPieceAloneAndBetweenWords) {
-    for (const QString& p : kPieces) {
+    for (const QString& p : pagePieces()) {
         expectSame(p);
         expectSame(QStringLiteral("ก ") + p + QStringLiteral(" ข"));
         expectSame(QStringLiteral("<p>ก") + p + QStringLiteral("ข</p><p>ค</p>"));
@@ -306,7 +230,7 @@ TEST(ShownText, APageReadAStretchAtATimeReadsAsAWholeOne) {
                                   QStringLiteral("<!-- x -->"), QStringLiteral("<div>หมวด</div>"),
                                   QStringLiteral("<pre>\n  ก\n</pre>")};
         QStringList plain; // the pieces that hide nothing after them
-        for (const QString& p : kPieces)
+        for (const QString& p : pagePieces())
             if (!QRegularExpression(QStringLiteral("head|script|style|title|textarea|<[!?%]|[\"']|<$|&$"))
                      .match(p)
                      .hasMatch())

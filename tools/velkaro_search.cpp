@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
     cb.volume = [&](canon::VolumeHits v) {
         std::string lines;
         for (const canon::PageHit& h : v.pages) {
-            QString snippet = h.snippet;
+            QString snippet = canon::snippetOf(h).text;
             snippet.replace(QLatin1Char('\t'), QLatin1Char(' '));
             lines += QStringLiteral("%1\t%2\t%3\t%4\n")
                          .arg(h.volume)

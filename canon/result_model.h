@@ -1,0 +1,49 @@
+#pragma once
+// The results of a search of the canon's text as the list shows them: a row for each volume
+// with its pages below it, read from the engine's results as they stand (nothing is copied
+// into items), each page's line made only when it is first shown.
+#include "canon/engine.h"
+
+#include <QAbstractItemModel>
+#include <optional>
+#include <vector>
+
+namespace canon {
+
+class ResultModel : public QAbstractItemModel {
+    Q_OBJECT
+  public:
+    // The data of a page row, beside its text: the places to mark in the line are a list of
+    // QPoint(start, length).
+    enum Role { VolumeRole = Qt::UserRole + 1, FileRole, PageRole, MarksRole };
+
+    explicit ResultModel(QObject* parent = nullptr);
+
+    void clear();
+    // A volume's pages, after the ones already there; a volume without pages shows no row.
+    void addVolume(VolumeHits v);
+    int volumeRows() const { return int(volumes_.size()); }
+    long pageRows() const { return pages_; }
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation o, int role = Qt::DisplayRole) const override;
+    // Volumes only (the rows of the top level) go, with their pages.
+    bool removeRows(int row, int count, const QModelIndex& parent = {}) override;
+
+  private:
+    struct Volume {
+        int volume;
+        long hits;
+        std::vector<PageHit> pages;
+        mutable std::vector<std::optional<Snippet>> lines; // made when first shown
+    };
+    const Snippet& line(const Volume& v, size_t page) const;
+    std::vector<Volume> volumes_;
+    long pages_ = 0;
+};
+
+} // namespace canon
