@@ -153,6 +153,16 @@ class ByKey : public PageSearch::Matcher {
             const int b = rightCut(p, pageEnd);
             if (b < 0)
                 return; // its end is still to come
+            // Mostly the text holds the word as it is folded, between places where the
+            // folding starts afresh: then it stands there and nothing needs folding.
+            const int start = p - j_;
+            if (start >= t_.segmentAt && start + m_ <= t_.end && thai::startsAfresh(t_.at(start)) &&
+                (start + m_ == t_.end ? pageEnd : thai::startsAfresh(t_.at(start + m_))) &&
+                t_.view(start, start + m_) == w_) {
+                place(start, start + m_);
+                keys_.pop_front();
+                continue;
+            }
             const int a = leftCut(p);
             thai::fold(t_.view(a, b), folded_);
             int k = -1;
@@ -240,6 +250,7 @@ void PageSearch::anchor(const pagefile::Anchor& a) {
     endSegment();
     segmentAt_ = end_;
     name_ = a.name.trimmed();
+    page_ = -1;
     for (auto& m : matchers_)
         m->restart(segmentAt_);
     keepFrom(segmentAt_);
@@ -253,15 +264,18 @@ void PageSearch::endSegment() {
 }
 
 PageSearch::Page& PageSearch::page() {
-    auto it = byName_.find(name_);
-    if (it == byName_.end()) {
-        it = byName_.insert(name_, int(pages_.size()));
-        Page p;
-        p.name = name_;
-        p.hits.assign(matchers_.size(), 0);
-        pages_.push_back(std::move(p));
+    if (page_ < 0) {
+        auto it = byName_.find(name_);
+        if (it == byName_.end()) {
+            it = byName_.insert(name_, int(pages_.size()));
+            Page p;
+            p.name = name_;
+            p.hits.assign(matchers_.size(), 0);
+            pages_.push_back(std::move(p));
+        }
+        page_ = *it;
     }
-    return pages_[size_t(*it)];
+    return pages_[size_t(page_)];
 }
 
 void PageSearch::place(int word, int from, int to) {

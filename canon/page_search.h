@@ -47,6 +47,7 @@ class PageSearch : public pagefile::TextSink {
     ~PageSearch() override;
     void text(int at, QStringView chars) override;
     void anchor(const pagefile::Anchor& a) override;
+    bool wantsSources() const override { return false; }
     // After the last text: the pages with places (all words: with every word), in the
     // order of their first places.
     std::vector<PageHit> finish();
@@ -76,6 +77,7 @@ class PageSearch : public pagefile::TextSink {
     int bufferAt_ = 0, end_ = 0;
     int segmentAt_ = 0;
     QString name_; // of the page being read
+    int page_ = -1; // its index in pages_, once it has a place
     std::vector<Page> pages_;
     QHash<QString, int> byName_;
     // Places on the page being read, while its result line is still to be made.

@@ -10,44 +10,43 @@ namespace pagefile {
 
 namespace {
 
-// Where the bytes come from, from their start again when asked.
+// Where the bytes come from, a stretch at a time, from their start again when asked.
 struct Bytes {
-    std::function<qsizetype(char*, qsizetype)> read; // 0 at the end, -1 on an error
+    // The next stretch (empty at the end), good until the next call.
+    std::function<QByteArrayView()> next;
     std::function<bool()> rewind;
+    bool failed = false;
 };
 
-constexpr qsizetype kBlock = 1 << 16;
+constexpr qsizetype kReadBytes = 1 << 16;
 
 // The marks of a clipboard page, as they stand in the file's own bytes; one of the few
 // words no page of the canon holds.
 bool mayHoldFragment(std::string_view bytes) {
-    static const QByteArrayMatcher ascii(QByteArrayLiteral("StartFragment"));
-    static const QByteArrayMatcher little(QByteArray("S\0t\0a\0r\0t\0F\0r\0a\0g", 18));
-    static const QByteArrayMatcher big(QByteArray("\0S\0t\0a\0r\0t\0F\0r\0a\0g", 18));
-    const QByteArrayView v(bytes.data(), qsizetype(bytes.size()));
-    return ascii.indexIn(v) >= 0 || little.indexIn(v) >= 0 || big.indexIn(v) >= 0;
+    static constexpr std::string_view marks[] = {
+        "StartFragment", std::string_view("S\0t\0a\0r\0t\0F\0r\0a\0g", 18),
+        std::string_view("\0S\0t\0a\0r\0t\0F\0r\0a\0g", 18)};
+    for (std::string_view m : marks)
+        if (bytes.find(m) != std::string_view::npos)
+            return true;
+    return false;
 }
 
-// The decoded text of the bytes, a block at a time, into a sink of stretches.
+// The decoded text of the bytes, a stretch at a time, into take (false: enough).
 bool decodeAll(Bytes& in, Encoding e, const std::function<bool(std::u16string_view)>& take,
                const std::atomic<bool>* stop) {
     Decoder d(e);
-    std::vector<char> block(static_cast<size_t>(kBlock));
     std::vector<char16_t> text;
     for (;;) {
         if (stop && stop->load(std::memory_order_relaxed))
             return false;
-        const qsizetype n = in.read(block.data(), kBlock);
-        if (n < 0)
-            return false;
-        text.resize(size_t(d.room(n)));
-        qsizetype got = n > 0 ? d.decode(block.data(), n, text.data()) : 0;
-        if (n == 0)
-            got = d.finish(text.data());
+        const QByteArrayView block = in.next();
+        text.resize(size_t(d.room(block.size())));
+        const qsizetype got = block.isEmpty() ? d.finish(text.data()) : d.decode(block.data(), block.size(), text.data());
         if (got > 0 && !take(std::u16string_view(text.data(), size_t(got))))
             return true;
-        if (n == 0)
-            return true;
+        if (block.isEmpty())
+            return !in.failed;
     }
 }
 
@@ -84,23 +83,22 @@ bool readBytes(Bytes& in, TextSink& out, const std::atomic<bool>* stop) {
     Sniffer sniffer;
     bool fragment = false;
     {
-        std::vector<char> block(static_cast<size_t>(kBlock) + 32);
-        qsizetype carried = 0; // the end of the last block, where a mark may begin
+        std::string carried; // the end of the last stretch, where a mark may begin
         for (;;) {
             if (stop && stop->load(std::memory_order_relaxed))
                 return false;
-            const qsizetype n = in.read(block.data() + carried, kBlock);
-            if (n < 0)
-                return false;
-            if (n == 0)
+            const QByteArrayView block = in.next();
+            if (block.isEmpty())
                 break;
-            sniffer.feed(block.data() + carried, n);
-            fragment = fragment || mayHoldFragment(std::string_view(block.data(), size_t(carried + n)));
-            const qsizetype keep = std::min<qsizetype>(carried + n, 32);
-            std::memmove(block.data(), block.data() + carried + n - keep, size_t(keep));
-            carried = keep;
+            sniffer.feed(block.data(), block.size());
+            const std::string_view b(block.data(), size_t(block.size()));
+            fragment = fragment || mayHoldFragment(b) ||
+                       (!carried.empty() && mayHoldFragment(carried + std::string(b.substr(0, 32))));
+            carried.assign(b.substr(b.size() - std::min<size_t>(b.size(), 32)));
         }
     }
+    if (in.failed)
+        return false;
     const Encoding e = sniffer.result();
     Fragment f;
     if (fragment) {
@@ -111,27 +109,48 @@ bool readBytes(Bytes& in, TextSink& out, const std::atomic<bool>* stop) {
     }
     if (!in.rewind())
         return false;
-    // Then the text, the part of it the view shows.
+    // Then the text, the part of it the view shows, decoded where the reading wants it.
     Decoder d(e);
-    std::vector<char> block(static_cast<size_t>(kBlock));
-    std::vector<char16_t> text;
-    size_t next = 0;     // in text, what is still to be handed on
-    qsizetype read = 0;  // characters decoded so far
-    bool end = false, broken = false;
+    QByteArrayView block;
+    std::vector<char16_t> text; // a clipboard page's text, before it is cut to the fragment
+    size_t next = 0;
+    qsizetype read = 0; // characters decoded so far
+    bool end = false;
+    const bool whole = f.from == 0 && f.to < 0;
     PageInput input;
     input.base = f.from;
     input.stop = stop;
     input.read = [&](char16_t* buffer, qsizetype room) -> qsizetype {
-        while (next >= text.size()) {
+        for (;;) {
+            if (next < text.size()) {
+                const qsizetype n = std::min<qsizetype>(room, qsizetype(text.size() - next));
+                std::copy(text.begin() + qsizetype(next), text.begin() + qsizetype(next) + n, buffer);
+                next += size_t(n);
+                return n;
+            }
             if (end)
                 return 0;
-            const qsizetype n = in.read(block.data(), kBlock);
-            if (n < 0)
-                broken = true;
-            text.resize(size_t(d.room(std::max<qsizetype>(n, 0))));
-            qsizetype got = n > 0 ? d.decode(block.data(), n, text.data()) : d.finish(text.data());
-            end = n <= 0;
-            // Only the fragment: what is before it is passed over, what is after it ends it.
+            if (block.isEmpty())
+                block = in.next();
+            // Straight into the reading's own buffer, as many bytes as surely fit there.
+            const qsizetype fit = std::min(block.size(), room - d.room(0));
+            if (whole && (block.isEmpty() ? room >= d.room(0) : fit >= 1)) {
+                if (block.isEmpty()) {
+                    end = true;
+                    return d.finish(buffer);
+                }
+                const qsizetype got = d.decode(block.data(), fit, buffer);
+                block = block.sliced(fit);
+                if (got > 0)
+                    return got;
+                continue;
+            }
+            // Else through a buffer of its own: a clipboard page's text is cut to its
+            // fragment there, and a character long held back comes out there.
+            text.resize(size_t(d.room(block.size())));
+            qsizetype got = block.isEmpty() ? d.finish(text.data()) : d.decode(block.data(), block.size(), text.data());
+            end = block.isEmpty();
+            block = {};
             qsizetype from = 0;
             if (read < f.from)
                 from = std::min(got, f.from - read);
@@ -143,35 +162,36 @@ bool readBytes(Bytes& in, TextSink& out, const std::atomic<bool>* stop) {
             text.resize(size_t(got));
             next = size_t(from);
         }
-        const qsizetype n = std::min<qsizetype>(room, qsizetype(text.size() - next));
-        std::copy(text.begin() + qsizetype(next), text.begin() + qsizetype(next) + n, buffer);
-        next += size_t(n);
-        return n;
     };
-    return readPage(input, out) && !broken;
+    return readPage(input, out) && !in.failed;
 }
 
 } // namespace
 
 bool readPageBytes(const QByteArray& bytes, TextSink& out, const std::atomic<bool>* stop) {
-    qsizetype at = 0;
+    bool given = false;
     Bytes in;
-    in.read = [&](char* into, qsizetype room) {
-        const qsizetype n = std::min(room, bytes.size() - at);
-        std::memcpy(into, bytes.constData() + at, size_t(n));
-        at += n;
-        return n;
+    in.next = [&] {
+        const bool first = !given;
+        given = true;
+        return first ? QByteArrayView(bytes) : QByteArrayView();
     };
     in.rewind = [&] {
-        at = 0;
+        given = false;
         return true;
     };
     return readBytes(in, out, stop);
 }
 
 bool readPageFile(QIODevice& file, TextSink& out, const std::atomic<bool>* stop) {
+    std::vector<char> block(static_cast<size_t>(kReadBytes));
     Bytes in;
-    in.read = [&](char* into, qsizetype room) { return qsizetype(file.read(into, room)); };
+    in.next = [&] {
+        const qint64 n = file.read(block.data(), kReadBytes);
+        if (n < 0)
+            in.failed = true;
+        return n > 0 ? QByteArrayView(block.data(), n) : QByteArrayView();
+    };
     in.rewind = [&] { return file.seek(0); };
     return readBytes(in, out, stop);
 }

@@ -5,6 +5,7 @@
 #include <QChar>
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -108,6 +109,8 @@ void lower(std::u16string& s) {
 
 // Without the blanks around it, as QString::trimmed takes them.
 void trim(std::u16string& s) {
+    if (s.empty() || (!QChar::isSpace(s.front()) && !QChar::isSpace(s.back())))
+        return;
     size_t a = 0, b = s.size();
     while (a < b && QChar::isSpace(s[a]))
         ++a;
@@ -267,15 +270,49 @@ struct Piece {
     bool made;
 };
 
+// Characters that grow at the end, read into in place, and go from the front.
+class Chars {
+  public:
+    const char16_t* data() const { return data_.get() + from_; }
+    size_t size() const { return size_ - from_; }
+    char16_t operator[](size_t i) const { return data_[from_ + i]; }
+    // Room for n more at the end; then commit how many were written there.
+    char16_t* room(size_t n) {
+        if (size_ + n > capacity_) {
+            const size_t kept = size_ - from_;
+            if (kept + n <= capacity_ && from_ >= kept) {
+                // Enough room once what was let go of is gone.
+                std::copy(data_.get() + from_, data_.get() + size_, data_.get());
+            } else {
+                const size_t capacity = std::max(capacity_ * 2, kept + n);
+                std::unique_ptr<char16_t[]> grown(new char16_t[capacity]);
+                std::copy(data_.get() + from_, data_.get() + size_, grown.get());
+                data_ = std::move(grown);
+                capacity_ = capacity;
+            }
+            size_ = kept;
+            from_ = 0;
+        }
+        return data_.get() + size_;
+    }
+    void commit(size_t n) { size_ += n; }
+    void dropFront(size_t n) { from_ += n; }
+
+  private:
+    std::unique_ptr<char16_t[]> data_;
+    size_t capacity_ = 0, size_ = 0, from_ = 0;
+};
+
 // The page's text and what the reading made of it, as far as either is still needed: what
 // lies before the earliest text not yet shown is let go.
 struct Store {
-    std::u16string page;
+    Chars page;
     int pageBase = 0; // where page[0] stands in the page
     std::u16string made;
     int madeBase = 0;
     std::vector<Piece> pieces; // the elements' texts, in the order read
     int pieceBase = 0;
+    bool sources = true; // where each character came from is kept
 
     const char16_t* chars(const Piece& p) const {
         return p.made ? made.data() + (p.at - madeBase) : page.data() + (p.at - pageBase);
@@ -447,7 +484,7 @@ std::optional<Space> styleSpace(const QString& style) {
 class Importer {
   public:
     Importer(const Nodes& nodes, const Store& store, TextSink& sink)
-        : nodes_(nodes), store_(store), sink_(sink) {}
+        : nodes_(nodes), store_(store), sink_(sink), sources_(sink.wantsSources()) {}
 
     // Takes in what the reading has settled: every element but the newest, and, while the
     // newest runs on with text (partial), its text but for the last character. At the end of
@@ -636,6 +673,8 @@ class Importer {
         pending_.clear();
     }
     void mark(int source) {
+        if (!sources_)
+            return;
         const int position = pos();
         const std::pair<int, int>* back = !runs_.empty() ? &runs_.back() : hasLastRun_ ? &lastRun_ : nullptr;
         if (!back || back->second + (position - back->first) != source)
@@ -792,12 +831,23 @@ class Importer {
             for (int i = inPiece_; i < n; ++i) {
                 // Letters up to the next blank go as they are, at once.
                 if (!isSpace(d[i])) {
+                    // Where blanks collapse, a single space between letters shows as it
+                    // stands: it goes with them.
+                    const bool spaceStays = space_ == Space::Normal || space_ == Space::Undefined;
                     int e = i + 1;
                     for (;;) {
                         e = int(skipLetters(d + e, d + n) - d);
-                        if (e == n || isSpace(d[e]))
+                        if (e == n)
                             break;
-                        ++e;
+                        if (!isSpace(d[e])) {
+                            ++e;
+                            continue;
+                        }
+                        if (spaceStays && d[e] == u' ' && e + 1 < n && !isSpace(d[e + 1])) {
+                            e += 2;
+                            continue;
+                        }
+                        break;
                     }
                     putRun(QStringView(d + i, e - i), from(i));
                     compress_ = Compress::Preserve;
@@ -846,6 +896,7 @@ class Importer {
     const Nodes& nodes_;
     const Store& store_;
     TextSink& sink_;
+    const bool sources_; // where each character came from is wanted
     int idx_ = 0;
     int looked_ = -1, lookedPiece_ = 0, lookedIn_ = 0; // how much of the newest was looked at
     // The element whose text is being taken in, and how far.
@@ -890,6 +941,13 @@ class Parser {
                 tag();
             } else if (c == u'&') {
                 const int at = pos_++;
+                // The one a Thai page holds by the thousand, at once.
+                if (have(pos_ + 4) && ch(pos_) == u'n' && ch(pos_ + 1) == u'b' && ch(pos_ + 2) == u's' &&
+                    ch(pos_ + 3) == u'p' && ch(pos_ + 4) == u';') {
+                    pos_ += 5;
+                    add(nodes_.back(), QChar(QChar::Nbsp), at);
+                    continue;
+                }
                 const Ref r = entity();
                 add(nodes_.back(), r, at);
             } else {
@@ -906,7 +964,8 @@ class Parser {
     char16_t ch(int i) const { return store_.page[size_t(i - store_.pageBase)]; }
     const char16_t* ptr(int i) const { return store_.page.data() + (i - store_.pageBase); }
     // Whether the page has a character at i, reading on as far as needed.
-    bool have(int i) {
+    bool have(int i) { return i < n_ || haveMore(i); }
+    bool haveMore(int i) {
         while (i >= n_)
             if (!more())
                 return false;
@@ -937,8 +996,8 @@ class Parser {
                     page = true;
                 }
             }
-            if (keep - store_.pageBase > 1 << 16) {
-                store_.page.erase(0, size_t(keep - store_.pageBase));
+            if (keep > store_.pageBase) {
+                store_.page.dropFront(size_t(keep - store_.pageBase));
                 store_.pageBase = keep;
             }
             if (keepMade - store_.madeBase > 1 << 16) {
@@ -947,10 +1006,10 @@ class Parser {
             }
         }
         constexpr qsizetype kStretch = 1 << 16;
-        scratch_.resize(size_t(kStretch));
-        const qsizetype got = in_.read ? in_.read(scratch_.data(), kStretch) : 0;
+        char16_t* into = store_.page.room(size_t(kStretch));
+        const qsizetype got = in_.read ? in_.read(into, kStretch) : 0;
         if (got > 0)
-            store_.page.append(scratch_.data(), size_t(got));
+            store_.page.commit(size_t(got));
         if (got <= 0) {
             eof_ = true;
             return false;
@@ -1007,9 +1066,16 @@ class Parser {
         const char16_t amp = u'&';
         const char16_t* c = r.n ? r.c : &amp;
         const int n = r.n ? r.n : 1;
-        // Only the newest element gets text: its pieces are the last ones.
-        store_.pieces.push_back({store_.madeBase + int(store_.made.size()), n, base_ + at, true});
-        node.pieceTo = store_.pieceEnd();
+        // Only the newest element gets text: its pieces are the last ones. Where no one asks
+        // where characters came from, made ones in a row are one piece.
+        const int madeAt = store_.madeBase + int(store_.made.size());
+        if (!store_.sources && node.pieceTo > node.pieceFrom && store_.pieces.back().made &&
+            store_.pieces.back().at + store_.pieces.back().length == madeAt) {
+            store_.pieces.back().length += n;
+        } else {
+            store_.pieces.push_back({madeAt, n, base_ + at, true});
+            node.pieceTo = store_.pieceEnd();
+        }
         node.length += n;
         store_.made.append(c, size_t(n));
     }
@@ -1078,6 +1144,16 @@ class Parser {
                 w += c;
             }
         } else {
+            // Letters and digits, as names mostly are, at once.
+            if (have(pos_)) {
+                const char16_t* from = ptr(pos_);
+                const char16_t* to = ptr(n_);
+                const char16_t* p = from;
+                while (p < to && ((*p | 0x20) >= u'a' && (*p | 0x20) <= u'z' || (*p >= u'0' && *p <= u'9')))
+                    ++p;
+                w.append(from, size_t(p - from));
+                pos_ += int(p - from);
+            }
             while (have(pos_)) {
                 const char16_t c = ch(pos_++);
                 if (c == u'>' || (c == u'/' && at(u'>')) || c == u'<' || c == u'=' || isSpace(c)) {
@@ -1092,10 +1168,10 @@ class Parser {
         }
         return w;
     }
-    std::u16string lowerWord() {
-        std::u16string w = word();
-        lower(w);
-        return w;
+    const std::u16string& lowerWord() {
+        word();
+        lower(word_);
+        return word_;
     }
 
     void attach(int child, int parent) {
@@ -1374,7 +1450,8 @@ class Parser {
         } else if (at(u'/')) {
             ++pos_;
             t.kind = Tag::Close;
-            std::u16string name = lowerWord();
+            std::u16string& name = word_;
+            lowerWord();
             trim(name);
             t.name = toQString(name);
             while (have(pos_) && ch(pos_++) != u'>') {
@@ -1429,7 +1506,6 @@ class Parser {
     }
 
     const PageInput& in_;
-    std::vector<char16_t> scratch_; // what is read, before it joins the page
     std::u16string word_;
     int pos_ = 0, n_ = 0, base_ = 0;
     bool eof_ = false, stopped_ = false;
@@ -1521,6 +1597,7 @@ std::vector<Tag> readTags(QStringView html) {
 
 bool readPage(const PageInput& in, TextSink& out) {
     Store store;
+    store.sources = out.wantsSources();
     Nodes nodes;
     Importer importer(nodes, store, out);
     Parser parser(in, store, nodes, &importer);

@@ -86,6 +86,8 @@ class TextSink {
         (void)at;
         (void)from;
     }
+    // Whether source() is wanted; without it the reading goes quicker.
+    virtual bool wantsSources() const { return true; }
 };
 
 struct PageInput {

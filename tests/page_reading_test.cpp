@@ -223,3 +223,17 @@ TEST(PageReading, AStopEndsTheReadingAtOnce) {
     EXPECT_FALSE(pagefile::readPageBytes(bytes, c, &stop));
     EXPECT_LT(c.out.text.size(), 100000);
 }
+
+TEST(PageReading, AUtf8FileWithoutOneAsciiByteIsReadWhole) {
+    // A character is held back until the next ASCII byte: here none comes for hundreds of
+    // kilobytes, and all of it comes out at the end, into room of its own.
+    QByteArray bytes;
+    for (int i = 0; i < 40000; ++i)
+        bytes += QStringLiteral("ธรรมะ").toUtf8();
+    for (const QByteArray& b : {bytes, "\xEF\xBB\xBF" + bytes, bytes + "\xE0\xB8"}) {
+        Collected c;
+        ASSERT_TRUE(pagefile::readPageBytes(b, c));
+        EXPECT_EQ(c.out.text, pagefile::showPage(pagefile::decode(b)).text);
+        EXPECT_GE(c.out.text.size(), 200000);
+    }
+}

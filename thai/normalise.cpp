@@ -82,8 +82,9 @@ namespace {
 template <bool Spans>
 void foldInto(QStringView s, QString& text, std::vector<int>* from, std::vector<int>* to) {
     const int n = int(s.size());
-    text.clear();
-    text.reserve(n + n / 16);
+    text.resize(0); // its storage is kept for the next text
+    if (text.capacity() < n + n / 16)
+        text.reserve(n + n / 16);
     if constexpr (Spans) {
         from->clear();
         to->clear();
@@ -141,6 +142,34 @@ void foldInto(QStringView s, QString& text, std::vector<int>* from, std::vector<
 }
 
 } // namespace
+
+const unsigned char* startsAfreshBits() {
+    static const std::vector<unsigned char> bits = [] {
+        std::vector<unsigned char> b(0x10000 / 8, 0);
+        for (uint32_t c = 0; c < 0x10000; ++c) {
+            const char16_t f = simple(char16_t(c));
+            if (!ignorable(f) && !isMark(f) && f != kSaraAm)
+                b[c >> 3] |= (unsigned char)(1u << (c & 7));
+        }
+        return b;
+    }();
+    return bits.data();
+}
+
+bool foldsAlone(char16_t c) {
+    // The characters some other character folds to.
+    static const std::vector<bool> targets = [] {
+        std::vector<bool> t(0x10000, false);
+        for (uint32_t x = 0; x < 0x10000; ++x) {
+            const char16_t y = simple(char16_t(x));
+            if (y != x)
+                t[y] = true;
+        }
+        t[kNikhahit] = t[kSaraAa] = true; // what SARA AM becomes
+        return t;
+    }();
+    return startsAfresh(c) && simple(c) == c && !targets[c] && !QChar::isSurrogate(c);
+}
 
 Folded fold(QStringView s) {
     Folded f;

@@ -35,8 +35,22 @@ void foldUtf8(std::string_view utf8, std::string& out);
 bool isMark(char16_t c);
 int markRank(char16_t c);
 
+// Whether the folding starts afresh at c: it folds c to one character of its own (no mark,
+// no SARA AM, nothing it leaves out), so that the text before c folds apart from the rest.
+inline bool startsAfresh(char16_t c);
+// Whether c also folds to itself alone and no other character folds to it: where the
+// folded text holds c, the text holds it too, at that very place.
+bool foldsAlone(char16_t c);
+
 // Every place the folded word stands in the folded text, as spans of the source, in order.
 // Places do not overlap. An empty word stands nowhere.
 std::vector<std::pair<int, int>> findAll(const Folded& text, const QString& foldedWord);
+
+// One bit for each character: whether the folding starts afresh at it.
+const unsigned char* startsAfreshBits();
+inline bool startsAfresh(char16_t c) {
+    static const unsigned char* const bits = startsAfreshBits();
+    return (bits[c >> 3] >> (c & 7)) & 1;
+}
 
 } // namespace thai
