@@ -130,6 +130,10 @@ SearchWindow::SearchWindow(tk::Platform& platform, reader::ReaderSession& sessio
     box->addWidget(results, 1);
     box->addWidget(summary);
 
+    addTimer_ = new QTimer(this);
+    addTimer_->setSingleShot(true);
+    addTimer_->setInterval(200);
+    connect(addTimer_, &QTimer::timeout, this, &SearchWindow::addPending);
     connect(searchButton, &QPushButton::clicked, this, &SearchWindow::start);
     connect(cancelButton, &QPushButton::clicked, this, &SearchWindow::cancel);
     connect(results, &QTreeView::activated, this, &SearchWindow::openResult);
@@ -162,6 +166,8 @@ void SearchWindow::start() {
         return;
     }
     model_.clear();
+    pending_.clear();
+    addTimer_->stop();
     summary->setText(QStringLiteral("กำลังค้นหา…"));
     progress->setValue(0);
     searchedWord_ = word;
@@ -207,6 +213,7 @@ void SearchWindow::cancel() {
         return;
     search_->cancel();
     search_.reset();
+    addPending(); // what was found so far stays in the list
     ++generation_; // what is still on its way is dropped
     if (running_) {
         running_ = false;
@@ -220,17 +227,31 @@ void SearchWindow::cancel() {
 void SearchWindow::addVolume(VolumeHits v) {
     if (v.pages.empty())
         return;
-    model_.addVolume(std::move(v));
-    const QModelIndex volume = model_.index(model_.rowCount() - 1, 0);
-    results->setFirstColumnSpanned(volume.row(), QModelIndex(), true);
-    results->expand(volume);
-    if (model_.rowCount() == 1) {
-        results->setColumnWidth(0, 260);
-        results->setCurrentIndex(model_.index(0, 0, volume));
+    pending_.push_back(std::move(v));
+    // The first at once; the others a little later, together.
+    if (model_.rowCount() == 0)
+        addPending();
+    else if (!addTimer_->isActive())
+        addTimer_->start();
+}
+
+void SearchWindow::addPending() {
+    addTimer_->stop();
+    for (VolumeHits& v : pending_) {
+        model_.addVolume(std::move(v));
+        const QModelIndex volume = model_.index(model_.rowCount() - 1, 0);
+        results->setFirstColumnSpanned(volume.row(), QModelIndex(), true);
+        results->expand(volume);
+        if (model_.rowCount() == 1) {
+            results->setColumnWidth(0, 260);
+            results->setCurrentIndex(model_.index(0, 0, volume));
+        }
     }
+    pending_.clear();
 }
 
 void SearchWindow::finished(const Summary& s) {
+    addPending();
     running_ = false;
     cancelButton->setEnabled(false);
     progress->setValue(1000);

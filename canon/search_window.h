@@ -8,6 +8,7 @@
 #include "toolkit/platform.h"
 
 #include <QDialog>
+#include <QTimer>
 #include <memory>
 
 class QLabel;
@@ -71,6 +72,11 @@ class SearchWindow : public QDialog {
     ResultModel model_;
     std::unique_ptr<Search> search_;
     QString searchedWord_;
+    void addPending();
+    // Volumes arrived and not yet in the list: put in together, so that the list is laid out
+    // again once for several of them.
+    std::vector<VolumeHits> pending_;
+    QTimer* addTimer_ = nullptr;
     int generation_ = 0; // results of a stopped search are dropped
     bool running_ = false;
     tk::KeptPlace place_{this, [this] { centre(); }};

@@ -296,6 +296,11 @@ int main(int argc, char** argv) {
         ok &= writeFile(root + "/91book/" + volumeFolder(v) + "/" + rangeFile(k),
                         pageFile(v, k, onPage, full ? 62 : 2));
     }
+    // And one page file of 64 MB, far larger than any the canon has, that the search must
+    // still read in little memory.
+    if (canon)
+        ok &= writeFile(root + "/91book/" + volumeFolder(91) + "/" + rangeFile(14),
+                        pageFile(91, 14, onPage, 10300));
 
     ok &= writeFile(
         root + "/img_detail/flomar_web1.htm",
