@@ -164,6 +164,12 @@ class ByKey : public PageSearch::Matcher {
                 continue;
             }
             const int a = leftCut(p);
+            // Text that folding leaves as it stands is its own folded text: the word is
+            // not there unless it stands there as it is.
+            if (t_.view(start >= a ? start : a, std::min(start + m_, b)) != w_ && thai::foldsAsItIs(t_.view(a, b))) {
+                keys_.pop_front();
+                continue;
+            }
             thai::fold(t_.view(a, b), folded_);
             int k = -1;
             for (size_t i = 0; i < folded_.from.size(); ++i)

@@ -156,6 +156,29 @@ const unsigned char* startsAfreshBits() {
     return bits.data();
 }
 
+bool foldsAsItIs(QStringView s) {
+    static const std::vector<bool> self = [] {
+        std::vector<bool> t(0x10000, false);
+        for (uint32_t x = 0; x < 0x10000; ++x)
+            t[x] = simple(char16_t(x)) == x && !ignorable(char16_t(x)) && x != kSaraAm;
+        return t;
+    }();
+    char16_t mark = 0; // the last mark of the run, 0 after a letter
+    for (QChar q : s) {
+        const char16_t c = q.unicode();
+        if (!self[c])
+            return false;
+        if (!isMark(c)) {
+            mark = 0;
+            continue;
+        }
+        if (mark && (markRank(c) < markRank(mark) || c == mark))
+            return false;
+        mark = c;
+    }
+    return true;
+}
+
 bool foldsAlone(char16_t c) {
     // The characters some other character folds to.
     static const std::vector<bool> targets = [] {

@@ -42,6 +42,10 @@ inline bool startsAfresh(char16_t c);
 // folded text holds c, the text holds it too, at that very place.
 bool foldsAlone(char16_t c);
 
+// Whether folding leaves the text as it stands: each character folds to itself, and the
+// marks over and under each consonant stand in the folding's order, none twice in a row.
+bool foldsAsItIs(QStringView s);
+
 // Every place the folded word stands in the folded text, as spans of the source, in order.
 // Places do not overlap. An empty word stands nowhere.
 std::vector<std::pair<int, int>> findAll(const Folded& text, const QString& foldedWord);
