@@ -72,20 +72,48 @@ constexpr std::array<Element, 60> kElements = {{
 static_assert(std::is_sorted(kElements.begin(), kElements.end(),
                              [](const Element& a, const Element& b) { return a.name < b.name; }));
 
-const Element* element(std::u16string_view tag) {
-    if (tag.empty() || tag.size() > 10)
-        return nullptr;
-    char name[11] = {};
-    for (size_t i = 0; i < tag.size(); ++i) {
-        const char16_t c = tag[i];
-        if (c >= 0x80)
-            return nullptr;
-        name[i] = char(c);
+// A name of up to ten letters and digits packed into a number, six bits a character (0
+// for a name that is none), so that looking it up compares numbers.
+uint64_t packedName(std::u16string_view name) {
+    if (name.empty() || name.size() > 10)
+        return 0;
+    uint64_t key = 0;
+    for (const char16_t c : name) {
+        uint64_t v;
+        if (c >= u'a' && c <= u'z')
+            v = uint64_t(c - u'a' + 1);
+        else if (c >= u'0' && c <= u'9')
+            v = uint64_t(c - u'0' + 27);
+        else if (c == 0x7F)
+            v = 37;
+        else
+            return 0;
+        key = key << 6 | v;
     }
-    const std::string_view n(name, tag.size());
-    const auto it = std::lower_bound(kElements.begin(), kElements.end() - 1, n,
-                                     [](const Element& e, std::string_view v) { return e.name < v; });
-    return it != kElements.end() - 1 && it->name == n ? &*it : nullptr;
+    return key;
+}
+
+const Element* element(std::u16string_view tag) {
+    struct Entry {
+        uint64_t key;
+        const Element* element;
+    };
+    static const std::vector<Entry> table = [] {
+        std::vector<Entry> t;
+        for (const Element& e : kElements)
+            if (e.id != Id::Unknown) {
+                std::u16string n(e.name.begin(), e.name.end());
+                t.push_back({packedName(n), &e});
+            }
+        std::sort(t.begin(), t.end(), [](const Entry& a, const Entry& b) { return a.key < b.key; });
+        return t;
+    }();
+    const uint64_t key = packedName(tag);
+    if (!key)
+        return nullptr;
+    const auto it = std::lower_bound(table.begin(), table.end(), key,
+                                     [](const Entry& e, uint64_t k) { return e.key < k; });
+    return it != table.end() && it->key == key ? it->element : nullptr;
 }
 
 // As it stands: QString::fromUtf16 would take a leading U+FEFF or U+FFFE for a byte-order
@@ -1123,7 +1151,10 @@ class Parser {
     const std::u16string& word() {
         std::u16string& w = word_;
         w.clear();
-        if (at(u'"')) {
+        if (!have(pos_))
+            return w;
+        const char16_t first = ch(pos_);
+        if (first == u'"') {
             ++pos_;
             while (have(pos_)) {
                 const char16_t c = ch(pos_++);
@@ -1134,7 +1165,7 @@ class Parser {
                 else
                     w += c;
             }
-        } else if (at(u'\'')) {
+        } else if (first == u'\'') {
             ++pos_;
             while (have(pos_)) {
                 const char16_t c = ch(pos_++);
@@ -1144,26 +1175,32 @@ class Parser {
                 w += c;
             }
         } else {
-            // Letters and digits, as names mostly are, at once.
-            if (have(pos_)) {
+            for (;;) {
+                // What is surely part of the word, at once: all but its ends and references.
                 const char16_t* from = ptr(pos_);
                 const char16_t* to = ptr(n_);
                 const char16_t* p = from;
-                while (p < to && ((*p | 0x20) >= u'a' && (*p | 0x20) <= u'z' || (*p >= u'0' && *p <= u'9')))
+                while (p < to && *p != u'>' && *p != u'/' && *p != u'<' && *p != u'=' && *p != u'&' &&
+                       !isSpace(*p))
                     ++p;
                 w.append(from, size_t(p - from));
                 pos_ += int(p - from);
-            }
-            while (have(pos_)) {
-                const char16_t c = ch(pos_++);
-                if (c == u'>' || (c == u'/' && at(u'>')) || c == u'<' || c == u'=' || isSpace(c)) {
-                    --pos_;
+                if (!have(pos_))
                     break;
-                }
-                if (c == u'&')
+                const char16_t c = ch(pos_);
+                if (c == u'&') {
+                    ++pos_;
                     appendEntity(w);
-                else
+                    continue;
+                }
+                if (c == u'/' && !at(u'>', 1)) {
+                    ++pos_;
                     w += c;
+                    continue;
+                }
+                if (c == u'>' || c == u'/' || c == u'<' || c == u'=' || isSpace(c))
+                    break;
+                // The stretch read so far ended within the word: it goes on.
             }
         }
         return w;
