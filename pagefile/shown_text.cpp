@@ -989,8 +989,13 @@ class Parser {
 
   private:
     // The page's text as far as it has been read: [pageBase, n_).
-    char16_t ch(int i) const { return store_.page[size_t(i - store_.pageBase)]; }
-    const char16_t* ptr(int i) const { return store_.page.data() + (i - store_.pageBase); }
+    // The page buffer as it stands since the last read (only reading moves it).
+    char16_t ch(int i) const { return buf_[i - bufAt_]; }
+    const char16_t* ptr(int i) const { return buf_ + (i - bufAt_); }
+    void bufferMoved() {
+        buf_ = store_.page.data();
+        bufAt_ = store_.pageBase;
+    }
     // Whether the page has a character at i, reading on as far as needed.
     bool have(int i) { return i < n_ || haveMore(i); }
     bool haveMore(int i) {
@@ -1038,6 +1043,7 @@ class Parser {
         const qsizetype got = in_.read ? in_.read(into, kStretch) : 0;
         if (got > 0)
             store_.page.commit(size_t(got));
+        bufferMoved();
         if (got <= 0) {
             eof_ = true;
             return false;
@@ -1510,14 +1516,15 @@ class Parser {
 
     void closeTag() {
         ++pos_;
-        std::u16string name = lowerWord();
-        trim(name);
+        lowerWord();
+        trim(word_);
         while (have(pos_) && ch(pos_++) != u'>') {
         }
+        const auto named = [&](const Node& n) { return n.tag == word_; };
         int p = last();
-        if (p > 0 && nodes_[p - 1].tag == name && nodes_[p - 1].childless())
+        if (p > 0 && named(nodes_[p - 1]) && nodes_[p - 1].childless())
             --p;
-        while (p && nodes_[p].tag != name)
+        while (p && !named(nodes_[p]))
             p = nodes_[p].parent;
         if (!p)
             return; // nothing open by that name
@@ -1543,6 +1550,8 @@ class Parser {
     }
 
     const PageInput& in_;
+    const char16_t* buf_ = nullptr;
+    int bufAt_ = 0;
     std::u16string word_;
     int pos_ = 0, n_ = 0, base_ = 0;
     bool eof_ = false, stopped_ = false;
