@@ -1,5 +1,6 @@
 #include "canon/engine.h"
 
+#include "pagefile/canon_layout.h"
 #include "pagefile/page_file.h"
 #include "thai/normalise.h"
 
@@ -113,18 +114,19 @@ std::vector<PageHit> searchBytes(const QByteArray& bytes, const Query& q, bool f
 }
 
 bool hasCanon(const QString& programFolder) {
-    return QFileInfo(entry(programFolder, QStringLiteral("91book"))).isDir();
+    return QFileInfo(entry(programFolder, pagefile::CanonLayout::root())).isDir();
 }
 
 std::vector<CanonFile> listFiles(const QString& programFolder, int first, int last) {
     std::vector<CanonFile> files;
-    const QString root = entry(programFolder, QStringLiteral("91book"));
+    using pagefile::CanonLayout;
+    const QString root = entry(programFolder, CanonLayout::root());
     if (root.isEmpty())
         return files;
     first = std::max(first, 1);
-    last = std::min(last, 91);
+    last = std::min(last, CanonLayout::kVolumes);
     for (int v = first; v <= last; ++v) {
-        const QString folder = entry(root, QStringLiteral("book%1").arg(v, 2, 10, QLatin1Char('0')));
+        const QString folder = entry(root, CanonLayout::volumeFolder(v));
         if (folder.isEmpty())
             continue;
         // Broken links too: a page file that cannot be read is counted, not passed over.
@@ -136,8 +138,14 @@ std::vector<CanonFile> listFiles(const QString& programFolder, int first, int la
             if (!name.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive) &&
                 !name.endsWith(QLatin1String(".html"), Qt::CaseInsensitive))
                 continue;
+            // In page order: a page-range file by its range, any other by the number it
+            // begins with, after them all when it has none.
             bool ok = false;
-            const int page = name.section(QLatin1Char('_'), 0, 0).toInt(&ok);
+            int page = name.section(QLatin1Char('_'), 0, 0).toInt(&ok);
+            if (const auto k = CanonLayout::rangeOfFile(name)) {
+                page = CanonLayout::range(*k).first;
+                ok = true;
+            }
             // What is not a plain file (a folder, a broken link, a pipe) is never opened.
             mine.push_back({v, ok ? page : 100000, fi.filePath(), fi.isFile() ? fi.size() : 0,
                             fi.isFile()});

@@ -3,6 +3,7 @@
 //   make-sample [--scale small|large|canon] FOLDER
 #include "gif_writer.h"
 #include "jet4_writer.h"
+#include "pagefile/canon_layout.h"
 #include "sample_corpus.h"
 
 #include <QBuffer>
@@ -55,17 +56,15 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
 }
 
 int rangeIndex(int page) {
-    return page <= 50 ? 0 : (page - 1) / 50;
+    return pagefile::CanonLayout::rangeIndex(page).value_or(0);
 }
 
 QString rangeFile(int k) {
-    return QStringLiteral("%1_%2.htm")
-        .arg(50 * k + 1, 3, 10, QLatin1Char('0'))
-        .arg(50 * (k + 1), 3, 10, QLatin1Char('0'));
+    return pagefile::CanonLayout::rangeFile(k);
 }
 
 QString volumeFolder(int v) {
-    return QStringLiteral("book%1").arg(v, 2, 10, QLatin1Char('0'));
+    return pagefile::CanonLayout::volumeFolder(v);
 }
 
 const char* kSampleNote = "[ข้อความตัวอย่าง สำหรับทดลองโปรแกรม ไม่ใช่ข้อความจริงจากพระไตรปิฎก]";
@@ -293,13 +292,13 @@ int main(int argc, char** argv) {
     for (const auto& [v, k] : files) {
         // Full-size pages for the reader's benchmark in two files of the large folder.
         const bool full = canon || (large && v == 1 && (k == 0 || k == rangeIndex(1000)));
-        ok &= writeFile(root + "/91book/" + volumeFolder(v) + "/" + rangeFile(k),
+        ok &= writeFile(root + "/" + pagefile::CanonLayout::root() + "/" + volumeFolder(v) + "/" + rangeFile(k),
                         pageFile(v, k, onPage, full ? 62 : 2));
     }
     // And one page file of 64 MB, far larger than any the canon has, that the search must
     // still read in little memory.
     if (canon)
-        ok &= writeFile(root + "/91book/" + volumeFolder(91) + "/" + rangeFile(14),
+        ok &= writeFile(root + "/" + pagefile::CanonLayout::root() + "/" + volumeFolder(91) + "/" + rangeFile(14),
                         pageFile(91, 14, onPage, 10300));
 
     ok &= writeFile(
