@@ -165,6 +165,7 @@ struct Search::State {
     Callbacks cb;
     std::once_flag listed;
     std::vector<CanonFile> files;
+    std::vector<size_t> order;                 // in which the files are taken
     std::vector<std::vector<PageHit>> results; // per file
     std::map<int, int> remaining;              // files still to search, per volume
     std::vector<int> volumes;                  // in order
@@ -191,6 +192,15 @@ struct Search::State {
                 volumes.push_back(f.volume);
             total += f.size;
         }
+        // Files far larger than a page file are read first, so that no thread is left with
+        // one at the end while the others wait; the rest in volume order, for the first
+        // results soon.
+        for (size_t i = 0; i < files.size(); ++i)
+            if (files[i].size > kAtOnce)
+                order.push_back(i);
+        for (size_t i = 0; i < files.size(); ++i)
+            if (files[i].size <= kAtOnce)
+                order.push_back(i);
     }
 
     void work() {
@@ -201,9 +211,10 @@ struct Search::State {
         for (;;) {
             if (stop)
                 break;
-            const size_t i = nextFile++;
-            if (i >= files.size())
+            const size_t next = nextFile++;
+            if (next >= order.size())
                 break;
+            const size_t i = order[next];
             const CanonFile& f = files[i];
             auto hits = searchFile(f, words, query.allWords, stop);
             if (stop)
