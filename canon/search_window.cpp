@@ -1,5 +1,7 @@
 #include "canon/search_window.h"
 
+#include "pagefile/canon_layout.h"
+
 #include "topics/topic_pane.h"
 
 #include "toolkit/fonts.h"
@@ -88,9 +90,9 @@ SearchWindow::SearchWindow(tk::Platform& platform, reader::ReaderSession& sessio
     fromVolume = new QSpinBox(this);
     toVolume = new QSpinBox(this);
     for (QSpinBox* s : {fromVolume, toVolume})
-        s->setRange(1, 91);
+        s->setRange(1, pagefile::CanonLayout::kVolumes);
     fromVolume->setValue(1);
-    toVolume->setValue(91);
+    toVolume->setValue(pagefile::CanonLayout::kVolumes);
     fromVolume->setAccessibleName(QStringLiteral("ค้นหาจากเล่ม"));
     toVolume->setAccessibleName(QStringLiteral("ค้นหาถึงเล่ม"));
     searchButton = new QPushButton(QStringLiteral("ค้นหา"), this);
@@ -161,7 +163,7 @@ void SearchWindow::start() {
         return;
     }
     if (!hasCanon(platform_.AppPath())) {
-        platform_.MsgBox(QStringLiteral("ไม่พบโฟลเดอร์ 91book ของพระไตรปิฎกในโฟลเดอร์ของโปรแกรม"),
+        platform_.MsgBox(QStringLiteral("ไม่พบโฟลเดอร์ %1 ของพระไตรปิฎกในโฟลเดอร์ของโปรแกรม").arg(pagefile::CanonLayout::root()),
                          tk::OkOnly | tk::IconInformation, QStringLiteral("แจ้งให้ทราบ"));
         return;
     }

@@ -1,6 +1,13 @@
 #include "catalogue/shelf_labels.h"
 
+#include "pagefile/canon_layout.h"
+
 namespace catalogue {
+
+namespace {
+constexpr long kVolumes = pagefile::CanonLayout::kVolumes;
+const QString kLast = QString::number(kVolumes);
+} // namespace
 
 QString twoDigits(long n) {
     return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
@@ -10,29 +17,29 @@ QStringList pageLabels(long size) {
     QStringList out;
     if (size <= 0)
         return out;
-    if (size >= 91)
-        return {kLabelHead + QStringLiteral("01-91")};
-    const long pages = 91 / size;
+    if (size >= kVolumes)
+        return {kLabelHead + QStringLiteral("01-") + kLast};
+    const long pages = kVolumes / size;
     for (long k = 1; k <= pages; ++k)
         out << kLabelHead + twoDigits((k - 1) * size + 1) + QStringLiteral("-") +
                    twoDigits(k * size);
     const long a = pages * size + 1;
-    if (a == 91)
-        out << kLabelHead + QStringLiteral("91");
-    else if (a < 91)
-        out << kLabelHead + QString::number(a) + QStringLiteral("-91");
+    if (a == kVolumes)
+        out << kLabelHead + kLast;
+    else if (a < kVolumes)
+        out << kLabelHead + QString::number(a) + QLatin1Char('-') + kLast;
     return out;
 }
 
 QString firstPageLabel(long size) {
     if (size <= 0)
         return {};
-    return kLabelHead + QStringLiteral("01-") + twoDigits(std::min(size, 91L));
+    return kLabelHead + QStringLiteral("01-") + twoDigits(std::min(size, kVolumes));
 }
 
 std::optional<std::pair<int, int>> readLabel(const QString& label) {
-    if (label.right(2) == QLatin1String("91") && label.right(3) != QLatin1String("-91"))
-        return std::pair{91, 91};
+    if (label.endsWith(kLast) && !label.endsWith(QLatin1Char('-') + kLast))
+        return std::pair{int(kVolumes), int(kVolumes)};
     const QString five = label.right(5);
     if (five.size() != 5 || five[2] != QLatin1Char('-'))
         return std::nullopt;

@@ -44,20 +44,20 @@ void ContentOpener::ListView2_DblClick() {
                          text(handOff.ReaderPage) + QStringLiteral(" บรรทัด ") + lineText +
                          QStringLiteral(")"));
         } else if (*volume != 0) {
-            const auto folder = volumeFolder(*volume, text(handOff.ReaderVolume));
+            const auto folder = CanonLayout::volumeFolder(*volume, text(handOff.ReaderVolume));
             if (folder)
                 BookFolder = *folder;
-            const auto file = pageRangeFile(*page);
-            if (folder && file)
-                BookPagePath = QStringLiteral("91book\\") + BookFolder + QStringLiteral("\\") +
-                               *file + QStringLiteral("#") + text(handOff.ReaderPage);
+            const auto range = CanonLayout::rangeIndex(*page);
+            if (folder && range)
+                BookPagePath = CanonLayout::root() + QStringLiteral("\\") + BookFolder + QStringLiteral("\\") +
+                               CanonLayout::rangeFile(*range) + QStringLiteral("#") + text(handOff.ReaderPage);
             handOff.ReaderTarget = app + QStringLiteral("\\") + BookPagePath;
             if (!folder)
                 notAvailable(QStringLiteral("ไม่มีพระไตรปิฎกเล่มที่ ") + text(handOff.ReaderVolume) +
-                             QStringLiteral(" (มีเล่มที่ 1 ถึง 91)"));
-            else if (!file)
+                             QStringLiteral(" (มีเล่มที่ 1 ถึง %1)").arg(CanonLayout::kVolumes));
+            else if (!range)
                 notAvailable(QStringLiteral("หน้าที่ ") + text(handOff.ReaderPage) +
-                             QStringLiteral(" ไม่อยู่ในช่วงหน้า 0 ถึง 1550 ของพระไตรปิฎก"));
+                             QStringLiteral(" ไม่อยู่ในช่วงหน้า 0 ถึง %1 ของพระไตรปิฎก").arg(CanonLayout::kLastPage));
             else
                 showReader_();
         }
@@ -83,13 +83,14 @@ void ContentOpener::cmdBook_Click(int index) {
                          tk::YesNo | tk::IconInformation,
                          QStringLiteral("คำยืนยัน")) != tk::AnswerYes)
         return;
-    if (index <= 85) {
+    if (CanonLayout::hasTopics(volume)) {
         listVolumeTopics_(int16_t(volume));
         return;
     }
     handOff.ReaderVolume = double(volume);
-    BookPagePath = QStringLiteral("91book\\") + QStringLiteral("book") + QString::number(volume) +
-                   QStringLiteral("\\001_050.htm");
+    // The folder written "book" and the number as it stands ("book87"), as the program always has.
+    BookPagePath = CanonLayout::root() + QStringLiteral("\\book") + QString::number(volume) + QLatin1Char('\\') +
+                   CanonLayout::rangeFile(0);
     handOff.ReaderTarget = platform_.AppPath() + QStringLiteral("\\") + BookPagePath;
     showReader_();
 }

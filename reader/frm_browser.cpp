@@ -26,7 +26,7 @@
 namespace reader {
 
 QString readerTitle(const HandOff& h) {
-    if (numeric(h.ReaderVolume).value_or(0) > 86)
+    if (!CanonLayout::hasTopics(numeric(h.ReaderVolume).value_or(0)))
         return kTitleHead + text(h.ReaderVolume);
     return kTitleHead + text(h.ReaderVolume) + QStringLiteral(" หน้า ") + text(h.ReaderPage) +
            QStringLiteral(" บรรทัด ") + QString::number(h.ReaderLine);
@@ -37,7 +37,7 @@ std::optional<long long> readerLeft(double screenWidth, double windowWidth) {
 }
 
 QString movedTitle(int volume, const QString& page) {
-    if (volume > 86 || page.isEmpty())
+    if (!CanonLayout::hasTopics(volume) || page.isEmpty())
         return kTitleHead + QString::number(volume);
     return kTitleHead + QString::number(volume) + QStringLiteral(" หน้า ") + page;
 }

@@ -18,16 +18,16 @@ GoToCheck checkGoTo(const QString& volumeTyped, const QString& pageTyped,
     const QString notNumbers = QStringLiteral("กรุณาป้อนเลขเล่มและเลขหน้าเป็นตัวเลข");
     if (!volume)
         return {GoToCheck::Volume, notNumbers};
-    if (*volume < 1 || *volume > 91)
+    if (!CanonLayout::isVolume(double(*volume)))
         return {GoToCheck::Volume,
-                QStringLiteral("ไม่มีพระไตรปิฎกเล่มที่ %1 (มีเล่มที่ 1 ถึง 91)").arg(*volume)};
+                QStringLiteral("ไม่มีพระไตรปิฎกเล่มที่ %1 (มีเล่มที่ 1 ถึง %2)").arg(*volume).arg(CanonLayout::kVolumes)};
     const auto ranges = rangesOnDisk(programFolder, int(*volume));
     if (ranges.empty())
         return {GoToCheck::Volume,
                 QStringLiteral("ไม่มีไฟล์หน้าของพระไตรปิฎกเล่มที่ %1 ในโฟลเดอร์ข้อมูล").arg(*volume)};
     if (!page)
         return {GoToCheck::Page, notNumbers};
-    if (*page > 1550 || !holdsPage(ranges, int(*page)))
+    if (*page > CanonLayout::kLastPage || !holdsPage(ranges, int(*page)))
         return {GoToCheck::Page, QStringLiteral("หน้าที่ %1 ไม่อยู่ในช่วงหน้า %2 ของพระไตรปิฎกเล่ม %3")
                                      .arg(*page)
                                      .arg(describeRanges(ranges))

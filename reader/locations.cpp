@@ -3,7 +3,7 @@
 #include "toolkit/paths.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 
 namespace reader {
@@ -28,59 +28,16 @@ QString text(const Variant& v) {
     return std::get<QString>(v);
 }
 
-PageRange pageRange(int k) {
-    return {k == 0 ? 0 : 50 * k + 1, 50 * (k + 1)};
-}
-
-QString pageRangeFileName(int k) {
-    return QStringLiteral("%1_%2.htm")
-        .arg(50 * k + 1, 3, 10, QLatin1Char('0'))
-        .arg(50 * (k + 1), 3, 10, QLatin1Char('0'));
-}
-
-std::optional<int> rangeIndex(double p) {
-    for (int k = 0; k < kPageRanges; ++k) {
-        const PageRange r = pageRange(k);
-        if (p >= r.first && p <= r.last)
-            return k;
-    }
-    return std::nullopt;
-}
-
-std::optional<QString> pageRangeFile(double p) {
-    const auto k = rangeIndex(p);
-    if (!k)
-        return std::nullopt;
-    return pageRangeFileName(*k);
-}
-
-std::optional<QString> volumeFolder(double volume, const QString& volumeText) {
-    if (volume >= 1 && volume <= 9)
-        return QStringLiteral("book0") + volumeText;
-    if (volume >= 10 && volume <= 91)
-        return QStringLiteral("book") + volumeText;
-    return std::nullopt;
-}
-
-std::optional<QString> canonPagePath(int volume, int page) {
-    const auto folder = volumeFolder(volume, QString::number(volume));
-    const auto file = pageRangeFile(page);
-    if (!folder || !file)
-        return std::nullopt;
-    return QStringLiteral("91book\\") + *folder + QStringLiteral("\\") + *file +
-           QStringLiteral("#") + QString::number(page);
-}
-
 std::vector<PageRange> rangesOnDisk(const QString& programFolder, int volume) {
     std::vector<PageRange> out;
-    const auto folder = volumeFolder(volume, QString::number(volume));
-    if (!folder)
+    if (!CanonLayout::isVolume(volume))
         return out;
     tk::ListingCache listings; // the volume's folder is listed once
-    const QString base = programFolder + QStringLiteral("\\91book\\") + *folder + QLatin1Char('\\');
-    for (int k = 0; k < kPageRanges; ++k)
-        if (QFileInfo(tk::resolvePath(programFolder, base + pageRangeFileName(k), &listings)).isFile())
-            out.push_back(pageRange(k));
+    const QString base = programFolder + QLatin1Char('\\') + CanonLayout::root() + QLatin1Char('\\') +
+                         CanonLayout::volumeFolder(volume) + QLatin1Char('\\');
+    for (int k = 0; k < CanonLayout::kRanges; ++k)
+        if (QFileInfo(tk::resolvePath(programFolder, base + CanonLayout::rangeFile(k), &listings)).isFile())
+            out.push_back(CanonLayout::range(k));
     return out;
 }
 
@@ -99,10 +56,7 @@ std::optional<PageRange> neighbourRange(const std::vector<PageRange>& ranges, in
 }
 
 bool holdsPage(const std::vector<PageRange>& ranges, int page) {
-    for (const PageRange& r : ranges)
-        if (page >= r.first && page <= r.last)
-            return true;
-    return false;
+    return std::any_of(ranges.begin(), ranges.end(), [page](const PageRange& r) { return r.holds(page); });
 }
 
 QString describeRanges(const std::vector<PageRange>& ranges) {
@@ -120,16 +74,6 @@ QString describeRanges(const std::vector<PageRange>& ranges) {
         out += QStringLiteral("%1 ถึง %2").arg(runs[i].first).arg(runs[i].last);
     }
     return out;
-}
-
-int volumeOfFile(const QString& path) {
-    static const QRegularExpression re(QStringLiteral("(^|[/\\\\])91book[/\\\\]book0*([0-9]{1,2})[/\\\\][^/\\\\]+$"),
-                                       QRegularExpression::CaseInsensitiveOption);
-    const auto m = re.match(path);
-    if (!m.hasMatch())
-        return 0;
-    const int v = m.captured(2).toInt();
-    return v >= 1 && v <= 91 ? v : 0;
 }
 
 std::optional<long long> parseNumber(const QString& typed) {

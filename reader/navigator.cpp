@@ -34,7 +34,7 @@ void Navigator::open(const QString& location) {
 }
 
 int Navigator::volume() const {
-    return volumeOfFile(view_->shownFile());
+    return CanonLayout::volumeOfFile(view_->shownFile());
 }
 
 void Navigator::nextPage() {
@@ -83,19 +83,19 @@ void Navigator::pageOfVolume(int here, bool forwards) {
     }
     const int to = forwards ? range->first : range->last;
     moved_ = true;
-    open(folder_ + QLatin1Char('\\') + *canonPagePath(v, to));
+    open(folder_ + QLatin1Char('\\') + *CanonLayout::pagePath(v, to));
     // Say which files were stepped over, so the jump in page numbers is no surprise.
-    const auto k = rangeIndex(here);
+    const auto k = CanonLayout::rangeIndex(here);
     if (!k)
         return;
-    const int from = forwards ? pageRange(*k).last + 1 : to + 1;
-    const int through = forwards ? to - 1 : pageRange(*k).first - 1;
+    const int from = forwards ? CanonLayout::range(*k).last + 1 : to + 1;
+    const int through = forwards ? to - 1 : CanonLayout::range(*k).first - 1;
     if (from <= through)
         note_(QStringLiteral("ไม่มีไฟล์ของหน้า %1 ถึง %2 จึงข้ามไปหน้า %3").arg(from).arg(through).arg(to));
 }
 
 bool Navigator::goTo(int volume, int page) {
-    const auto path = canonPagePath(volume, page);
+    const auto path = CanonLayout::pagePath(volume, page);
     if (!path || !holdsPage(rangesOnDisk(folder_, volume), page))
         return false;
     moved_ = true;

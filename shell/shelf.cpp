@@ -1,6 +1,7 @@
 #include "shell/shelf.h"
 
 #include "catalogue/shelf_labels.h"
+#include "pagefile/canon_layout.h"
 #include "toolkit/twips.h"
 
 #include <QComboBox>
@@ -8,6 +9,10 @@
 #include <QPushButton>
 
 namespace shell {
+
+namespace {
+constexpr int kVolumes = pagefile::CanonLayout::kVolumes;
+} // namespace
 
 Shelf::Shelf(tk::Platform& platform, tk::PictureLoader& pictures, ShelfControls controls,
              std::function<void(int)> createButton)
@@ -29,7 +34,7 @@ void Shelf::RebuildShelf() {
     if (auto pm = pictures_.load(platform_.AppPath(), bg))
         c_.imageBox->setPixmap(*pm);
     s.ShelfPageSize = long(s.ShelfColumns) * s.ShelfRows;
-    if (auto n = tk::intDiv(91, double(s.ShelfPageSize)))
+    if (auto n = tk::intDiv(kVolumes, double(s.ShelfPageSize)))
         s.ShelfPageCount = long(*n);
     if (auto n = tk::intDiv(double(s.ShelfPageSize), double(s.ShelfRows));
         n && tk::toInt16(double(*n)))
@@ -45,7 +50,7 @@ void Shelf::RebuildShelf() {
         if (auto top = tk::toInt16(double(*per) - (button + 550)))
             s.ShelfFirstRowTop = *top;
     }
-    for (int i = 0; i <= 90; ++i) {
+    for (int i = 0; i < kVolumes; ++i) {
         if (size_t(i) >= c_.cmdBook->size())
             createButton_(i); // only the first rebuild creates
         (*c_.cmdBook)[size_t(i)].setVisible(false);
@@ -73,7 +78,7 @@ void Shelf::ShowShelfPage(int first, int last) {
         b.setVisible(false);
     s.ShelfPageFirst = catalogue::twoDigits(first);
     s.ShelfPageLast = last;
-    for (int v = std::max(first, 1); v <= std::min(last, 91); ++v)
+    for (int v = std::max(first, 1); v <= std::min(last, kVolumes); ++v)
         books[size_t(v - 1)].setVisible(true);
     const double bw = books[0].Width(), bh = books[0].Height();
     double y = s.ShelfFirstRowTop;
@@ -82,7 +87,7 @@ void Shelf::ShowShelfPage(int first, int last) {
         double x = 480;
         int inRow = 0;
         for (int j = 0; j < s.ShelfColumns; ++j) {
-            if (v > 91 || inRow >= s.ShelfRowLength || v < 1)
+            if (v > kVolumes || inRow >= s.ShelfRowLength || v < 1)
                 break;
             tk::Control& b = books[size_t(v - 1)];
             b.Move(x, y);

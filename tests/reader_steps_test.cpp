@@ -54,7 +54,7 @@ struct SampleReader {
         };
     }
     void open(int volume, int page) {
-        handOff.ReaderTarget = platform.AppPath() + QLatin1Char('\\') + *reader::canonPagePath(volume, page);
+        handOff.ReaderTarget = platform.AppPath() + QLatin1Char('\\') + *pagefile::CanonLayout::pagePath(volume, page);
         handOff.ReaderVolume = double(volume);
         handOff.ReaderPage = double(page);
         handOff.ReaderLine = 1;

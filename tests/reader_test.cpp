@@ -89,16 +89,22 @@ TEST(Locations, PageRangeTableFromPageZeroTo1550) {
         {123, "101_150.htm"},    {951, "951_1000.htm"},   {1000, "951_1000.htm"},
         {1001, "1001_1050.htm"}, {1501, "1501_1550.htm"}, {1550, "1501_1550.htm"},
     };
+    using pagefile::CanonLayout;
+    const auto pageRangeFile = [](double page) -> std::optional<QString> {
+        if (const auto k = CanonLayout::rangeIndex(page))
+            return CanonLayout::rangeFile(*k);
+        return std::nullopt;
+    };
     for (const auto& [page, file] : cases)
-        EXPECT_EQ(reader::pageRangeFile(page), QString(file)) << page;
-    EXPECT_FALSE(reader::pageRangeFile(1551));
-    EXPECT_FALSE(reader::pageRangeFile(-1));
-    EXPECT_FALSE(reader::pageRangeFile(50.5));
-    EXPECT_EQ(reader::volumeFolder(9, "9"), QStringLiteral("book09"));
-    EXPECT_EQ(reader::volumeFolder(10, "10"), QStringLiteral("book10"));
-    EXPECT_EQ(reader::volumeFolder(91, "91"), QStringLiteral("book91"));
-    EXPECT_FALSE(reader::volumeFolder(92, "92"));
-    EXPECT_FALSE(reader::volumeFolder(0, "0"));
+        EXPECT_EQ(pageRangeFile(page), QString(file)) << page;
+    EXPECT_FALSE(pageRangeFile(1551));
+    EXPECT_FALSE(pageRangeFile(-1));
+    EXPECT_FALSE(pageRangeFile(50.5));
+    EXPECT_EQ(pagefile::CanonLayout::volumeFolder(9, "9"), QStringLiteral("book09"));
+    EXPECT_EQ(pagefile::CanonLayout::volumeFolder(10, "10"), QStringLiteral("book10"));
+    EXPECT_EQ(pagefile::CanonLayout::volumeFolder(91, "91"), QStringLiteral("book91"));
+    EXPECT_FALSE(pagefile::CanonLayout::volumeFolder(92, "92"));
+    EXPECT_FALSE(pagefile::CanonLayout::volumeFolder(0, "0"));
 }
 
 TEST(Locations, VariantsCompareAsNumbersWithEmptyAsZero) {
