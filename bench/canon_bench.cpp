@@ -53,6 +53,7 @@ Run search(const QString& folder, const QString& word, int firstVolume = 1, int 
     q.word = word;
     q.firstVolume = firstVolume;
     q.lastVolume = lastVolume;
+    q.linesLater = true; // as the search window asks: lines are made for the rows shown
     canon::Search s(folder, q, cb);
     {
         std::unique_lock<std::mutex> l(m);

@@ -2,12 +2,14 @@
 
 #include "pagefile/canon_layout.h"
 #include "pagefile/page_file.h"
+#include "canon/quick_search.h"
 #include "thai/normalise.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <algorithm>
 #include <map>
 #include <mutex>
@@ -80,13 +82,13 @@ constexpr qint64 kMaxFile = 256ll << 20;
 
 // One page file, its pages with places; nothing when it cannot be read or was stopped.
 std::optional<std::vector<PageHit>> searchFile(const CanonFile& f, const std::vector<SearchWord>& words,
-                                               bool allWords, const std::atomic<bool>& stop) {
+                                               const Query& q, const std::atomic<bool>& stop) {
     if (!f.readable || f.size > kMaxFile)
         return std::nullopt;
     QFile file(f.path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    PageSearch search(words, allWords);
+    PageSearch search(words, q.allWords);
     bool whole;
     if (f.size <= kAtOnce) {
         // Into a buffer kept for the next file.
@@ -96,6 +98,9 @@ std::optional<std::vector<PageHit>> searchFile(const CanonFile& f, const std::ve
         if (got < 0 || file.error() != QFileDevice::NoError)
             return std::nullopt;
         raw.resize(got);
+        if (q.linesLater)
+            if (auto quick = quickSearchBytes(raw, words, q.allWords))
+                return quick;
         whole = pagefile::readPageBytes(raw, search, &stop);
     } else {
         whole = pagefile::readPageFile(file, search, &stop);
@@ -108,9 +113,40 @@ std::optional<std::vector<PageHit>> searchFile(const CanonFile& f, const std::ve
 } // namespace
 
 std::vector<PageHit> searchBytes(const QByteArray& bytes, const Query& q, bool fast) {
-    PageSearch search(searchKeys(q), q.allWords, fast);
+    const std::vector<SearchWord> words = searchKeys(q);
+    if (fast && q.linesLater)
+        if (auto quick = quickSearchBytes(bytes, words, q.allWords))
+            return std::move(*quick);
+    PageSearch search(words, q.allWords, fast);
     pagefile::readPageBytes(bytes, search);
     return search.finish();
+}
+
+bool fillLines(const QString& file, const Query& q, std::vector<PageHit*>& pages) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = f.read(kAtOnce + 1);
+    if (f.error() != QFileDevice::NoError || bytes.size() > kAtOnce)
+        return false;
+    Query whole = q;
+    whole.linesLater = false;
+    std::vector<PageHit> shown = searchBytes(bytes, whole);
+    QHash<QString, PageHit*> byName;
+    for (PageHit& h : shown)
+        byName.insert(h.page, &h);
+    for (PageHit* p : pages) {
+        if (!p->lineLater)
+            continue;
+        p->lineLater = false;
+        if (PageHit* h = byName.value(p->page)) {
+            p->excerpt = h->excerpt;
+            p->places = h->places;
+            p->around = h->around;
+            p->firstAt = h->firstAt;
+        }
+    }
+    return true;
 }
 
 bool hasCanon(const QString& programFolder) {
@@ -216,7 +252,7 @@ struct Search::State {
                 break;
             const size_t i = order[next];
             const CanonFile& f = files[i];
-            auto hits = searchFile(f, words, query.allWords, stop);
+            auto hits = searchFile(f, words, query, stop);
             if (stop)
                 break;
             if (!hits)

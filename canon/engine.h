@@ -5,6 +5,7 @@
 // is read as the reader's view shows it (pagefile/), a stretch at a time, so that a file of
 // any size takes little memory and a stop is heeded within a file.
 #include "canon/page_search.h"
+#include "pagefile/canon_layout.h"
 
 #include <QByteArray>
 #include <QString>
@@ -19,7 +20,10 @@ namespace canon {
 struct Query {
     QString word;
     bool allWords = false; // every word (split at blanks) on the same printed page
-    int firstVolume = 1, lastVolume = 91;
+    int firstVolume = 1, lastVolume = pagefile::CanonLayout::kVolumes;
+    // The result lines are made when shown (fillLines), not during the scan: plain page
+    // files are then searched the quick way.
+    bool linesLater = false;
 };
 
 // The words as the search compares them; empty when nothing in them can be searched for
@@ -57,8 +61,13 @@ std::vector<CanonFile> listFiles(const QString& programFolder, int firstVolume, 
 // Whether the program folder has the canon's folder at all.
 bool hasCanon(const QString& programFolder);
 
-// One page file's bytes searched as the engine searches a file (fast: by the words' keys).
+// One page file's bytes searched as the engine searches a file (fast: by the words' keys,
+// and the quick way where the query leaves the lines for later).
 std::vector<PageHit> searchBytes(const QByteArray& bytes, const Query& q, bool fast = true);
+
+// The result lines of pages of one file found with linesLater, made from the file read
+// again as the view shows it; false when it can no longer be read (the lines stay empty).
+bool fillLines(const QString& file, const Query& q, std::vector<PageHit*>& pages);
 
 class Search {
   public:

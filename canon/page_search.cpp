@@ -42,6 +42,30 @@ SearchWord::SearchWord(QString foldedWord) : folded(std::move(foldedWord)) {
     }
 }
 
+std::optional<std::pair<int, int>> keyPlace(QStringView window, int key, int start, const SearchWord& w,
+                                           thai::Folded& scratch) {
+    const int m = int(w.folded.size());
+    // Text that folding leaves as it stands is its own folded text: the word is not there
+    // unless it stands there as it is.
+    const int from = std::max(start, 0);
+    if (window.mid(from, std::min(start + m, int(window.size())) - from) != w.folded &&
+        thai::foldsAsItIs(window))
+        return std::nullopt;
+    thai::fold(window, scratch);
+    int k = -1;
+    for (size_t i = 0; i < scratch.from.size(); ++i)
+        if (scratch.from[i] == key) {
+            k = int(i);
+            break;
+        }
+    if (k < w.key || k - w.key + m > scratch.text.size() || QStringView(scratch.text).mid(k - w.key, m) != w.folded)
+        return std::nullopt;
+    int to = 0;
+    for (int i = k - w.key; i < k - w.key + m; ++i)
+        to = std::max(to, scratch.to[size_t(i)]);
+    return std::pair{scratch.from[size_t(k - w.key)], to};
+}
+
 Snippet snippetOf(const PageHit& h) {
     return snippetAround(h.excerpt, {0, int(h.excerpt.size())}, h.places, size_t(h.around));
 }
@@ -138,7 +162,8 @@ class FoldAll : public PageSearch::Matcher {
 // around it, from and to places where the folding starts afresh.
 class ByKey : public PageSearch::Matcher {
   public:
-    ByKey(const PageSearch::Held& text, const SearchWord& w) : Matcher(text, w.folded), j_(w.key), key_(w.folded[w.key].unicode()) {}
+    ByKey(const PageSearch::Held& text, const SearchWord& w)
+        : Matcher(text, w.folded), word_(w), j_(w.key), key_(w.folded[w.key].unicode()) {}
 
     void run(bool pageEnd, const std::function<void(int, int)>& place) override {
         if (scanned_ < t_.end) {
@@ -164,26 +189,8 @@ class ByKey : public PageSearch::Matcher {
                 continue;
             }
             const int a = leftCut(p);
-            // Text that folding leaves as it stands is its own folded text: the word is
-            // not there unless it stands there as it is.
-            if (t_.view(start >= a ? start : a, std::min(start + m_, b)) != w_ && thai::foldsAsItIs(t_.view(a, b))) {
-                keys_.pop_front();
-                continue;
-            }
-            thai::fold(t_.view(a, b), folded_);
-            int k = -1;
-            for (size_t i = 0; i < folded_.from.size(); ++i)
-                if (folded_.from[i] == p - a) {
-                    k = int(i);
-                    break;
-                }
-            if (k >= j_ && k - j_ + m_ <= folded_.text.size() &&
-                QStringView(folded_.text).mid(k - j_, m_) == w_) {
-                int to = 0;
-                for (int i = k - j_; i < k - j_ + m_; ++i)
-                    to = std::max(to, folded_.to[size_t(i)]);
-                place(a + folded_.from[size_t(k - j_)], a + to);
-            }
+            if (const auto span = keyPlace(t_.view(a, b), p - a, start - a, word_, folded_))
+                place(a + span->first, a + span->second);
             keys_.pop_front();
         }
     }
@@ -220,6 +227,7 @@ class ByKey : public PageSearch::Matcher {
         return pageEnd ? t_.end : -1;
     }
 
+    const SearchWord word_;
     const int j_;
     const char16_t key_;
     int scanned_ = 0;

@@ -4,10 +4,12 @@
 // reader's page parts end it.
 #include "canon/snippet.h"
 #include "pagefile/shown_text.h"
+#include "thai/normalise.h"
 
 #include <QHash>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -22,6 +24,12 @@ struct SearchWord {
     int key = -1;
 };
 
+// Whether the word stands in window with its key at key (start: where it would begin,
+// key - w.key in the text as it stands), window being cut where the folding starts afresh
+// on both sides; its span in the window when it does.
+std::optional<std::pair<int, int>> keyPlace(QStringView window, int key, int start, const SearchWord& w,
+                                           thai::Folded& scratch);
+
 struct PageHit {
     int volume = 0;
     QString file;      // host path of the page file
@@ -32,7 +40,11 @@ struct PageHit {
     QString excerpt;
     std::vector<std::pair<int, int>> places;
     int around = 0;
-    int firstAt = 0;   // where the first place stands in the file's shown text
+    // Where the first place stands in the file's shown text (for a page found the quick
+    // way, in the page's own text): pages of a file compare in order either way.
+    int firstAt = 0;
+    // Found the quick way: the line is still to be made, from the file read again.
+    bool lineLater = false;
 };
 
 // The result line of a page: cut at Thai words, every place marked.

@@ -58,8 +58,19 @@ int ResultModel::columnCount(const QModelIndex&) const {
 
 const Snippet& ResultModel::line(const Volume& v, size_t page) const {
     std::optional<Snippet>& l = v.lines[page];
-    if (!l)
+    if (!l) {
+        if (v.pages[page].lineLater) {
+            // One reading of the file gives the lines of all its pages.
+            std::vector<PageHit*> ofFile;
+            for (PageHit& h : v.pages)
+                if (h.lineLater && h.file == v.pages[page].file)
+                    ofFile.push_back(&h);
+            if (!fillLines(v.pages[page].file, query_, ofFile))
+                for (PageHit* h : ofFile)
+                    h->lineLater = false;
+        }
         l = snippetOf(v.pages[page]);
+    }
     return *l;
 }
 

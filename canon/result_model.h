@@ -20,6 +20,8 @@ class ResultModel : public QAbstractItemModel {
     explicit ResultModel(QObject* parent = nullptr);
 
     void clear();
+    // The search whose results come next: lines left for later are made with it.
+    void setQuery(const Query& q) { query_ = q; }
     // A volume's pages, after the ones already there; a volume without pages shows no row.
     void addVolume(VolumeHits v);
     int volumeRows() const { return int(volumes_.size()); }
@@ -38,12 +40,13 @@ class ResultModel : public QAbstractItemModel {
     struct Volume {
         int volume;
         long hits;
-        std::vector<PageHit> pages;
+        mutable std::vector<PageHit> pages; // their lines filled in when first shown
         mutable std::vector<std::optional<Snippet>> lines; // made when first shown
     };
     const Snippet& line(const Volume& v, size_t page) const;
     std::vector<Volume> volumes_;
     long pages_ = 0;
+    Query query_;
 };
 
 } // namespace canon

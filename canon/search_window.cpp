@@ -157,6 +157,7 @@ void SearchWindow::start() {
     q.allWords = allWords->isChecked();
     q.firstVolume = std::min(fromVolume->value(), toVolume->value());
     q.lastVolume = std::max(fromVolume->value(), toVolume->value());
+    q.linesLater = true; // the list makes a page's line when it shows it
     if (word.trimmed().isEmpty() || word == topics::kPrompt || searchWords(q).isEmpty()) {
         platform_.MsgBox(QStringLiteral("กรุณาป้อนคำที่ต้องการค้นหาก่อน"),
                          tk::OkOnly | tk::IconInformation, QStringLiteral("แจ้งให้ทราบ"));
@@ -168,6 +169,7 @@ void SearchWindow::start() {
         return;
     }
     model_.clear();
+    model_.setQuery(q);
     pending_.clear();
     addTimer_->stop();
     summary->setText(QStringLiteral("กำลังค้นหา…"));

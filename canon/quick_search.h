@@ -1,0 +1,28 @@
+#pragma once
+// The search of a page file on its own text, for pages whose markup is of the plain kind
+// the canon's files are made of: each place where the text holds a word's key is looked at
+// within its run of text, without working out all the view shows. Where the page holds
+// anything else (a comment inside the body, a script, a reference other than the few plain
+// ones, a place that may run on across a tag), it gives nothing, and the page is then read
+// as the view shows it. Where it answers, it answers as that reading does: the same pages
+// with the same numbers of places, in the same order. It makes no result lines: a page's
+// line is made later from that reading (PageHit::lineLater).
+#include "canon/page_search.h"
+
+#include <QByteArray>
+#include <optional>
+#include <vector>
+
+namespace canon {
+
+// html: the page's whole text. firstAt of each page is where its first place stands in
+// html, not in the shown text.
+std::optional<std::vector<PageHit>> quickSearch(QStringView html, const std::vector<SearchWord>& words,
+                                                bool allWords);
+
+// The same from a page file's bytes: nothing also for an encoding other than windows-874 or
+// UTF-8, or a page copied from a clipboard.
+std::optional<std::vector<PageHit>> quickSearchBytes(const QByteArray& bytes, const std::vector<SearchWord>& words,
+                                                     bool allWords);
+
+} // namespace canon
