@@ -15,7 +15,10 @@
 #include <mutex>
 #include <thread>
 
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -80,6 +83,38 @@ constexpr qint64 kAtOnce = 4ll << 20;
 // Larger than any page file: not read at all.
 constexpr qint64 kMaxFile = 256ll << 20;
 
+// A large page file searched the quick way through a mapping of it, the pages behind the
+// search let go as it goes, so that it takes little memory; nothing where it cannot be.
+std::optional<QuickOutcome> quickMapped(const CanonFile& f, const std::vector<SearchWord>& words, bool allWords,
+                                        const std::atomic<bool>& stop) {
+    const int fd = ::open(QFile::encodeName(f.path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat st {};
+    void* map = MAP_FAILED;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        map = mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    ::close(fd);
+    if (map == MAP_FAILED)
+        return std::nullopt;
+    const size_t size = size_t(st.st_size);
+    madvise(map, size, MADV_SEQUENTIAL);
+    const size_t page = size_t(sysconf(_SC_PAGESIZE));
+    size_t released = 0;
+    QuickInput in;
+    in.stop = &stop;
+    in.release = [&](qsizetype upTo) {
+        const size_t cut = size_t(upTo) / page * page;
+        if (cut > released + (4u << 20)) {
+            madvise(static_cast<char*>(map) + released, cut - released, MADV_DONTNEED);
+            released = cut;
+        }
+    };
+    QuickOutcome out = quickSearchRaw(static_cast<const char*>(map), qsizetype(size), words, allWords, in);
+    munmap(map, size);
+    return out;
+}
+
 // One page file, its pages with places; nothing when it cannot be read or was stopped.
 std::optional<std::vector<PageHit>> searchFile(const CanonFile& f, const std::vector<SearchWord>& words,
                                                const Query& q, const std::atomic<bool>& stop) {
@@ -98,11 +133,24 @@ std::optional<std::vector<PageHit>> searchFile(const CanonFile& f, const std::ve
         if (got < 0 || file.error() != QFileDevice::NoError)
             return std::nullopt;
         raw.resize(got);
-        if (q.linesLater)
-            if (auto quick = quickSearchBytes(raw, words, q.allWords))
-                return quick;
+        if (q.linesLater) {
+            QuickInput in;
+            in.stop = &stop;
+            QuickOutcome quick = quickSearchRaw(raw.constData(), raw.size(), words, q.allWords, in);
+            if (quick.stopped)
+                return std::nullopt;
+            if (quick.pages)
+                return std::move(quick.pages);
+        }
         whole = pagefile::readPageBytes(raw, search, &stop);
     } else {
+        if (q.linesLater)
+            if (auto quick = quickMapped(f, words, q.allWords, stop)) {
+                if (quick->stopped)
+                    return std::nullopt;
+                if (quick->pages)
+                    return std::move(quick->pages);
+            }
         whole = pagefile::readPageFile(file, search, &stop);
     }
     if (!whole || file.error() != QFileDevice::NoError)
@@ -122,31 +170,31 @@ std::vector<PageHit> searchBytes(const QByteArray& bytes, const Query& q, bool f
     return search.finish();
 }
 
-bool fillLines(const QString& file, const Query& q, std::vector<PageHit*>& pages) {
+std::optional<std::vector<PageHit>> linesOf(const QString& file, const Query& q, const std::atomic<bool>* stop) {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = f.read(kAtOnce + 1);
-    if (f.error() != QFileDevice::NoError || bytes.size() > kAtOnce)
-        return false;
-    Query whole = q;
-    whole.linesLater = false;
-    std::vector<PageHit> shown = searchBytes(bytes, whole);
-    QHash<QString, PageHit*> byName;
-    for (PageHit& h : shown)
+        return std::nullopt;
+    PageSearch search(searchKeys(q), q.allWords);
+    if (!pagefile::readPageFile(f, search, stop) || f.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return search.finish();
+}
+
+void takeLines(const std::vector<PageHit*>& pages, const std::vector<PageHit>& withLines) {
+    QHash<QString, const PageHit*> byName;
+    for (const PageHit& h : withLines)
         byName.insert(h.page, &h);
     for (PageHit* p : pages) {
         if (!p->lineLater)
             continue;
         p->lineLater = false;
-        if (PageHit* h = byName.value(p->page)) {
+        if (const PageHit* h = byName.value(p->page)) {
             p->excerpt = h->excerpt;
             p->places = h->places;
             p->around = h->around;
             p->firstAt = h->firstAt;
         }
     }
-    return true;
 }
 
 bool hasCanon(const QString& programFolder) {

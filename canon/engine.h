@@ -13,6 +13,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace canon {
@@ -65,9 +66,12 @@ bool hasCanon(const QString& programFolder);
 // and the quick way where the query leaves the lines for later).
 std::vector<PageHit> searchBytes(const QByteArray& bytes, const Query& q, bool fast = true);
 
-// The result lines of pages of one file found with linesLater, made from the file read
-// again as the view shows it; false when it can no longer be read (the lines stay empty).
-bool fillLines(const QString& file, const Query& q, std::vector<PageHit*>& pages);
+// The pages of one file with their result lines: the file read again as the view shows
+// it, a stretch at a time (any size, little memory); nothing when it cannot be read.
+std::optional<std::vector<PageHit>> linesOf(const QString& file, const Query& q,
+                                            const std::atomic<bool>* stop = nullptr);
+// Pages found with linesLater take their lines from those pages, by page name.
+void takeLines(const std::vector<PageHit*>& pages, const std::vector<PageHit>& withLines);
 
 class Search {
   public:

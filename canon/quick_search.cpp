@@ -4,7 +4,11 @@
 #include "pagefile/scan.h"
 #include "pagefile/shown_text.h"
 
+#include "thai/codec.h"
+
 #include <QHash>
+#include <array>
+#include <type_traits>
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -15,12 +19,17 @@ namespace canon {
 namespace {
 
 // The elements of a body whose text the view shows as the page holds it, between tags:
-// nothing hidden, no white space kept, no text of their own. Sorted.
+// nothing hidden, no white space kept, no text of their own. (Not tables: the view leaves
+// out text that stands in a table outside its cells.) Sorted.
 constexpr std::u16string_view kPlain[] = {
     u"a",  u"b",  u"big", u"blockquote", u"br", u"center", u"cite", u"dd", u"div", u"dl",
     u"dt", u"em", u"font", u"h1", u"h2", u"h3", u"h4", u"h5", u"h6", u"hr", u"i", u"img",
-    u"li", u"ol", u"p", u"s", u"small", u"span", u"strong", u"sub", u"sup", u"table",
-    u"tbody", u"td", u"tfoot", u"th", u"thead", u"tr", u"tt", u"u", u"ul"};
+    u"li", u"ol", u"p", u"s", u"small", u"span", u"strong", u"sub", u"sup", u"tt", u"u", u"ul"};
+// Those whose start tag stands between two characters of the shown text: a block, a line
+// break, a picture. Sorted.
+constexpr std::u16string_view kBreaking[] = {
+    u"blockquote", u"br", u"center", u"dd", u"div", u"dl", u"dt", u"h1", u"h2", u"h3", u"h4", u"h5", u"h6",
+    u"hr", u"img", u"li", u"ol", u"p", u"ul"};
 // Before the body: the elements of a head.
 constexpr std::u16string_view kHead[] = {u"head", u"html", u"link", u"meta", u"title"};
 
@@ -44,13 +53,57 @@ bool unusual(char16_t c) {
 }
 
 // The few references that stand for one character of their own (no letter of a word).
-int plainReference(const char16_t* p, const char16_t* end) {
-    static constexpr std::u16string_view refs[] = {u"&nbsp;", u"&amp;", u"&lt;", u"&gt;", u"&quot;"};
-    for (std::u16string_view r : refs)
-        if (end - p >= qsizetype(r.size()) && std::u16string_view(p, r.size()) == r)
+template <typename Ch>
+int plainReference(const Ch* p, const Ch* end) {
+    static constexpr std::string_view refs[] = {"&nbsp;", "&amp;", "&lt;", "&gt;", "&quot;"};
+    for (std::string_view r : refs)
+        if (end - p >= qsizetype(r.size()) && std::equal(r.begin(), r.end(), p))
             return int(r.size());
     return 0;
 }
+
+// The two kinds of text the quick way reads: UTF-16 as decoded, and windows-874 bytes as
+// the file holds them (a character a byte, so nothing needs decoding but the few
+// characters around a key).
+struct Wide {
+    using Ch = char16_t;
+    static char16_t u(Ch c) { return c; }
+    static std::optional<Ch> encode(char16_t c) { return c; }
+    static bool ambiguous(char16_t) { return false; }
+    static QString text(const Ch* p, int n) { return QString(reinterpret_cast<const QChar*>(p), n); }
+};
+struct Narrow {
+    using Ch = unsigned char;
+    static char16_t u(Ch c) { return table()[c]; }
+    // The byte that stands for c, when one alone does.
+    static std::optional<Ch> encode(char16_t c) {
+        std::optional<Ch> found;
+        for (int b = 0; b < 256; ++b)
+            if (table()[size_t(b)] == c) {
+                if (found)
+                    return std::nullopt;
+                found = Ch(b);
+            }
+        return found;
+    }
+    // Whether more than one byte stands for c (U+FFFD, for the bytes the code page lacks).
+    static bool ambiguous(char16_t c) { return !encode(c) && c == 0xFFFD; }
+    static QString text(const Ch* p, int n) {
+        QString out(n, Qt::Uninitialized);
+        for (int i = 0; i < n; ++i)
+            out[i] = QChar(u(p[i]));
+        return out;
+    }
+    static const std::array<char16_t, 256>& table() {
+        static const std::array<char16_t, 256> t = [] {
+            std::array<char16_t, 256> a{};
+            for (int b = 0; b < 256; ++b)
+                a[size_t(b)] = thai::windows874(static_cast<unsigned char>(b));
+            return a;
+        }();
+        return t;
+    }
+};
 
 struct Lexed {
     enum Kind { Bad, Open, Close, Skip } kind = Bad;
@@ -62,31 +115,52 @@ struct Lexed {
     std::u16string_view nameView() const { return {name, size_t(nameLength)}; }
 };
 
+template <typename T>
 class Quick {
   public:
-    Quick(QStringView html, const std::vector<SearchWord>& words)
-        : t_(reinterpret_cast<const char16_t*>(html.utf16())), n_(int(html.size())), words_(words) {}
-
-    bool run() {
-        // Every place of each key at once, then taken in order as the runs of text go by.
+    using Ch = typename T::Ch;
+    Quick(const Ch* text, qsizetype n, const std::vector<SearchWord>& words, const QuickInput& in)
+        : t_(text), n_(int(n)), words_(words), in_(in) {
         keys_.resize(words_.size());
         next_.assign(words_.size(), 0);
-        for (size_t w = 0; w < words_.size(); ++w) {
-            const char16_t key = words_[w].folded[words_[w].key].unicode();
-            for (const char16_t* k = pagefile::find(t_, t_ + n_, key); k < t_ + n_; k = pagefile::find(k + 1, t_ + n_, key))
-                keys_[w].push_back(int(k - t_));
+        for (const SearchWord& w : words_) {
+            const auto key = T::encode(w.folded[w.key].unicode());
+            key_.push_back(key ? int(*key) : -1);
+            std::basic_string<Ch> e;
+            for (QChar c : w.folded)
+                if (const auto b = T::encode(c.unicode()))
+                    e += *b;
+            // A word the text cannot hold as it stands is only ever found by folding.
+            encoded_.push_back(e.size() == size_t(w.folded.size()) ? e : std::basic_string<Ch>());
         }
+    }
+
+    enum class Result { Done, Other, Stopped };
+    // Whether every key can be looked for as the text holds it.
+    bool keysFindable() const {
+        for (const SearchWord& w : words_)
+            if (T::ambiguous(w.folded[w.key].unicode()))
+                return false;
+        return true;
+    }
+
+    Result run() {
+        if (!keysFindable())
+            return Result::Other;
         enum { Head, Body, After } phase = Head;
         bool inHead = false, inTitle = false;
+        int seenHtml = 0, seenHead = 0, seenTitle = 0;
         int pos = 0;
         while (pos < n_) {
-            const int e = int(pagefile::findEither(t_ + pos, t_ + n_, u'<', u'&') - t_);
+            const int e = int(pagefile::findEither(t_ + pos, t_ + n_, Ch('<'), Ch('&')) - t_);
+            if (!keysTo(e, pos))
+                return stopped_ ? Result::Stopped : Result::Other;
             if (e > pos) {
                 if (phase == Body) {
                     if (!segment(pos, e))
-                        return false;
+                        return Result::Other;
                 } else if (!(phase == Head && (inHead || inTitle)) && holdsKey(pos, e)) {
-                    return false; // text outside the body that the view may show
+                    return Result::Other; // text outside the body that the view may show
                 }
             }
             pos = e;
@@ -98,45 +172,59 @@ class Quick {
                 } else if (phase == Head && (inHead || inTitle)) {
                     ++pos; // hidden with the rest of the head
                 } else {
-                    return false;
+                    return Result::Other;
                 }
                 continue;
             }
             const Lexed tag = lex(pos);
             if (tag.kind == Lexed::Bad)
-                return false;
+                return Result::Other;
             pos = tag.end;
             if (tag.kind == Lexed::Skip)
                 continue;
             const std::u16string_view name = tag.nameView();
             if (phase == Head) {
-                if (tag.kind == Lexed::Open && name == u"body") {
+                // Only a head of the plain shape, each element once, closed before the body.
+                const bool open = tag.kind == Lexed::Open;
+                if (inTitle && !(name == u"title" && !open))
+                    return Result::Other;
+                if (open && name == u"body") {
+                    if (inHead)
+                        return Result::Other;
                     phase = Body;
                     continue;
                 }
-                if (!among(name, std::begin(kHead), std::end(kHead)) || (name == u"html" && tag.kind == Lexed::Close))
-                    return false;
-                if (name == u"head")
-                    inHead = tag.kind == Lexed::Open;
-                else if (name == u"title")
-                    inTitle = tag.kind == Lexed::Open;
+                if (!among(name, std::begin(kHead), std::end(kHead)) || (name == u"html" && !open))
+                    return Result::Other;
+                int& seen = name == u"html" ? seenHtml : name == u"head" ? seenHead : seenTitle;
+                if (name == u"head") {
+                    if (open ? seen++ > 0 || inHead : !inHead)
+                        return Result::Other;
+                    inHead = open;
+                } else if (name == u"title") {
+                    if (open ? seen++ > 0 : !inTitle)
+                        return Result::Other;
+                    inTitle = open;
+                } else if (name == u"html" && seen++ > 0) {
+                    return Result::Other;
+                }
             } else if (phase == Body) {
                 if (tag.kind == Lexed::Close && (name == u"body" || name == u"html")) {
                     phase = After;
                     continue;
                 }
                 if (!among(name, std::begin(kPlain), std::end(kPlain)))
-                    return false;
+                    return Result::Other;
                 if (tag.anchor) {
-                    const QStringView value(t_ + tag.anchorFrom, tag.anchorTo - tag.anchorFrom);
+                    const QString value = T::text(t_ + tag.anchorFrom, tag.anchorTo - tag.anchorFrom);
                     if (pagefile::isPageNumber(value)) {
-                        page_ = value.trimmed().toString();
+                        page_ = value.trimmed();
                         pageIndex_ = -1;
                     }
                 }
             }
         }
-        return true;
+        return Result::Done;
     }
 
     std::vector<PageHit> finish(bool allWords) {
@@ -165,6 +253,41 @@ class Quick {
         int firstAt = INT_MAX;
     };
 
+    // The places of the keys, found a stretch ahead of where the reading is, and let go
+    // once it is past them; false when stopped or at a clipboard's mark.
+    bool keysTo(int upTo, int reading) {
+        if (upTo < keysTo_ || keysTo_ >= n_)
+            return true;
+        constexpr int kStretch = 1 << 20;
+        if (in_.stop && in_.stop->load(std::memory_order_relaxed)) {
+            stopped_ = true;
+            return false;
+        }
+        const int to = int(std::min<qint64>(n_, std::max<qint64>(upTo + 1, qint64(keysTo_) + kStretch)));
+        if (std::is_same_v<T, Narrow>) {
+            static constexpr char kMark[] = "StartFragment";
+            const int from = std::max(0, keysTo_ - int(sizeof kMark));
+            if (memmem(t_ + from, size_t(to - from), kMark, sizeof kMark - 1))
+                return false;
+        }
+        for (size_t w = 0; w < words_.size(); ++w) {
+            std::vector<int>& k = keys_[w];
+            if (next_[w] > 4096 && next_[w] * 2 > k.size()) {
+                k.erase(k.begin(), k.begin() + qsizetype(next_[w]));
+                next_[w] = 0;
+            }
+            if (key_[w] < 0)
+                continue;
+            const Ch key = Ch(key_[w]);
+            for (const Ch* p = pagefile::find(t_ + keysTo_, t_ + to, key); p < t_ + to; p = pagefile::find(p + 1, t_ + to, key))
+                k.push_back(int(p - t_));
+        }
+        if (in_.release)
+            in_.release(reading);
+        keysTo_ = to;
+        return true;
+    }
+
     // Whether the run [from, to) holds a key; the keys before it are passed over.
     bool holdsKey(int from, int to) {
         for (size_t w = 0; w < words_.size(); ++w) {
@@ -182,16 +305,18 @@ class Quick {
     Lexed lex(int at) const {
         Lexed x;
         int i = at + 1;
-        auto ch = [&](int k) -> char16_t { return k < n_ ? t_[k] : u'\0'; };
+        // ASCII as it stands; other characters are never markup.
+        auto ch = [&](int k) -> char16_t { return k < n_ ? char16_t(t_[k]) : u'\0'; };
         if (ch(i) == u'!') {
-            const std::u16string_view rest(t_ + i, size_t(n_ - i));
+            const std::basic_string_view<Ch> rest(t_ + i, size_t(n_ - i));
+            static constexpr Ch arrow[] = {Ch('-'), Ch('-'), Ch('>')};
             size_t end;
             if (ch(i + 1) == u'-' && ch(i + 2) == u'-') {
-                end = rest.find(u"-->", 3);
-                end = end == std::u16string_view::npos ? rest.size() : end + 3;
+                end = rest.find(std::basic_string_view<Ch>(arrow, 3), 3);
+                end = end == std::basic_string_view<Ch>::npos ? rest.size() : end + 3;
             } else {
-                end = rest.find(u'>', 1);
-                end = end == std::u16string_view::npos ? rest.size() : end + 1;
+                end = rest.find(Ch('>'), 1);
+                end = end == std::basic_string_view<Ch>::npos ? rest.size() : end + 1;
             }
             x.kind = Lexed::Skip;
             x.end = i + int(end);
@@ -240,7 +365,7 @@ class Quick {
                 return x;
             char16_t key[17];
             for (int k = keyFrom; k < i; ++k)
-                key[k - keyFrom] = t_[k] >= u'A' && t_[k] <= u'Z' ? char16_t(t_[k] + 32) : t_[k];
+                key[k - keyFrom] = t_[k] >= 'A' && t_[k] <= 'Z' ? char16_t(t_[k] + 32) : char16_t(t_[k]);
             const std::u16string_view keyName(key, size_t(i - keyFrom));
             int from = -1, to = -1;
             int j = i;
@@ -255,7 +380,7 @@ class Quick {
                     from = i + 1;
                     to = from;
                     while (to < n_ && t_[to] != q) {
-                        if (t_[to] == u'&' || (q == u'\'' && t_[to] == u'\\'))
+                        if (t_[to] == '&' || (q == u'\'' && t_[to] == '\\'))
                             return x;
                         ++to;
                     }
@@ -264,7 +389,7 @@ class Quick {
                     i = to + 1;
                 } else {
                     from = i;
-                    while (i < n_ && !blank(t_[i]) && t_[i] != u'>') {
+                    while (i < n_ && !blank(t_[i]) && t_[i] != '>') {
                         const char16_t v = t_[i];
                         if (v == u'<' || v == u'=' || v == u'&' || v == u'/' || v == u'"' || v == u'\'' ||
                             v == u'`')
@@ -290,28 +415,32 @@ class Quick {
         return x;
     }
 
-    // Whether the view's next character after position e (a tag, a reference or the
-    // page's end stands there) is one the folding starts afresh at, whatever the view
-    // makes of the blanks and tags between; false also where it cannot be told.
-    bool freshAfter(int e) const {
+    // What the view shows next after position e (a tag, a reference or the page's end
+    // stands there), whatever it makes of the blanks and tags between: a character the
+    // folding starts afresh at, something no word runs across (a new block, a line break, a
+    // picture, a page anchor, the end), or what cannot be told.
+    enum class Next { Unknown, Fresh, Break };
+    Next after(int e) const {
         while (e < n_) {
-            const char16_t c = t_[e];
+            const char16_t c = T::u(t_[e]);
             if (c == u'<') {
                 const Lexed tag = lex(e);
                 if (tag.kind == Lexed::Bad)
-                    return false;
-                if (tag.anchor && pagefile::isPageNumber(QStringView(t_ + tag.anchorFrom, tag.anchorTo - tag.anchorFrom)))
-                    return true; // a page anchor ends what a place spans
+                    return Next::Unknown;
+                if (tag.anchor && pagefile::isPageNumber(T::text(t_ + tag.anchorFrom, tag.anchorTo - tag.anchorFrom)))
+                    return Next::Break; // a page anchor ends what a place spans
+                if (tag.kind == Lexed::Open && among(tag.nameView(), std::begin(kBreaking), std::end(kBreaking)))
+                    return Next::Break;
                 e = tag.end;
             } else if (c == u'&') {
-                return plainReference(t_ + e, t_ + n_) > 0;
+                return plainReference(t_ + e, t_ + n_) > 0 ? Next::Fresh : Next::Unknown;
             } else if (blank(c)) {
                 ++e;
             } else {
-                return thai::startsAfresh(c) && !unusual(c);
+                return thai::startsAfresh(c) && !unusual(c) ? Next::Fresh : Next::Unknown;
             }
         }
-        return true;
+        return Next::Break;
     }
 
     Page& page() {
@@ -346,14 +475,14 @@ class Quick {
                 // As far back and on as the folding needs, within the run.
                 int a = p, count = 0;
                 while (count < j && a > s)
-                    if (thai::startsAfresh(t_[--a]))
+                    if (fresh(t_[--a]))
                         ++count;
                 if (count < j)
                     return false; // its start may stand before the tag
                 int b = -1;
                 count = 0;
                 for (int q = p + 1; q < e; ++q)
-                    if (thai::startsAfresh(t_[q])) {
+                    if (fresh(t_[q])) {
                         if (count == m - j - 1) {
                             b = q;
                             break;
@@ -361,23 +490,24 @@ class Quick {
                         ++count;
                     }
                 const bool reachesEnd = b < 0;
-                if (reachesEnd) {
-                    if (!freshAfter(e))
-                        return false;
+                const Next next = reachesEnd ? after(e) : Next::Fresh;
+                if (next == Next::Unknown)
+                    return false;
+                if (reachesEnd)
                     b = e;
-                }
                 for (int q = a; q < b; ++q)
-                    if (unusual(t_[q]))
+                    if (unusual(T::u(t_[q])))
                         return false;
-                const QStringView window(t_ + a, b - a);
                 const int start = p - j;
-                if (start >= a && start + m <= b && thai::startsAfresh(t_[start]) &&
-                    (start + m == b || thai::startsAfresh(t_[start + m])) &&
-                    window.mid(start - a, m) == word.folded) {
+                const std::basic_string<Ch>& as = encoded_[w];
+                if (!as.empty() && start >= a && start + m <= b && fresh(t_[start]) &&
+                    (start + m == b || fresh(t_[start + m])) &&
+                    std::equal(as.begin(), as.end(), t_ + start)) {
                     place(w, start);
                     continue;
                 }
-                if (reachesEnd && count < m - j - 1) {
+                const QStringView window = windowOf(a, b);
+                if (reachesEnd && count < m - j - 1 && next != Next::Break) {
                     // The run ends within where the word would stand: it may go on after
                     // the tag, unless what the run holds is no start of it.
                     thai::fold(window, folded_);
@@ -403,10 +533,30 @@ class Quick {
         return true;
     }
 
-    const char16_t* t_;
+    static bool fresh(Ch c) { return thai::startsAfresh(T::u(c)); }
+
+    // The characters [a, b) as UTF-16.
+    QStringView windowOf(int a, int b) {
+        if constexpr (std::is_same_v<T, Wide>) {
+            return QStringView(t_ + a, b - a);
+        } else {
+            window_.resize(size_t(b - a));
+            for (int i = a; i < b; ++i)
+                window_[size_t(i - a)] = T::u(t_[i]);
+            return QStringView(window_.data(), b - a);
+        }
+    }
+
+    const Ch* t_;
     const int n_;
     const std::vector<SearchWord>& words_;
-    std::vector<std::vector<int>> keys_; // the places of each word's key
+    const QuickInput& in_;
+    std::vector<int> key_;                         // each word's key as the text holds it; -1: never
+    std::vector<std::basic_string<Ch>> encoded_;   // each word as the text holds it, if it can
+    std::u16string window_;
+    int keysTo_ = 0;
+    bool stopped_ = false;
+    std::vector<std::vector<int>> keys_; // the places of each word's key found so far
     std::vector<size_t> next_;           // the first of them not passed yet
     QString page_; // the printed page being read; empty before the first
     int pageIndex_ = -1;
@@ -431,35 +581,54 @@ bool quickWords(const std::vector<SearchWord>& words) {
     return true;
 }
 
+template <typename T>
+QuickOutcome quickRun(const typename T::Ch* text, qsizetype n, const std::vector<SearchWord>& words, bool allWords,
+                      const QuickInput& in) {
+    QuickOutcome out;
+    if (!quickWords(words) || n > INT_MAX / 2)
+        return out;
+    Quick<T> q(text, n, words, in);
+    const auto r = q.run();
+    out.stopped = r == Quick<T>::Result::Stopped;
+    if (r == Quick<T>::Result::Done)
+        out.pages = q.finish(allWords);
+    return out;
+}
+
 } // namespace
 
 std::optional<std::vector<PageHit>> quickSearch(QStringView html, const std::vector<SearchWord>& words,
                                                 bool allWords) {
+    return quickRun<Wide>(reinterpret_cast<const char16_t*>(html.utf16()), html.size(), words, allWords, {}).pages;
+}
+
+QuickOutcome quickSearchRaw(const char* bytes, qsizetype n, const std::vector<SearchWord>& words, bool allWords,
+                            const QuickInput& in) {
     if (!quickWords(words))
-        return std::nullopt;
-    Quick q(html, words);
-    if (!q.run())
-        return std::nullopt;
-    return q.finish(allWords);
+        return {};
+    pagefile::Sniffer sniffer;
+    constexpr qsizetype kLook = 1 << 16;
+    for (qsizetype at = 0; at < n && !sniffer.decided(); at += kLook)
+        sniffer.feed(bytes + at, std::min(kLook, n - at));
+    const pagefile::Encoding e = sniffer.result();
+    if (e == pagefile::Encoding::Windows874)
+        return quickRun<Narrow>(reinterpret_cast<const unsigned char*>(bytes), n, words, allWords, in);
+    if (e != pagefile::Encoding::Utf8 || n > (4ll << 20))
+        return {}; // a large UTF-8 page is read a stretch at a time instead
+    static constexpr char kMark[] = "StartFragment";
+    if (memmem(bytes, size_t(n), kMark, sizeof kMark - 1))
+        return {};
+    thread_local std::u16string text;
+    pagefile::Decoder d(e);
+    text.resize(size_t(d.room(n)) + 8);
+    qsizetype got = d.decode(bytes, n, text.data());
+    got += d.finish(text.data() + got);
+    return quickRun<Wide>(text.data(), got, words, allWords, in);
 }
 
 std::optional<std::vector<PageHit>> quickSearchBytes(const QByteArray& bytes, const std::vector<SearchWord>& words,
                                                      bool allWords) {
-    if (!quickWords(words))
-        return std::nullopt;
-    const pagefile::Encoding e = pagefile::sniff(bytes);
-    if (e != pagefile::Encoding::Windows874 && e != pagefile::Encoding::Utf8)
-        return std::nullopt;
-    // A page copied from a clipboard shows only its marked fragment.
-    static constexpr char kMark[] = "StartFragment";
-    if (memmem(bytes.constData(), size_t(bytes.size()), kMark, sizeof kMark - 1))
-        return std::nullopt;
-    thread_local std::u16string text;
-    pagefile::Decoder d(e);
-    text.resize(size_t(d.room(bytes.size())) + 8);
-    qsizetype n = d.decode(bytes.constData(), bytes.size(), text.data());
-    n += d.finish(text.data() + n);
-    return quickSearch(QStringView(text.data(), n), words, allWords);
+    return quickSearchRaw(bytes.constData(), bytes.size(), words, allWords, {}).pages;
 }
 
 } // namespace canon

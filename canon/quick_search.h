@@ -10,6 +10,8 @@
 #include "canon/page_search.h"
 
 #include <QByteArray>
+#include <atomic>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -20,8 +22,23 @@ namespace canon {
 std::optional<std::vector<PageHit>> quickSearch(QStringView html, const std::vector<SearchWord>& words,
                                                 bool allWords);
 
-// The same from a page file's bytes: nothing also for an encoding other than windows-874 or
-// UTF-8, or a page copied from a clipboard.
+struct QuickInput {
+    // Checked a stretch at a time: once set, the search ends where it is.
+    const std::atomic<bool>* stop = nullptr;
+    // The bytes before this place are not looked at again (a mapped file may let them go).
+    std::function<void(qsizetype)> release;
+};
+struct QuickOutcome {
+    std::optional<std::vector<PageHit>> pages; // nothing: the page is of another kind
+    bool stopped = false;
+};
+// A page file's bytes: windows-874 ones as they stand, a stretch at a time, so that a page
+// of any size takes little memory beside its bytes; UTF-8 up to a few megabytes, decoded.
+QuickOutcome quickSearchRaw(const char* bytes, qsizetype n, const std::vector<SearchWord>& words, bool allWords,
+                            const QuickInput& in);
+
+// The same from a page file's bytes held: nothing also for an encoding other than
+// windows-874 or UTF-8, or a page copied from a clipboard.
 std::optional<std::vector<PageHit>> quickSearchBytes(const QByteArray& bytes, const std::vector<SearchWord>& words,
                                                      bool allWords);
 

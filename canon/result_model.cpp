@@ -1,12 +1,69 @@
 #include "canon/result_model.h"
 
+#include <QFutureWatcher>
 #include <QPoint>
+#include <QPromise>
+#include <QThreadPool>
+#include <memory>
 
 namespace canon {
 
 ResultModel::ResultModel(QObject* parent) : QAbstractItemModel(parent) {}
 
+ResultModel::~ResultModel() {
+    *stop_ = true;
+}
+
+void ResultModel::fill(int volumeRow, const QString& file) const {
+    if (filling_.contains(file))
+        return;
+    filling_.insert(file);
+    auto promise = std::make_shared<QPromise<std::vector<PageHit>>>();
+    auto* watcher = new QFutureWatcher<std::vector<PageHit>>(const_cast<ResultModel*>(this));
+    const quint64 generation = generation_;
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, volumeRow, file, generation] {
+        const QFuture<std::vector<PageHit>> f = watcher->future();
+        watcher->deleteLater();
+        const_cast<ResultModel*>(this)->filled(volumeRow, file, generation,
+                                               f.resultCount() ? f.result() : std::vector<PageHit>());
+    });
+    watcher->setFuture(promise->future());
+    QThreadPool::globalInstance()->start([promise, file, q = query_, stop = stop_] {
+        promise->start();
+        if (auto pages = linesOf(file, q, stop.get()))
+            promise->addResult(std::move(*pages));
+        promise->finish();
+    });
+}
+
+void ResultModel::filled(int volumeRow, const QString& file, quint64 generation, const std::vector<PageHit>& pages) {
+    filling_.remove(file);
+    if (generation != generation_ || volumeRow < 0 || volumeRow >= int(volumes_.size()))
+        return;
+    Volume& v = volumes_[size_t(volumeRow)];
+    std::vector<PageHit*> ofFile;
+    int first = -1, last = -1;
+    for (size_t i = 0; i < v.pages.size(); ++i)
+        if (v.pages[i].lineLater && v.pages[i].file == file) {
+            ofFile.push_back(&v.pages[i]);
+            v.lines[i].reset();
+            first = first < 0 ? int(i) : first;
+            last = int(i);
+        }
+    takeLines(ofFile, pages);
+    for (PageHit* h : ofFile)
+        h->lineLater = false; // a file no longer read keeps its lines empty
+    if (first >= 0) {
+        const QModelIndex parent = index(volumeRow, 0);
+        emit dataChanged(index(first, 1, parent), index(last, 1, parent));
+    }
+}
+
 void ResultModel::clear() {
+    ++generation_;
+    filling_.clear();
+    *stop_ = true;
+    stop_ = std::make_shared<std::atomic<bool>>(false);
     beginResetModel();
     volumes_.clear();
     pages_ = 0;
@@ -60,14 +117,9 @@ const Snippet& ResultModel::line(const Volume& v, size_t page) const {
     std::optional<Snippet>& l = v.lines[page];
     if (!l) {
         if (v.pages[page].lineLater) {
-            // One reading of the file gives the lines of all its pages.
-            std::vector<PageHit*> ofFile;
-            for (PageHit& h : v.pages)
-                if (h.lineLater && h.file == v.pages[page].file)
-                    ofFile.push_back(&h);
-            if (!fillLines(v.pages[page].file, query_, ofFile))
-                for (PageHit* h : ofFile)
-                    h->lineLater = false;
+            fill(int(&v - volumes_.data()), v.pages[page].file);
+            static const Snippet waiting{QStringLiteral("…"), {}};
+            return waiting;
         }
         l = snippetOf(v.pages[page]);
     }
@@ -122,6 +174,10 @@ bool ResultModel::removeRows(int row, int count, const QModelIndex& parent) {
     if (parent.isValid() || row < 0 || count <= 0 || row + count > int(volumes_.size()))
         return false;
     // A page's index names its volume by row: when volumes go, every index is new.
+    ++generation_;
+    filling_.clear();
+    *stop_ = true;
+    stop_ = std::make_shared<std::atomic<bool>>(false);
     beginResetModel();
     for (int k = row; k < row + count; ++k)
         pages_ -= long(volumes_[size_t(k)].pages.size());

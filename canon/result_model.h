@@ -1,10 +1,14 @@
 #pragma once
 // The results of a search of the canon's text as the list shows them: a row for each volume
 // with its pages below it, read from the engine's results as they stand (nothing is copied
-// into items), each page's line made only when it is first shown.
+// into items), each page's line made only when it is first shown (for pages found the quick
+// way, from their file read again off the window's thread: "…" until it comes).
 #include "canon/engine.h"
 
 #include <QAbstractItemModel>
+#include <QSet>
+#include <atomic>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -18,6 +22,7 @@ class ResultModel : public QAbstractItemModel {
     enum Role { VolumeRole = Qt::UserRole + 1, FileRole, PageRole, MarksRole };
 
     explicit ResultModel(QObject* parent = nullptr);
+    ~ResultModel() override;
 
     void clear();
     // The search whose results come next: lines left for later are made with it.
@@ -44,9 +49,17 @@ class ResultModel : public QAbstractItemModel {
         mutable std::vector<std::optional<Snippet>> lines; // made when first shown
     };
     const Snippet& line(const Volume& v, size_t page) const;
+    // Reads a file again for the lines of its pages found the quick way, off this thread;
+    // its rows change when they come.
+    void fill(int volumeRow, const QString& file) const;
+    void filled(int volumeRow, const QString& file, quint64 generation, const std::vector<PageHit>& pages);
     std::vector<Volume> volumes_;
     long pages_ = 0;
     Query query_;
+    quint64 generation_ = 0; // a new one whenever rows go: lines on their way are for old rows
+    mutable QSet<QString> filling_;
+    // Set for the readings of rows gone (and at the end), so that none holds the program up.
+    std::shared_ptr<std::atomic<bool>> stop_ = std::make_shared<std::atomic<bool>>(false);
 };
 
 } // namespace canon

@@ -3,6 +3,7 @@
 // processor allows: a page is mostly long runs of letters between few tags.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -65,6 +66,29 @@ inline const char16_t* skipLetters(const char16_t* p, const char16_t* end) {
     while (p < end && ((*p >= 0x21 && *p < 0x7F) || (*p >= 0x0E00 && *p < 0x0E80)))
         ++p;
     return p;
+}
+
+// The same over bytes, sixteen at a step.
+inline const unsigned char* findEither(const unsigned char* p, const unsigned char* end, unsigned char a,
+                                       unsigned char b) {
+#if defined(__SSE2__)
+    const __m128i va = _mm_set1_epi8(char(a)), vb = _mm_set1_epi8(char(b));
+    while (end - p >= 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int m = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, va), _mm_cmpeq_epi8(x, vb)));
+        if (m)
+            return p + __builtin_ctz(unsigned(m));
+        p += 16;
+    }
+#endif
+    while (p < end && *p != a && *p != b)
+        ++p;
+    return p;
+}
+
+inline const unsigned char* find(const unsigned char* p, const unsigned char* end, unsigned char c) {
+    const void* hit = p < end ? std::memchr(p, c, size_t(end - p)) : nullptr;
+    return hit ? static_cast<const unsigned char*>(hit) : end;
 }
 
 } // namespace pagefile
