@@ -536,12 +536,16 @@ void PageView::anchorsChanged() const {
 std::vector<std::pair<int, QString>> PageView::pageStarts() const {
     if (anchorsDirty_)
         anchorsChanged();
-    // The view's page anchors; it repeats an anchor on each later piece of its text, which
+    // The view's page anchors where each first stands: it repeats an anchor on each later
+    // piece of the text its element holds (even past other anchors inside it), which
     // starts no page.
     std::vector<std::pair<int, QString>> out;
+    QSet<QString> seen;
     for (const auto& [at, name] : anchorAt_)
-        if (pageNames_.contains(name) && (out.empty() || out.back().second != name.trimmed()))
+        if (pageNames_.contains(name) && !seen.contains(name)) {
+            seen.insert(name);
             out.emplace_back(at, name.trimmed());
+        }
     return out;
 }
 
