@@ -129,8 +129,9 @@ class Shaper {
     qsizetype tag(size_t& t) {
         const pagefile::Tag& tg = tags_[t];
         const QString name = tg.name;
+        // <!DOCTYPE>, <?xml?>, <% %>, </ >, <>: nothing that nests.
         if (tg.kind == pagefile::Tag::Comment || tg.kind == pagefile::Tag::Declaration ||
-            name.isEmpty()) { // <!DOCTYPE>, <?xml?>, </ >, <>
+            name.isEmpty() || !name.front().isLetter()) {
             emitRaw(QStringView(html_).mid(tg.from, tg.to - tg.from));
             return tags_[t++].to;
         }

@@ -517,17 +517,25 @@ void PageView::openLink(const QUrl& url) {
 
 void PageView::anchorsChanged() const {
     anchorAt_.clear();
-    // An anchor with no text of its own before a paragraph is kept on the paragraph.
+    // The view gives its anchor's name to every piece of the text its element holds, on
+    // every block: a piece carries on the anchor of the piece before it when that one has
+    // the name too (even with another anchor between, inside the element).
+    QStringList before; // the names of the piece before
+    const auto add = [&](int at, const QStringList& names) {
+        for (const QString& name : names)
+            anchorAt_.push_back({at, name, before.contains(name)});
+    };
     for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
+        // An anchor with no text of its own before a paragraph is kept on the paragraph.
         if (b.charFormat().isAnchor())
-            for (const QString& name : b.charFormat().anchorNames())
-                anchorAt_.emplace_back(b.position(), name);
+            add(b.position(), b.charFormat().anchorNames());
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment f = it.fragment();
-            if (!f.isValid() || !f.charFormat().isAnchor())
+            if (!f.isValid())
                 continue;
-            for (const QString& name : f.charFormat().anchorNames())
-                anchorAt_.emplace_back(f.position(), name);
+            const QStringList names = f.charFormat().isAnchor() ? f.charFormat().anchorNames() : QStringList();
+            add(f.position(), names);
+            before = names;
         }
     }
     anchorsDirty_ = false;
@@ -536,16 +544,10 @@ void PageView::anchorsChanged() const {
 std::vector<std::pair<int, QString>> PageView::pageStarts() const {
     if (anchorsDirty_)
         anchorsChanged();
-    // The view's page anchors where each first stands: it repeats an anchor on each later
-    // piece of the text its element holds (even past other anchors inside it), which
-    // starts no page.
     std::vector<std::pair<int, QString>> out;
-    QSet<QString> seen;
-    for (const auto& [at, name] : anchorAt_)
-        if (pageNames_.contains(name) && !seen.contains(name)) {
-            seen.insert(name);
-            out.emplace_back(at, name.trimmed());
-        }
+    for (const ViewAnchor& a : anchorAt_)
+        if (!a.repeat && pageNames_.contains(a.name))
+            out.emplace_back(a.at, a.name.trimmed());
     return out;
 }
 
@@ -570,9 +572,9 @@ QString PageView::currentPage() const {
         if (anchorsDirty_)
             anchorsChanged();
         int shownAt = -1;
-        for (const auto& [at, name] : anchorAt_)
-            if (name == shown->name) {
-                shownAt = at;
+        for (const ViewAnchor& a : anchorAt_)
+            if (a.name == shown->name) {
+                shownAt = a.at;
                 break;
             }
         if (shownAt > top)

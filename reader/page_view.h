@@ -127,7 +127,12 @@ class PageView : public QTextBrowser {
     std::vector<std::pair<int, QString>> pageStarts() const;
     std::vector<PageParts::Anchor> pages_;
     QSet<QString> pageNames_; // the page anchors' names as written
-    mutable std::vector<std::pair<int, QString>> anchorAt_; // page anchors by position
+    struct ViewAnchor {
+        int at;
+        QString name;
+        bool repeat; // the view's own repeat of the anchor before on more of its text
+    };
+    mutable std::vector<ViewAnchor> anchorAt_; // the view's anchors by position
     mutable bool anchorsDirty_ = true;
     // The text shown, as compared: each page's from where it begins.
     std::vector<std::pair<int, thai::Folded>> folded_;
