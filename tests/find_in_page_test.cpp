@@ -221,15 +221,24 @@ QString editorPage(QRandomGenerator& r, int pages, int* visible) {
 TEST(FindInPage, FindsAWordOnEachPrintedPageAsOftenAsTheCanonSearch) {
     QRandomGenerator r(20261209);
     Reader reader;
-    for (int i = 0; i < 900; ++i) {
+    for (int i = 0; i < 2000; ++i) {
         const QString html = generated(r);
         const QByteArray bytes = encodedPage(html, i % kPageEncodings);
         reader.open(bytes);
-        for (int w = 0; w < 3; ++w) {
+        for (int w = 0; w < 4; ++w) {
             const QString word = kWords[int(r.bounded(quint32(kWords.size())))];
             ASSERT_EQ(described(reader.hits({word})), described(canonHits(bytes, word)))
                 << escaped(word).toStdString() << " in " << escaped(html).toStdString()
                 << " encoding " << i % kPageEncodings;
+        }
+        // All of two words: each page the search lists holds as many places of them in the
+        // reader, where every page with any of them is marked.
+        const QString two = kWords[int(r.bounded(quint32(kWords.size())))] + QLatin1Char(' ') +
+                            kWords[int(r.bounded(quint32(kWords.size())))];
+        const Hits marked = reader.hits(two.split(QLatin1Char(' '), Qt::SkipEmptyParts)); // as the search window splits them
+        for (const auto& [page, n] : canonHits(bytes, two, true)) {
+            ASSERT_TRUE(marked.count(page)) << escaped(two).toStdString() << " in " << escaped(html).toStdString();
+            EXPECT_EQ(marked.at(page), n) << escaped(two).toStdString() << " in " << escaped(html).toStdString();
         }
     }
 }
