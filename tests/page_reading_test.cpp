@@ -1,6 +1,7 @@
 // A page file's bytes read a stretch at a time give what they give read at once: the
 // decoding of every encoding, and the shown text of whole files, clipboard pages included.
 #include "pagefile/decode.h"
+#include "page_pieces.h"
 #include "pagefile/page_file.h"
 #include "thai/codec.h"
 
