@@ -66,11 +66,10 @@ struct Open {
 
 class Shaper {
   public:
-    Shaper(const QString& html, const PartLimits& limits, PageParts& out)
-        : html_(html), lim_(limits), out_(out) {}
+    Shaper(const QString& html, std::vector<pagefile::Tag> tags, const PartLimits& limits, PageParts& out)
+        : html_(html), lim_(limits), out_(out), tags_(std::move(tags)) {}
 
     void run() {
-        tags_ = pagefile::readTags(html_);
         // The anchors as the view and the canon search take them, by where their tags stand.
         anchors_ = pagefile::showPage(html_).anchors;
         std::stable_sort(anchors_.begin(), anchors_.end(),
@@ -431,8 +430,12 @@ class Shaper {
 } // namespace
 
 PageParts shapePage(const QString& html, const PartLimits& limits) {
+    return shapePage(html, pagefile::readTags(html), limits);
+}
+
+PageParts shapePage(const QString& html, std::vector<pagefile::Tag> tags, const PartLimits& limits) {
     PageParts out;
-    Shaper(html, limits, out).run();
+    Shaper(html, std::move(tags), limits, out).run();
     return out;
 }
 

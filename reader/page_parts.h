@@ -6,6 +6,8 @@
 // are opened again at its head and closed at its end. The page is read by the page-file
 // library's rules: its tags as the view ends them, its anchors and printed pages as the
 // view and the canon search take them.
+#include "pagefile/shown_text.h"
+
 #include <QString>
 #include <vector>
 
@@ -40,5 +42,7 @@ struct PageParts {
 };
 
 PageParts shapePage(const QString& html, const PartLimits& limits = {});
+// The same with the page's tags read already (pagefile::readTags).
+PageParts shapePage(const QString& html, std::vector<pagefile::Tag> tags, const PartLimits& limits = {});
 
 } // namespace reader

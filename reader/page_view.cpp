@@ -37,12 +37,18 @@ QString quotedValue(const QString& value) {
     return QLatin1Char('"') + v + QLatin1Char('"');
 }
 
-// The page with some of its tags' attribute values written anew, where the view reads
-// them: value(tag, attribute) gives the new value, or a null text to leave it as written.
-// The page's text, comments and everything else stay as they are.
+// [from, to) of the page written anew as text.
+struct Edit {
+    qsizetype from, to;
+    QString text;
+};
+
+// The edits for some of the tags' attribute values, where the view reads them: value(tag,
+// attribute) gives the new value, or a null text to leave it as written. Each takes the
+// attribute from its name, which stands before its '=' and any blanks.
 template <class Value>
-QString rewriteValues(const QString& html, const std::vector<pagefile::Tag>& tags, Value value) {
-    QString out;
+void editValues(const QString& html, const std::vector<pagefile::Tag>& tags, Value value,
+                std::vector<Edit>& edits) {
     qsizetype last = 0;
     for (const pagefile::Tag& t : tags) {
         if (t.kind != pagefile::Tag::Open)
@@ -53,7 +59,6 @@ QString rewriteValues(const QString& html, const std::vector<pagefile::Tag>& tag
             const QString v = value(t, a);
             if (v.isNull())
                 continue;
-            // From the attribute's name, which stands before its '=' and any blanks.
             qsizetype at = a.from;
             while (at > t.from && html[at - 1].isSpace())
                 --at;
@@ -65,16 +70,53 @@ QString rewriteValues(const QString& html, const std::vector<pagefile::Tag>& tag
             at -= a.name.size();
             if (at <= t.from || at < last)
                 continue;
-            if (out.isEmpty())
-                out.reserve(html.size() + 256);
-            out += QStringView(html).mid(last, at - last);
-            out += a.name + QLatin1Char('=') + quotedValue(v);
+            edits.push_back({at, a.to, a.name + QLatin1Char('=') + quotedValue(v)});
             last = a.to;
         }
     }
-    if (last == 0)
+}
+
+// The page with the edits (in order, apart) made, its text, comments and all else as they
+// stand; tags, when given, moved to where they stand in it.
+QString applyEdits(const QString& html, const std::vector<Edit>& edits,
+                   std::vector<pagefile::Tag>* tags = nullptr) {
+    if (edits.empty())
         return html;
+    QString out;
+    qsizetype grown = 0;
+    for (const Edit& e : edits)
+        grown += e.text.size() - (e.to - e.from);
+    out.reserve(html.size() + std::max<qsizetype>(grown, 0));
+    qsizetype last = 0;
+    for (const Edit& e : edits) {
+        out += QStringView(html).mid(last, e.from - last);
+        out += e.text;
+        last = e.to;
+    }
     out += QStringView(html).mid(last);
+    if (tags) {
+        size_t k = 0;
+        qsizetype shift = 0;
+        // Places rise through the tags; a place inside an edit is an edited value's.
+        const auto moved = [&](int x) {
+            while (k < edits.size() && edits[k].to <= x) {
+                shift += edits[k].text.size() - (edits[k].to - edits[k].from);
+                ++k;
+            }
+            return k < edits.size() && edits[k].from < x ? -1 : int(x + shift);
+        };
+        for (pagefile::Tag& t : *tags) {
+            t.from = moved(t.from);
+            for (pagefile::Attribute& a : t.attributes)
+                if (a.from >= 0) {
+                    a.from = moved(a.from);
+                    a.to = a.from < 0 ? -1 : moved(a.to);
+                    if (a.to < 0)
+                        a.from = -1;
+                }
+            t.to = moved(t.to);
+        }
+    }
     return out;
 }
 
@@ -94,14 +136,14 @@ const pagefile::Attribute* attribute(const pagefile::Tag& t, QLatin1String name)
 }
 
 // The Thai fonts of the Windows design named by their stand-ins: in font faces, style
-// attributes and style elements.
-QString mapFonts(const QString& html, bool faces, bool styles) {
+// attributes and style elements; tags, the page's, moved to where they stand in the result.
+QString mapFonts(const QString& html, std::vector<pagefile::Tag>& tags, bool faces, bool styles) {
     faces = faces && html.contains(QLatin1String("face"), Qt::CaseInsensitive);
     styles = styles && html.contains(QLatin1String("font-family"), Qt::CaseInsensitive);
     if (!faces && !styles)
         return html;
-    const std::vector<pagefile::Tag> tags = pagefile::readTags(html);
-    QString out = rewriteValues(html, tags, [&](const pagefile::Tag&, const pagefile::Attribute& a) {
+    std::vector<Edit> edits;
+    editValues(html, tags, [&](const pagefile::Tag&, const pagefile::Attribute& a) {
         if (faces && a.name == QLatin1String("face")) {
             const QString first = a.value.section(QLatin1Char(','), 0, 0).trimmed();
             return tk::thaiFamily(first) + QStringLiteral(", ") + a.value;
@@ -110,39 +152,35 @@ QString mapFonts(const QString& html, bool faces, bool styles) {
             a.value.contains(QLatin1String("font-family"), Qt::CaseInsensitive))
             return mapFontStyles(a.value);
         return QString();
-    });
-    if (!styles)
-        return out;
-    // Style elements: their content, up to the end tag the view ends them at.
-    const std::vector<pagefile::Tag> again = out.isSharedWith(html) ? tags : pagefile::readTags(out);
-    QString mapped;
-    qsizetype last = 0;
-    for (size_t k = 0; k < again.size(); ++k) {
-        if (again[k].kind != pagefile::Tag::Open || again[k].name != QLatin1String("style"))
-            continue;
-        size_t e = k + 1;
-        while (e < again.size() &&
-               !(again[e].kind == pagefile::Tag::Close && again[e].name == QLatin1String("style")))
-            ++e;
-        const qsizetype from = again[k].to, to = e < again.size() ? again[e].from : out.size();
-        mapped += QStringView(out).mid(last, from - last);
-        mapped += mapFontStyles(out.mid(from, to - from));
-        last = to;
-        k = e;
+    }, edits);
+    if (styles) {
+        // Style elements: their content, up to the end tag the view ends them at.
+        for (size_t k = 0; k < tags.size(); ++k) {
+            if (tags[k].kind != pagefile::Tag::Open || tags[k].name != QLatin1String("style"))
+                continue;
+            size_t e = k + 1;
+            while (e < tags.size() &&
+                   !(tags[e].kind == pagefile::Tag::Close && tags[e].name == QLatin1String("style")))
+                ++e;
+            const qsizetype from = tags[k].to, to = e < tags.size() ? tags[e].from : html.size();
+            edits.push_back({from, to, mapFontStyles(html.mid(from, to - from))});
+            k = e;
+        }
+        std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.from < b.from; });
     }
-    if (last == 0)
-        return out;
-    return mapped + out.mid(last);
+    return applyEdits(html, edits, &tags);
 }
 
 } // namespace
 
 QString mapFontFaces(QString html) {
-    return mapFonts(html, true, false);
+    std::vector<pagefile::Tag> tags = pagefile::readTags(html);
+    return mapFonts(html, tags, true, false);
 }
 
 QString mapStyles(QString html) {
-    return mapFonts(html, false, true);
+    std::vector<pagefile::Tag> tags = pagefile::readTags(html);
+    return mapFonts(html, tags, false, true);
 }
 
 namespace {
@@ -230,15 +268,19 @@ void PageView::navigate(const QString& location) {
         showExplanation(QStringLiteral("ไม่สามารถอ่านไฟล์หน้าพระไตรปิฎกได้"), location);
         return;
     }
-    QString html = mapFonts(pagefile::decode(f.readAll()), true, true);
-    if (isFrameset(html)) {
+    // The page's tags read once, for the fonts, the frames, the style sheets and the parts.
+    QString html = pagefile::decode(f.readAll());
+    std::vector<pagefile::Tag> tags = pagefile::readTags(html);
+    html = mapFonts(html, tags, true, true);
+    if (isFrameset(tags)) {
         // The view has no frames: the frames' pages one after another.
         QSet<QString> seen{file};
         int count = 0;
-        html = framesInOrder(html, file, 0, seen, count);
+        html = framesInOrder(html, tags, file, 0, seen, count);
+        tags = pagefile::readTags(html);
     }
     steps_.stop();
-    parts_ = shapePage(html);
+    parts_ = shapePage(html, tags);
     pages_.clear();
     pageNames_.clear();
     for (const PageParts::Anchor& a : parts_.anchors)
@@ -246,7 +288,7 @@ void PageView::navigate(const QString& location) {
             pages_.push_back({a.name.trimmed(), a.part, true});
             pageNames_.insert(a.name);
         }
-    parts_.styleSheet = mapFontStyles(parts_.styleSheet) + linkedStyleSheets(html, file);
+    parts_.styleSheet = mapFontStyles(parts_.styleSheet) + linkedStyleSheets(tags, file);
     explanation_ = false;
     shownFile_ = file;
     shownAnchor_ = anchor;
@@ -388,10 +430,9 @@ static QString styleSheetOf(const QString& path) {
     return mapFontStyles(pagefile::decode(f.read(1 << 20)));
 }
 
-QString PageView::linkedStyleSheets(const QString& html, const QString& file) {
+QString PageView::linkedStyleSheets(const std::vector<pagefile::Tag>& tags, const QString& file) {
     // Parts inserted after the first are not parsed with the page's head: its linked style
     // sheets apply to them through the document's own.
-    const std::vector<pagefile::Tag> tags = pagefile::readTags(html);
     const size_t body = firstOpen(tags, QLatin1String("body"));
     QString css;
     for (size_t k = 0; k < body; ++k) {
@@ -415,22 +456,20 @@ QString PageView::linkedStyleSheets(const QString& html, const QString& file) {
     return css;
 }
 
-bool PageView::isFrameset(const QString& html) {
-    if (!html.contains(QLatin1String("<frameset"), Qt::CaseInsensitive))
-        return false;
-    const std::vector<pagefile::Tag> tags = pagefile::readTags(html);
+bool PageView::isFrameset(const std::vector<pagefile::Tag>& tags) {
     return firstOpen(tags, QLatin1String("frameset")) < firstOpen(tags, QLatin1String("body"));
 }
 
-QString PageView::framesInOrder(const QString& html, const QString& file, int depth,
-                                QSet<QString>& seen, int& count) {
+QString PageView::framesInOrder(const QString& html, const std::vector<pagefile::Tag>& tags,
+                                const QString& file, int depth, QSet<QString>& seen, int& count) {
     constexpr int kMaxFrames = 64, kMaxDepth = 4;
     QString out = depth == 0 ? QStringLiteral("<html><body>") : QString();
     auto note = [](const QString& what, const QString& ref) {
         return QStringLiteral("<p style=\"color:#a00000\">") + what + QStringLiteral(": ") +
                ref.toHtmlEscaped() + QStringLiteral("</p>");
     };
-    for (const pagefile::Tag& t : pagefile::readTags(html)) {
+    (void)html;
+    for (const pagefile::Tag& t : tags) {
         const pagefile::Attribute* src =
             t.kind == pagefile::Tag::Open && t.name == QLatin1String("frame")
                 ? attribute(t, QLatin1String("src"))
@@ -451,23 +490,24 @@ QString PageView::framesInOrder(const QString& html, const QString& file, int de
         if (seen.contains(path))
             continue; // a frame of itself
         seen.insert(path);
-        const QString page = mapFonts(pagefile::decode(f.readAll()), true, true);
+        QString page = pagefile::decode(f.readAll());
+        std::vector<pagefile::Tag> pageTags = pagefile::readTags(page);
+        page = mapFonts(page, pageTags, true, true);
         if (!out.isEmpty() && out != QLatin1String("<html><body>"))
             out += QStringLiteral("<hr>");
-        if (isFrameset(page)) {
+        if (isFrameset(pageTags)) {
             if (depth + 1 < kMaxDepth)
-                out += framesInOrder(page, path, depth + 1, seen, count);
+                out += framesInOrder(page, pageTags, path, depth + 1, seen, count);
             continue;
         }
         // The frame's body: from its tag to the last end of a body, or to the page's end.
-        const std::vector<pagefile::Tag> tags = pagefile::readTags(page);
-        const size_t body = firstOpen(tags, QLatin1String("body"));
+        const size_t body = firstOpen(pageTags, QLatin1String("body"));
         qsizetype from = 0, to = page.size();
-        if (body < tags.size()) {
-            from = tags[body].to;
-            for (size_t k = tags.size(); k-- > body;)
-                if (tags[k].kind == pagefile::Tag::Close && tags[k].name == QLatin1String("body")) {
-                    to = tags[k].from;
+        if (body < pageTags.size()) {
+            from = pageTags[body].to;
+            for (size_t k = pageTags.size(); k-- > body;)
+                if (pageTags[k].kind == pagefile::Tag::Close && pageTags[k].name == QLatin1String("body")) {
+                    to = pageTags[k].from;
                     break;
                 }
         }
@@ -479,7 +519,8 @@ QString PageView::framesInOrder(const QString& html, const QString& file, int de
 QString PageView::absoluteReferences(const QString& html, const QString& file) {
     // A frame's page refers to files from its own folder: written out in full, so that
     // they resolve the same in the page that shows it.
-    return rewriteValues(html, pagefile::readTags(html),
+    std::vector<Edit> edits;
+    editValues(html, pagefile::readTags(html),
                          [&](const pagefile::Tag&, const pagefile::Attribute& a) {
                              if (a.name != QLatin1String("src") && a.name != QLatin1String("href"))
                                  return QString();
@@ -494,7 +535,8 @@ QString PageView::absoluteReferences(const QString& html, const QString& file) {
                              if (!anchor.isEmpty())
                                  url.setFragment(anchor);
                              return url.toString(QUrl::FullyEncoded);
-                         });
+                         }, edits);
+    return applyEdits(html, edits);
 }
 
 void PageView::openLink(const QUrl& url) {

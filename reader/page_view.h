@@ -103,10 +103,10 @@ class PageView : public QTextBrowser {
     void prependPage(const QString& html);
 
     void showExplanation(const QString& what, const QString& location);
-    QString linkedStyleSheets(const QString& html, const QString& file);
-    static bool isFrameset(const QString& html);
-    QString framesInOrder(const QString& html, const QString& file, int depth,
-                          QSet<QString>& seen, int& count);
+    QString linkedStyleSheets(const std::vector<pagefile::Tag>& tags, const QString& file);
+    static bool isFrameset(const std::vector<pagefile::Tag>& tags);
+    QString framesInOrder(const QString& html, const std::vector<pagefile::Tag>& tags,
+                          const QString& file, int depth, QSet<QString>& seen, int& count);
     QString absoluteReferences(const QString& html, const QString& file);
     void openLink(const QUrl& url);
 

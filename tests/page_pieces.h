@@ -76,6 +76,20 @@ inline const QStringList& pagePieces() {
     return pieces;
 }
 
+// Words of every kind: with a key and without (marks, digits, Latin, SARA AM), ones that
+// can overlap themselves, phrases with a space.
+inline const QStringList& pageWords() {
+    static const QStringList words = {
+    QStringLiteral("ธรรม"), QStringLiteral("กุ้ง"), QStringLiteral("กุ"), QStringLiteral("้"),
+    QStringLiteral("ทำ"), QStringLiteral("ท่ำ"), QStringLiteral("นาย"), QStringLiteral("98"),
+    QStringLiteral("๙๘"), QStringLiteral("word"), QStringLiteral("WORD"), QStringLiteral("นน"),
+    QStringLiteral("ออ"), QStringLiteral("ก ข"), QStringLiteral("ธรรม กุ้ง"), QStringLiteral("ก"),
+    QStringLiteral("ง"), QStringLiteral("&"), QStringLiteral("a < b"), QStringLiteral("ภาพ"),
+    QStringLiteral("ชื่อ"), QStringLiteral("หมวด"), QStringLiteral("ช่อง"), QStringLiteral("ข"),
+};
+    return words;
+}
+
 inline QString randomPage(QRandomGenerator& r, int pieces) {
     QString page;
     for (int i = 0; i < pieces; ++i)
