@@ -1704,15 +1704,19 @@ Fragment fragmentOf(qsizetype start, qsizetype end) {
     return f;
 }
 
-ShownText showPage(QStringView html) {
+void showPage(QStringView html, TextSink& out) {
     // A page copied from another program's clipboard: the view shows the marked fragment.
     const Fragment f = fragmentOf(html.indexOf(QLatin1String("<!--StartFragment-->")),
                                   html.indexOf(QLatin1String("<!--EndFragment-->")));
     html = f.to < 0 ? html.mid(f.from) : html.mid(f.from, f.to - f.from);
+    readPage(inputOf(html, f.from), out);
+}
+
+ShownText showPage(QStringView html) {
     ShownText out;
     out.text.reserve(html.size() / 2);
     Collect collect(out);
-    readPage(inputOf(html, f.from), collect);
+    showPage(html, collect);
     return out;
 }
 

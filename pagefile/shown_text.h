@@ -110,6 +110,8 @@ struct PageInput {
 };
 // Reads the page to its end into out; false when stopped before it.
 bool readPage(const PageInput& in, TextSink& out);
+// The same as showPage, into a sink: for a reader that wants only part of it (the anchors).
+void showPage(QStringView html, TextSink& out);
 
 // The part of a page the view shows: [from, to) of its text; the whole when it is no
 // clipboard fragment. first is where "<!--StartFragment-->" first stands (-1 when nowhere),

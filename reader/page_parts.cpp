@@ -56,6 +56,18 @@ bool joinsPrevious(QChar c) {
            c.isLowSurrogate() || c.category() == QChar::Mark_NonSpacing;
 }
 
+// The anchors of the page's shown text, without the text itself.
+std::vector<pagefile::Anchor> pageAnchors(const QString& html) {
+    struct Anchors : pagefile::TextSink {
+        std::vector<pagefile::Anchor> all;
+        void text(int, QStringView) override {}
+        void anchor(const pagefile::Anchor& a) override { all.push_back(a); }
+        bool wantsSources() const override { return false; }
+    } sink;
+    pagefile::showPage(html, sink);
+    return std::move(sink.all);
+}
+
 struct Open {
     QString name;
     QString tag; // as written, to open it again in the next part
@@ -71,7 +83,7 @@ class Shaper {
 
     void run() {
         // The anchors as the view and the canon search take them, by where their tags stand.
-        anchors_ = pagefile::showPage(html_).anchors;
+        anchors_ = pageAnchors(html_);
         std::stable_sort(anchors_.begin(), anchors_.end(),
                          [](const pagefile::Anchor& a, const pagefile::Anchor& b) {
                              return a.source < b.source;

@@ -138,10 +138,6 @@ const pagefile::Attribute* attribute(const pagefile::Tag& t, QLatin1String name)
 // The Thai fonts of the Windows design named by their stand-ins: in font faces, style
 // attributes and style elements; tags, the page's, moved to where they stand in the result.
 QString mapFonts(const QString& html, std::vector<pagefile::Tag>& tags, bool faces, bool styles) {
-    faces = faces && html.contains(QLatin1String("face"), Qt::CaseInsensitive);
-    styles = styles && html.contains(QLatin1String("font-family"), Qt::CaseInsensitive);
-    if (!faces && !styles)
-        return html;
     std::vector<Edit> edits;
     editValues(html, tags, [&](const pagefile::Tag&, const pagefile::Attribute& a) {
         if (faces && a.name == QLatin1String("face")) {
@@ -163,7 +159,8 @@ QString mapFonts(const QString& html, std::vector<pagefile::Tag>& tags, bool fac
                    !(tags[e].kind == pagefile::Tag::Close && tags[e].name == QLatin1String("style")))
                 ++e;
             const qsizetype from = tags[k].to, to = e < tags.size() ? tags[e].from : html.size();
-            edits.push_back({from, to, mapFontStyles(html.mid(from, to - from))});
+            if (QStringView(html).mid(from, to - from).contains(QLatin1String("font-family"), Qt::CaseInsensitive))
+                edits.push_back({from, to, mapFontStyles(html.mid(from, to - from))});
             k = e;
         }
         std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.from < b.from; });
