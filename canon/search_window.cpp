@@ -175,6 +175,7 @@ void SearchWindow::start() {
     summary->setText(QStringLiteral("กำลังค้นหา…"));
     progress->setValue(0);
     searchedWord_ = word;
+    searchedWords_ = q.allWords ? word.split(QLatin1Char(' '), Qt::SkipEmptyParts) : QStringList();
     running_ = true;
     searchButton->setEnabled(true);
     cancelButton->setEnabled(true);
@@ -274,9 +275,11 @@ void SearchWindow::openResult(const QModelIndex& index) {
     h.ReaderVolume = double(index.data(VolumeRole).toInt());
     h.ReaderPage = page;
     session_.markWord = searchedWord_;
+    session_.markWords = searchedWords_; // all of them marked, as the search found them
     session_.pageTitle = true;
     reader::showReader(platform_, h, session_, this);
     session_.markWord.clear();
+    session_.markWords.clear();
     session_.pageTitle = false;
     results->setFocus();
 }

@@ -72,6 +72,7 @@ class SearchWindow : public QDialog {
     ResultModel model_;
     std::unique_ptr<Search> search_;
     QString searchedWord_;
+    QStringList searchedWords_; // each word, when every one of them was searched for
     void addPending();
     // Volumes arrived and not yet in the list: put in together, so that the list is laid out
     // again once for several of them.

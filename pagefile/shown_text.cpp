@@ -1598,6 +1598,48 @@ bool isPageNumber(QStringView name) {
     return true;
 }
 
+Layout layoutOf(QStringView name) {
+    std::u16string n(name.utf16(), size_t(name.size()));
+    const Element* e = element(n);
+    if (!e) {
+        // Unknown to the view, and laid out inline by it; these never hold anything.
+        static const std::array<std::u16string_view, 13> empty = {
+            u"area", u"base", u"basefont", u"col", u"embed", u"frame", u"input", u"isindex",
+            u"keygen", u"param", u"source", u"track", u"wbr"};
+        return std::find(empty.begin(), empty.end(), std::u16string_view(n)) != empty.end()
+                   ? Layout::Empty
+                   : Layout::Inline;
+    }
+    switch (e->id) {
+    case Id::Html:
+    case Id::Head:
+    case Id::Body:
+        return Layout::Frame;
+    case Id::Img:
+    case Id::Hr:
+    case Id::Br:
+    case Id::Meta:
+    case Id::Link:
+        return Layout::Empty;
+    case Id::Td:
+    case Id::Th:
+    case Id::Caption:
+        return Layout::Cell;
+    default:
+        break;
+    }
+    switch (e->display) {
+    case Display::Block:
+        return Layout::Block;
+    case Display::Table:
+        return Layout::Table;
+    case Display::None:
+        return Layout::Hidden;
+    default:
+        return Layout::Inline;
+    }
+}
+
 QString ShownText::pageAt(int position) const {
     QString page;
     for (const Anchor& a : anchors) {
@@ -1662,15 +1704,19 @@ Fragment fragmentOf(qsizetype start, qsizetype end) {
     return f;
 }
 
-ShownText showPage(QStringView html) {
+void showPage(QStringView html, TextSink& out) {
     // A page copied from another program's clipboard: the view shows the marked fragment.
     const Fragment f = fragmentOf(html.indexOf(QLatin1String("<!--StartFragment-->")),
                                   html.indexOf(QLatin1String("<!--EndFragment-->")));
     html = f.to < 0 ? html.mid(f.from) : html.mid(f.from, f.to - f.from);
+    readPage(inputOf(html, f.from), out);
+}
+
+ShownText showPage(QStringView html) {
     ShownText out;
     out.text.reserve(html.size() / 2);
     Collect collect(out);
-    readPage(inputOf(html, f.from), collect);
+    showPage(html, collect);
     return out;
 }
 

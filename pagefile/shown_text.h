@@ -72,6 +72,14 @@ ShownText showPage(QStringView html);
 // Whether an anchor's name, trimmed, is a printed page's number.
 bool isPageNumber(QStringView name);
 
+// How the view lays out an element, by its lower-case name, for those that cut a page
+// into parts and keep its nesting whole: the page's own frame (html, head, body), blocks,
+// table structure and the cells within it, elements that hold nothing (a picture, a line
+// break, and those HTML never fills), hidden ones whose content is no text (script,
+// style, title), and everything else inline (the view's unknown elements among them).
+enum class Layout { Inline, Block, Table, Cell, Hidden, Empty, Frame };
+Layout layoutOf(QStringView name);
+
 // The same text for a page too long to hold at once: it is read a stretch at a time and
 // handed out in order as it becomes final, so that only a few stretches are ever held.
 class TextSink {
@@ -102,6 +110,8 @@ struct PageInput {
 };
 // Reads the page to its end into out; false when stopped before it.
 bool readPage(const PageInput& in, TextSink& out);
+// The same as showPage, into a sink: for a reader that wants only part of it (the anchors).
+void showPage(QStringView html, TextSink& out);
 
 // The part of a page the view shows: [from, to) of its text; the whole when it is no
 // clipboard fragment. first is where "<!--StartFragment-->" first stands (-1 when nowhere),

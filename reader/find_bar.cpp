@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 namespace reader {
 
@@ -50,6 +51,16 @@ void FindBar::open() {
     edit_->selectAll();
     if (!edit_->text().isEmpty() && view_->markedWord() != edit_->text())
         typed();
+}
+
+void FindBar::setWords(const QStringList& words) {
+    view_->setMarkedWords(words);
+    {
+        const QSignalBlocker quiet(edit_); // the words as they are, not the line as one word
+        edit_->setText(view_->markedWord());
+    }
+    view_->firstHitFromView();
+    showCount();
 }
 
 void FindBar::close() {

@@ -18,6 +18,9 @@ class FindBar : public QWidget {
 
     // Shows the box with its word selected, ready to type.
     void open();
+    // Marks the words (all of a search's words at once) and shows them in the box, closed;
+    // F3 steps through the places of all of them.
+    void setWords(const QStringList& words);
     void close();
     // The next (or previous) place, round past the end with a note.
     void step(bool backwards);

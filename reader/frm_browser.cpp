@@ -247,8 +247,11 @@ void frmBrowser::Form_Load() {
     if (!handOff_.ReaderTarget.isEmpty())
         brwWebBrowser->navigate(handOff_.ReaderTarget);
     if (session_.pageTitle && navigator->volume() > 0)
-        setWindowTitle(movedTitle(navigator->volume(), brwWebBrowser->shownAnchor()));
-    if (!session_.markWord.isEmpty()) {
+        setWindowTitle(movedTitle(navigator->volume(), brwWebBrowser->shownPage()));
+    if (!session_.markWords.isEmpty()) {
+        // Every word of the search, marked on the page; F3 steps through all their places.
+        findBar->setWords(session_.markWords);
+    } else if (!session_.markWord.isEmpty()) {
         // The word the topic was found by, marked on its page; F3 steps through it.
         brwWebBrowser->setMarkedWord(session_.markWord);
         findBar->edit()->setText(session_.markWord);

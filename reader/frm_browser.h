@@ -30,6 +30,7 @@ QString movedTitle(int volume, const QString& page);
 struct ReaderSession {
     int zoomPercent = 100;
     QString markWord; // the search word the topic was found by, highlighted on its page
+    QStringList markWords; // or the words of a search for all of them on one page
     bool pageTitle = false; // titled by volume and page from the start (no line to show)
 };
 

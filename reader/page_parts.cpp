@@ -1,47 +1,52 @@
 #include "reader/page_parts.h"
 
+#include "pagefile/shown_text.h"
+
 #include <QHash>
-#include <QRegularExpression>
 #include <algorithm>
+#include <limits>
 
 namespace reader {
 
-long PageParts::partOf(const QString& anchor) const {
+const PageParts::Anchor* PageParts::find(const QString& anchor) const {
     for (const Anchor& a : anchors)
         if (a.name == anchor)
-            return long(a.part);
-    return -1;
+            return &a;
+    const QString number = anchor.trimmed();
+    if (!pagefile::isPageNumber(number))
+        return nullptr;
+    for (const Anchor& a : anchors)
+        if (a.page && a.name.trimmed() == number)
+            return &a;
+    return nullptr;
+}
+
+long PageParts::partOf(const QString& anchor) const {
+    const Anchor* a = find(anchor);
+    return a ? long(a->part) : -1;
 }
 
 namespace {
 
-enum class Kind { Void, Structure, Table, Block, Inline };
+enum class Kind { Void, Structure, Table, Block, Inline, Hidden };
 
 Kind kindOf(const QString& name) {
-    static const QStringList voids = {"br",   "img",  "hr",    "meta",  "link",   "input",
-                                      "col",  "area", "base",  "wbr",   "param",  "source",
-                                      "embed", "frame", "basefont", "track", "isindex", "keygen"};
-    static const QStringList structure = {"html", "head", "body", "frameset", "noframes"};
-    static const QStringList table = {"table", "tr",    "td",      "th",
-                                      "tbody", "thead", "tfoot", "caption", "colgroup"};
-    static const QStringList block = {"div", "p",  "blockquote", "center", "ul", "ol",
-                                      "li",  "dl", "dt",         "dd",     "h1", "h2",
-                                      "h3",  "h4", "h5",         "h6",     "pre", "form",
-                                      "fieldset", "address", "menu", "dir", "listing", "xmp"};
-    if (voids.contains(name))
+    switch (pagefile::layoutOf(name)) {
+    case pagefile::Layout::Empty:
         return Kind::Void;
-    if (structure.contains(name))
+    case pagefile::Layout::Frame:
         return Kind::Structure;
-    if (table.contains(name))
+    case pagefile::Layout::Table:
+    case pagefile::Layout::Cell:
         return Kind::Table;
-    if (block.contains(name))
+    case pagefile::Layout::Block:
         return Kind::Block;
+    case pagefile::Layout::Hidden:
+        return Kind::Hidden;
+    case pagefile::Layout::Inline:
+        break;
+    }
     return Kind::Inline;
-}
-
-bool isRawText(const QString& name) {
-    return name == QLatin1String("script") || name == QLatin1String("style") ||
-           name == QLatin1String("title") || name == QLatin1String("textarea");
 }
 
 // A Thai mark or the second half of a pair: text is never cut just before one.
@@ -49,6 +54,18 @@ bool joinsPrevious(QChar c) {
     const char16_t u = c.unicode();
     return (u == 0x0E31) || (u >= 0x0E34 && u <= 0x0E3A) || (u >= 0x0E47 && u <= 0x0E4E) ||
            c.isLowSurrogate() || c.category() == QChar::Mark_NonSpacing;
+}
+
+// The anchors of the page's shown text, without the text itself.
+std::vector<pagefile::Anchor> pageAnchors(const QString& html) {
+    struct Anchors : pagefile::TextSink {
+        std::vector<pagefile::Anchor> all;
+        void text(int, QStringView) override {}
+        void anchor(const pagefile::Anchor& a) override { all.push_back(a); }
+        bool wantsSources() const override { return false; }
+    } sink;
+    pagefile::showPage(html, sink);
+    return std::move(sink.all);
 }
 
 struct Open {
@@ -61,104 +78,111 @@ struct Open {
 
 class Shaper {
   public:
-    Shaper(const QString& html, const PartLimits& limits, PageParts& out)
-        : html_(html), lim_(limits), out_(out) {}
+    Shaper(const QString& html, std::vector<pagefile::Tag> tags, const PartLimits& limits, PageParts& out)
+        : html_(html), lim_(limits), out_(out), tags_(std::move(tags)) {}
 
     void run() {
-        qsizetype pos = bodyStart();
+        // The anchors as the view and the canon search take them, by where their tags stand.
+        anchors_ = pageAnchors(html_);
+        std::stable_sort(anchors_.begin(), anchors_.end(),
+                         [](const pagefile::Anchor& a, const pagefile::Anchor& b) {
+                             return a.source < b.source;
+                         });
+        size_t t = 0;
+        qsizetype pos = 0;
+        // Everything up to the end of the <body> tag is the head; without one there is none.
+        for (size_t k = 0; k < tags_.size(); ++k)
+            if (tags_[k].kind == pagefile::Tag::Open && tags_[k].name == QLatin1String("body")) {
+                pos = tags_[k].to;
+                for (size_t j = 0; j < k; ++j)
+                    if (tags_[j].kind == pagefile::Tag::Open && tags_[j].name == QLatin1String("style"))
+                        collectStyles(j);
+                t = k + 1;
+                break;
+            }
         out_.head = html_.left(pos);
-        collectStyles(out_.head);
         const qsizetype n = html_.size();
         while (pos < n) {
-            if (html_[pos] == QLatin1Char('<') && pos + 1 < n) {
-                const QChar next = html_[pos + 1];
-                if (html_.mid(pos, 4) == QLatin1String("<!--")) {
-                    qsizetype end = html_.indexOf(QLatin1String("-->"), pos + 4);
-                    end = end < 0 ? n : end + 3;
-                    emitRaw(QStringView(html_).mid(pos, end - pos));
-                    pos = end;
-                    continue;
-                }
-                if (next.isLetter() || next == QLatin1Char('/') || next == QLatin1Char('!') ||
-                    next == QLatin1Char('?')) {
-                    pos = tag(pos);
-                    continue;
-                }
-            }
-            qsizetype end = html_.indexOf(QLatin1Char('<'), pos + 1);
-            if (end < 0)
-                end = n;
-            text(QStringView(html_).mid(pos, end - pos));
-            pos = end;
+            while (t < tags_.size() && tags_[t].from < pos)
+                ++t;
+            const qsizetype end = t < tags_.size() ? tags_[t].from : n;
+            if (end > pos)
+                text(QStringView(html_).mid(pos, end - pos));
+            if (t == tags_.size())
+                break;
+            pos = tag(t);
         }
+        recordAnchorsBefore(std::numeric_limits<int>::max());
         finishPart();
     }
 
   private:
-    // Everything up to the end of the <body> tag is the head; without one there is none.
-    qsizetype bodyStart() const {
-        static const QRegularExpression body(QStringLiteral("<body(\\s[^>]*)?>"),
-                                             QRegularExpression::CaseInsensitiveOption);
-        const auto m = body.match(html_);
-        return m.hasMatch() ? m.capturedEnd() : 0;
+    // The content of the style element whose tag is tags_[k], into the page's style sheet.
+    size_t collectStyles(size_t k) {
+        const size_t e = closing(k);
+        const qsizetype from = tags_[k].to;
+        const qsizetype to = e < tags_.size() ? tags_[e].from : html_.size();
+        out_.styleSheet += html_.mid(from, to - from) + QLatin1Char('\n');
+        return e;
     }
 
-    void collectStyles(const QString& from) {
-        static const QRegularExpression style(QStringLiteral("<style[^>]*>(.*?)</style\\s*>"),
-                                              QRegularExpression::CaseInsensitiveOption |
-                                                  QRegularExpression::DotMatchesEverythingOption);
-        auto it = style.globalMatch(from);
-        while (it.hasNext())
-            out_.styleSheet += it.next().captured(1) + QLatin1Char('\n');
+    // The index of the end tag of the element opened by tags_[k]; tags_.size() when none.
+    size_t closing(size_t k) const {
+        for (size_t j = k + 1; j < tags_.size(); ++j)
+            if (tags_[j].kind == pagefile::Tag::Close && tags_[j].name == tags_[k].name)
+                return j;
+        return tags_.size();
     }
 
-    // One tag from pos; returns where the text after it starts.
-    qsizetype tag(qsizetype pos) {
-        const qsizetype n = html_.size();
-        qsizetype i = pos + 1;
-        QChar quote;
-        // The tag ends at the first ">" outside quotes; an unclosed quote ends at the line.
-        for (; i < n; ++i) {
-            const QChar c = html_[i];
-            if (!quote.isNull()) {
-                if (c == quote || c == QLatin1Char('\n'))
-                    quote = QChar();
-            } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
-                quote = c;
-            } else if (c == QLatin1Char('>')) {
-                break;
-            }
+    QString whole(const pagefile::Tag& t) const { return html_.mid(t.from, t.to - t.from); }
+
+    // The tag tags_[t]; returns where the text after it starts, t moved past what it took.
+    qsizetype tag(size_t& t) {
+        const pagefile::Tag& tg = tags_[t];
+        const QString name = tg.name;
+        // <!DOCTYPE>, <?xml?>, <% %>, </ >, <>: nothing that nests.
+        if (tg.kind == pagefile::Tag::Comment || tg.kind == pagefile::Tag::Declaration ||
+            name.isEmpty() || !name.front().isLetter()) {
+            emitRaw(QStringView(html_).mid(tg.from, tg.to - tg.from));
+            return tags_[t++].to;
         }
-        const qsizetype end = std::min(i + 1, n);
-        const QString whole = html_.mid(pos, end - pos);
-        const bool closing = html_[pos + 1] == QLatin1Char('/');
-        qsizetype k = pos + (closing ? 2 : 1);
-        qsizetype s = k;
-        while (k < end && (html_[k].isLetterOrNumber() || html_[k] == QLatin1Char('-')))
-            ++k;
-        const QString name = html_.mid(s, k - s).toLower();
-        if (name.isEmpty()) { // <!DOCTYPE>, <?xml?>, </ >
-            emitRaw(whole);
-            return end;
+        if (tg.kind == pagefile::Tag::Close) {
+            close(name, whole(tg));
+            return tags_[t++].to;
         }
-        if (closing) {
-            close(name, whole);
-            return end;
-        }
-        if (isRawText(name)) {
-            // Its content is not markup: passed through to its end tag.
-            const qsizetype stop = html_.indexOf(QLatin1String("</") + name, end, Qt::CaseInsensitive);
-            qsizetype after = stop < 0 ? n : html_.indexOf(QLatin1Char('>'), stop);
-            after = after < 0 ? n : after + 1;
-            const QString raw = html_.mid(pos, after - pos);
-            if (name == QLatin1String("style"))
-                collectStyles(raw);
-            else
-                emitRaw(raw);
+        if (kindOf(name) == Kind::Hidden) {
+            // Its content is no text: kept whole, to its end tag.
+            const size_t e = name == QLatin1String("style") ? collectStyles(t) : closing(t);
+            const qsizetype from = tg.from;
+            const qsizetype after = e < tags_.size() ? tags_[e].to : html_.size();
+            if (name != QLatin1String("style"))
+                emitRaw(QStringView(html_).mid(from, after - from));
+            recordAnchorsBefore(int(after));
+            t = e < tags_.size() ? e + 1 : e;
             return after;
         }
-        open(name, whole);
-        return end;
+        open(name, tg);
+        return tags_[t++].to;
+    }
+
+    // The anchors whose tags lie before source, in the part being made (an anchor of the
+    // head or of hidden content starts no part).
+    void recordAnchorsBefore(int source) {
+        while (nextAnchor_ < anchors_.size() && anchors_[nextAnchor_].source < source) {
+            const pagefile::Anchor& a = anchors_[nextAnchor_++];
+            out_.anchors.push_back({a.name, out_.parts.size(), a.page});
+        }
+    }
+    // Whether the tag at source names an anchor; page: a printed page's anchor.
+    bool anchorAt(int source, bool* page) const {
+        *page = false;
+        bool any = false;
+        for (size_t k = nextAnchor_; k < anchors_.size() && anchors_[k].source <= source; ++k)
+            if (anchors_[k].source == source) {
+                any = true;
+                *page = *page || anchors_[k].page;
+            }
+        return any;
     }
 
     bool inScope(const QString& name, const QStringList& stops, qsizetype& at) const {
@@ -233,13 +257,18 @@ class Shaper {
         return false;
     }
 
-    void open(const QString& name, const QString& whole) {
+    void open(const QString& name, const pagefile::Tag& tg) {
+        const QString whole = this->whole(tg);
         const Kind kind = kindOf(name);
-        const bool anchor = name == QLatin1String("a") && hasName(whole);
-        if (anchor)
+        recordAnchorsBefore(tg.from);
+        bool page = false;
+        const bool anchor = anchorAt(tg.from, &page);
+        // A printed page starts a part of its own.
+        if (page)
             cutBefore();
         if (kind == Kind::Void || kind == Kind::Structure) {
             emitTag(whole);
+            recordAnchorsBefore(tg.from + 1);
             if (kind == Kind::Void && (name == QLatin1String("br") || name == QLatin1String("hr")))
                 maybeCut(true);
             return;
@@ -254,10 +283,10 @@ class Shaper {
             kept = inlineDepth_ < lim_.inlineDepth;
         else
             kept = blockDepth_ < lim_.blockDepth;
-        const bool selfClosed = whole.endsWith(QLatin1String("/>"));
+        const bool selfClosed = tg.selfClosed;
         // A tag of megabytes is opened again by its name alone.
         Open o{name, whole.size() > 2000 ? QLatin1Char('<') + name + QLatin1Char('>') : whole,
-               kind, kept, !(name == QLatin1String("a") && hasName(whole))};
+               kind, kept, !anchor};
         if (kept) {
             emitTag(whole);
         } else {
@@ -268,8 +297,7 @@ class Shaper {
             else if (name == QLatin1String("td") || name == QLatin1String("th"))
                 emitRaw(QStringLiteral(" "));
         }
-        if (anchor)
-            recordAnchor(whole);
+        recordAnchorsBefore(tg.from + 1);
         if (selfClosed)
             return;
         countOf(o) += kept ? 1 : 0;
@@ -307,21 +335,6 @@ class Shaper {
                  name == QLatin1String("table"));
     }
 
-    static bool hasName(const QString& tag) {
-        static const QRegularExpression attr(QStringLiteral("\\sname\\s*="),
-                                             QRegularExpression::CaseInsensitiveOption);
-        return attr.match(tag).hasMatch();
-    }
-
-    void recordAnchor(const QString& tag) {
-        static const QRegularExpression name(
-            QStringLiteral("\\sname\\s*=\\s*[\"']?([^\"'\\s>]+)"),
-            QRegularExpression::CaseInsensitiveOption);
-        const auto m = name.match(tag);
-        if (m.hasMatch())
-            out_.anchors.push_back({m.captured(1), out_.parts.size()});
-    }
-
     void text(QStringView t) {
         // A run longer than a part is cut between words, or between characters where a
         // run has no space, never before a mark that belongs to the character before it.
@@ -343,6 +356,10 @@ class Shaper {
                 --j;
             if (j > floor)
                 cut = j;
+            // Nor inside a character reference.
+            const qsizetype amp = t.left(cut).lastIndexOf(QLatin1Char('&'));
+            if (amp > 0 && cut - amp <= 32 && !t.mid(amp, cut - amp).contains(QLatin1Char(';')))
+                cut = amp;
             while (cut > 1 && joinsPrevious(t[cut]))
                 --cut;
             emitRaw(t.left(cut));
@@ -412,6 +429,9 @@ class Shaper {
     const QString& html_;
     const PartLimits& lim_;
     PageParts& out_;
+    std::vector<pagefile::Tag> tags_;
+    std::vector<pagefile::Anchor> anchors_; // in the order of their tags
+    size_t nextAnchor_ = 0;                 // the first not yet recorded
     std::vector<Open> stack_;
     QHash<QString, int> openCount_; // entries of the stack by name
     QString cur_;
@@ -422,8 +442,12 @@ class Shaper {
 } // namespace
 
 PageParts shapePage(const QString& html, const PartLimits& limits) {
+    return shapePage(html, pagefile::readTags(html), limits);
+}
+
+PageParts shapePage(const QString& html, std::vector<pagefile::Tag> tags, const PartLimits& limits) {
     PageParts out;
-    Shaper(html, limits, out).run();
+    Shaper(html, std::move(tags), limits, out).run();
     return out;
 }
 

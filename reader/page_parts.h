@@ -3,7 +3,11 @@
 // and smaller where a page is too long to lay out within a frame (a paragraph of megabytes,
 // a table of thousands of rows). Nesting deeper than any sound page has is flattened, since
 // the view's layout recurses into it. Each part is whole: the elements open where it starts
-// are opened again at its head and closed at its end.
+// are opened again at its head and closed at its end. The page is read by the page-file
+// library's rules: its tags as the view ends them, its anchors and printed pages as the
+// view and the canon search take them.
+#include "pagefile/shown_text.h"
+
 #include <QString>
 #include <vector>
 
@@ -23,16 +27,22 @@ struct PageParts {
     QString styleSheet;         // the page's own style elements, for every part
     std::vector<QString> parts; // in document order
     struct Anchor {
-        QString name;
+        QString name; // as the page wrote it
         size_t part;
+        bool page = false; // a printed page's anchor: it starts a part of its own
     };
-    std::vector<Anchor> anchors; // every <a name>, in order, with the part that holds it
+    std::vector<Anchor> anchors; // every named anchor, in order, with the part that holds it
     bool reshaped = false;       // nesting was flattened or a page was cut by its length
 
+    // The anchor asked for: by its name as written, or a printed page by its number (the
+    // name trimmed); null when the page has none.
+    const Anchor* find(const QString& anchor) const;
     // The part holding the anchor, or -1.
     long partOf(const QString& anchor) const;
 };
 
 PageParts shapePage(const QString& html, const PartLimits& limits = {});
+// The same with the page's tags read already (pagefile::readTags).
+PageParts shapePage(const QString& html, std::vector<pagefile::Tag> tags, const PartLimits& limits = {});
 
 } // namespace reader

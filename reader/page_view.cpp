@@ -3,6 +3,7 @@
 #include "reader/page_refs.h"
 
 #include "pagefile/decode.h"
+#include "pagefile/shown_text.h"
 #include "thai/normalise.h"
 #include "toolkit/fonts.h"
 #include "toolkit/paths.h"
@@ -16,7 +17,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSet>
 #include <QScrollBar>
 #include <QTextDocument>
@@ -26,23 +26,158 @@
 
 namespace reader {
 
-QString mapFontFaces(QString html) {
-    static const QRegularExpression face(QStringLiteral("face\\s*=\\s*([\"']?)([^\"'>]+)\\1"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    QString out;
-    out.reserve(html.size() + 64);
+namespace {
+
+// A value written anew in a tag: quoted, so that line ends, '>' and quotes inside it stay
+// inside it, with the references the view decodes in a quoted value.
+QString quotedValue(const QString& value) {
+    QString v = value;
+    v.replace(QLatin1Char('&'), QLatin1String("&amp;"));
+    v.replace(QLatin1Char('"'), QLatin1String("&quot;"));
+    return QLatin1Char('"') + v + QLatin1Char('"');
+}
+
+// [from, to) of the page written anew as text.
+struct Edit {
+    qsizetype from, to;
+    QString text;
+};
+
+// The edits for some of the tags' attribute values, where the view reads them: value(tag,
+// attribute) gives the new value, or a null text to leave it as written. Each takes the
+// attribute from its name, which stands before its '=' and any blanks.
+template <class Value>
+void editValues(const QString& html, const std::vector<pagefile::Tag>& tags, Value value,
+                std::vector<Edit>& edits) {
     qsizetype last = 0;
-    auto it = face.globalMatch(html);
-    while (it.hasNext()) {
-        const auto m = it.next();
-        out += QStringView(html).mid(last, m.capturedStart() - last);
-        const QString first = m.captured(2).section(QLatin1Char(','), 0, 0).trimmed();
-        out += QStringLiteral("face=\"") + tk::thaiFamily(first) + QStringLiteral(", ") +
-               m.captured(2) + QStringLiteral("\"");
-        last = m.capturedEnd();
+    for (const pagefile::Tag& t : tags) {
+        if (t.kind != pagefile::Tag::Open)
+            continue;
+        for (const pagefile::Attribute& a : t.attributes) {
+            if (a.from < 0)
+                continue;
+            const QString v = value(t, a);
+            if (v.isNull())
+                continue;
+            qsizetype at = a.from;
+            while (at > t.from && html[at - 1].isSpace())
+                --at;
+            if (at <= t.from || html[at - 1] != QLatin1Char('='))
+                continue;
+            --at;
+            while (at > t.from && html[at - 1].isSpace())
+                --at;
+            at -= a.name.size();
+            if (at <= t.from || at < last)
+                continue;
+            edits.push_back({at, a.to, a.name + QLatin1Char('=') + quotedValue(v)});
+            last = a.to;
+        }
+    }
+}
+
+// The page with the edits (in order, apart) made, its text, comments and all else as they
+// stand; tags, when given, moved to where they stand in it.
+QString applyEdits(const QString& html, const std::vector<Edit>& edits,
+                   std::vector<pagefile::Tag>* tags = nullptr) {
+    if (edits.empty())
+        return html;
+    QString out;
+    qsizetype grown = 0;
+    for (const Edit& e : edits)
+        grown += e.text.size() - (e.to - e.from);
+    out.reserve(html.size() + std::max<qsizetype>(grown, 0));
+    qsizetype last = 0;
+    for (const Edit& e : edits) {
+        out += QStringView(html).mid(last, e.from - last);
+        out += e.text;
+        last = e.to;
     }
     out += QStringView(html).mid(last);
+    if (tags) {
+        size_t k = 0;
+        qsizetype shift = 0;
+        // Places rise through the tags; a place inside an edit is an edited value's.
+        const auto moved = [&](int x) {
+            while (k < edits.size() && edits[k].to <= x) {
+                shift += edits[k].text.size() - (edits[k].to - edits[k].from);
+                ++k;
+            }
+            return k < edits.size() && edits[k].from < x ? -1 : int(x + shift);
+        };
+        for (pagefile::Tag& t : *tags) {
+            t.from = moved(t.from);
+            for (pagefile::Attribute& a : t.attributes)
+                if (a.from >= 0) {
+                    a.from = moved(a.from);
+                    a.to = a.from < 0 ? -1 : moved(a.to);
+                    if (a.to < 0)
+                        a.from = -1;
+                }
+            t.to = moved(t.to);
+        }
+    }
     return out;
+}
+
+// The first start tag of the name; tags.size() when there is none.
+size_t firstOpen(const std::vector<pagefile::Tag>& tags, QLatin1String name) {
+    for (size_t k = 0; k < tags.size(); ++k)
+        if (tags[k].kind == pagefile::Tag::Open && tags[k].name == name)
+            return k;
+    return tags.size();
+}
+
+const pagefile::Attribute* attribute(const pagefile::Tag& t, QLatin1String name) {
+    for (const pagefile::Attribute& a : t.attributes)
+        if (a.name == name)
+            return &a;
+    return nullptr;
+}
+
+// The Thai fonts of the Windows design named by their stand-ins: in font faces, style
+// attributes and style elements; tags, the page's, moved to where they stand in the result.
+QString mapFonts(const QString& html, std::vector<pagefile::Tag>& tags, bool faces, bool styles) {
+    std::vector<Edit> edits;
+    editValues(html, tags, [&](const pagefile::Tag&, const pagefile::Attribute& a) {
+        if (faces && a.name == QLatin1String("face")) {
+            const QString first = a.value.section(QLatin1Char(','), 0, 0).trimmed();
+            return tk::thaiFamily(first) + QStringLiteral(", ") + a.value;
+        }
+        if (styles && a.name == QLatin1String("style") &&
+            a.value.contains(QLatin1String("font-family"), Qt::CaseInsensitive))
+            return mapFontStyles(a.value);
+        return QString();
+    }, edits);
+    if (styles) {
+        // Style elements: their content, up to the end tag the view ends them at.
+        for (size_t k = 0; k < tags.size(); ++k) {
+            if (tags[k].kind != pagefile::Tag::Open || tags[k].name != QLatin1String("style"))
+                continue;
+            size_t e = k + 1;
+            while (e < tags.size() &&
+                   !(tags[e].kind == pagefile::Tag::Close && tags[e].name == QLatin1String("style")))
+                ++e;
+            const qsizetype from = tags[k].to, to = e < tags.size() ? tags[e].from : html.size();
+            if (QStringView(html).mid(from, to - from).contains(QLatin1String("font-family"), Qt::CaseInsensitive))
+                edits.push_back({from, to, mapFontStyles(html.mid(from, to - from))});
+            k = e;
+        }
+        std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.from < b.from; });
+    }
+    return applyEdits(html, edits, &tags);
+}
+
+} // namespace
+
+QString mapFontFaces(QString html) {
+    std::vector<pagefile::Tag> tags = pagefile::readTags(html);
+    return mapFonts(html, tags, true, false);
+}
+
+QString mapStyles(QString html) {
+    std::vector<pagefile::Tag> tags = pagefile::readTags(html);
+    return mapFonts(html, tags, false, true);
 }
 
 namespace {
@@ -75,7 +210,7 @@ PageView::PageView(QString programFolder, QWidget* parent)
     connect(document(), &QTextDocument::contentsChange, this, [this] {
         anchorsDirty_ = true;
         foldedDirty_ = true;
-        if (!foldedWord_.isEmpty())
+        if (!foldedWords_.isEmpty())
             refresh_.start();
         else
             hits_.clear();
@@ -85,6 +220,8 @@ PageView::PageView(QString programFolder, QWidget* parent)
 void PageView::showExplanation(const QString& what, const QString& location) {
     steps_.stop();
     parts_ = PageParts{};
+    pages_.clear();
+    pageNames_.clear();
     lo_ = hi_ = 0;
     explanation_ = true;
     shownFile_.clear();
@@ -118,7 +255,7 @@ void PageView::navigate(const QString& location) {
     if (file == shownFile_ && !explanation_ && !anchor.isEmpty() && parts_.partOf(anchor) >= 0) {
         // Another page of the file shown: no need to read it again.
         loadThrough(anchor);
-        scrollToAnchor(anchor);
+        scrollToNamed(anchor);
         shownAnchor_ = anchor;
         emit shown();
         return;
@@ -128,16 +265,27 @@ void PageView::navigate(const QString& location) {
         showExplanation(QStringLiteral("ไม่สามารถอ่านไฟล์หน้าพระไตรปิฎกได้"), location);
         return;
     }
-    QString html = mapStyles(mapFontFaces(pagefile::decode(f.readAll())));
-    if (isFrameset(html)) {
+    // The page's tags read once, for the fonts, the frames, the style sheets and the parts.
+    QString html = pagefile::decode(f.readAll());
+    std::vector<pagefile::Tag> tags = pagefile::readTags(html);
+    html = mapFonts(html, tags, true, true);
+    if (isFrameset(tags)) {
         // The view has no frames: the frames' pages one after another.
         QSet<QString> seen{file};
         int count = 0;
-        html = framesInOrder(html, file, 0, seen, count);
+        html = framesInOrder(html, tags, file, 0, seen, count);
+        tags = pagefile::readTags(html);
     }
     steps_.stop();
-    parts_ = shapePage(html);
-    parts_.styleSheet = mapFontStyles(parts_.styleSheet) + linkedStyleSheets(html, file);
+    parts_ = shapePage(html, tags);
+    pages_.clear();
+    pageNames_.clear();
+    for (const PageParts::Anchor& a : parts_.anchors)
+        if (a.page) {
+            pages_.push_back({a.name.trimmed(), a.part, true});
+            pageNames_.insert(a.name);
+        }
+    parts_.styleSheet = mapFontStyles(parts_.styleSheet) + linkedStyleSheets(tags, file);
     explanation_ = false;
     shownFile_ = file;
     shownAnchor_ = anchor;
@@ -178,8 +326,14 @@ void PageView::navigate(const QString& location) {
         emit shown();
         return;
     }
-    scrollToAnchor(anchor);
+    scrollToNamed(anchor);
     emit shown();
+}
+
+void PageView::scrollToNamed(const QString& anchor) {
+    // The view knows its anchors by their names as written; a page is asked for by its number.
+    const PageParts::Anchor* a = parts_.find(anchor);
+    scrollToAnchor(a ? a->name : anchor);
 }
 
 void PageView::appendNext() {
@@ -273,24 +427,24 @@ static QString styleSheetOf(const QString& path) {
     return mapFontStyles(pagefile::decode(f.read(1 << 20)));
 }
 
-QString PageView::linkedStyleSheets(const QString& html, const QString& file) {
+QString PageView::linkedStyleSheets(const std::vector<pagefile::Tag>& tags, const QString& file) {
     // Parts inserted after the first are not parsed with the page's head: its linked style
     // sheets apply to them through the document's own.
-    static const QRegularExpression link(QStringLiteral("<link\\s[^>]*>"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression sheet(QStringLiteral("rel\\s*=\\s*[\"']?stylesheet"),
-                                          QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression href(QStringLiteral("href\\s*=\\s*(\"([^\"]*)\"|'([^']*)'|([^\\s>]+))"),
-                                         QRegularExpression::CaseInsensitiveOption);
+    const size_t body = firstOpen(tags, QLatin1String("body"));
     QString css;
-    const qsizetype body = html.indexOf(QLatin1String("<body"), 0, Qt::CaseInsensitive);
-    for (auto it = link.globalMatch(body < 0 ? html.left(65536) : html.left(body)); it.hasNext();) {
-        const QString tag = it.next().captured(0);
-        const auto h = href.match(tag);
-        if (!sheet.match(tag).hasMatch() || !h.hasMatch())
+    for (size_t k = 0; k < body; ++k) {
+        const pagefile::Tag& t = tags[k];
+        if (body == tags.size() && t.from >= 65536)
+            break;
+        if (t.kind != pagefile::Tag::Open || t.name != QLatin1String("link"))
             continue;
-        const QString ref = h.captured(2) + h.captured(3) + h.captured(4);
-        const QString path = resolveReference(root_, file, ref, nullptr, &listings_);
+        const pagefile::Attribute* rel = attribute(t, QLatin1String("rel"));
+        const pagefile::Attribute* href = attribute(t, QLatin1String("href"));
+        if (!rel || !href ||
+            !rel->value.split(QLatin1Char(' '), Qt::SkipEmptyParts)
+                 .contains(QLatin1String("stylesheet"), Qt::CaseInsensitive))
+            continue;
+        const QString path = resolveReference(root_, file, href->value, nullptr, &listings_);
         if (path.isEmpty() || !QFileInfo(path).isFile())
             continue;
         css += styleSheetOf(path) + QLatin1Char('\n');
@@ -299,29 +453,27 @@ QString PageView::linkedStyleSheets(const QString& html, const QString& file) {
     return css;
 }
 
-bool PageView::isFrameset(const QString& html) {
-    const qsizetype frameset = html.indexOf(QLatin1String("<frameset"), 0, Qt::CaseInsensitive);
-    const qsizetype body = html.indexOf(QLatin1String("<body"), 0, Qt::CaseInsensitive);
-    return frameset >= 0 && (body < 0 || frameset < body);
+bool PageView::isFrameset(const std::vector<pagefile::Tag>& tags) {
+    return firstOpen(tags, QLatin1String("frameset")) < firstOpen(tags, QLatin1String("body"));
 }
 
-QString PageView::framesInOrder(const QString& html, const QString& file, int depth,
-                                QSet<QString>& seen, int& count) {
-    static const QRegularExpression frame(
-        QStringLiteral("<frame\\s[^>]*src\\s*=\\s*(\"([^\"]*)\"|'([^']*)'|([^\\s>]+))"),
-        QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression body(QStringLiteral("<body[^>]*>(.*)(</body>|$)"),
-                                         QRegularExpression::CaseInsensitiveOption |
-                                             QRegularExpression::DotMatchesEverythingOption);
+QString PageView::framesInOrder(const QString& html, const std::vector<pagefile::Tag>& tags,
+                                const QString& file, int depth, QSet<QString>& seen, int& count) {
     constexpr int kMaxFrames = 64, kMaxDepth = 4;
     QString out = depth == 0 ? QStringLiteral("<html><body>") : QString();
     auto note = [](const QString& what, const QString& ref) {
         return QStringLiteral("<p style=\"color:#a00000\">") + what + QStringLiteral(": ") +
                ref.toHtmlEscaped() + QStringLiteral("</p>");
     };
-    for (auto it = frame.globalMatch(html); it.hasNext();) {
-        const auto m = it.next();
-        const QString ref = m.captured(2) + m.captured(3) + m.captured(4);
+    (void)html;
+    for (const pagefile::Tag& t : tags) {
+        const pagefile::Attribute* src =
+            t.kind == pagefile::Tag::Open && t.name == QLatin1String("frame")
+                ? attribute(t, QLatin1String("src"))
+                : nullptr;
+        if (!src)
+            continue;
+        const QString ref = src->value;
         if (++count > kMaxFrames) {
             out += note(QStringLiteral("กรอบมากเกินไป ไม่แสดงกรอบที่เหลือ"), ref);
             break;
@@ -335,16 +487,28 @@ QString PageView::framesInOrder(const QString& html, const QString& file, int de
         if (seen.contains(path))
             continue; // a frame of itself
         seen.insert(path);
-        const QString page = mapStyles(mapFontFaces(pagefile::decode(f.readAll())));
+        QString page = pagefile::decode(f.readAll());
+        std::vector<pagefile::Tag> pageTags = pagefile::readTags(page);
+        page = mapFonts(page, pageTags, true, true);
         if (!out.isEmpty() && out != QLatin1String("<html><body>"))
             out += QStringLiteral("<hr>");
-        if (isFrameset(page)) {
+        if (isFrameset(pageTags)) {
             if (depth + 1 < kMaxDepth)
-                out += framesInOrder(page, path, depth + 1, seen, count);
+                out += framesInOrder(page, pageTags, path, depth + 1, seen, count);
             continue;
         }
-        const auto b = body.match(page);
-        out += absoluteReferences(b.hasMatch() ? b.captured(1) : page, path);
+        // The frame's body: from its tag to the last end of a body, or to the page's end.
+        const size_t body = firstOpen(pageTags, QLatin1String("body"));
+        qsizetype from = 0, to = page.size();
+        if (body < pageTags.size()) {
+            from = pageTags[body].to;
+            for (size_t k = pageTags.size(); k-- > body;)
+                if (pageTags[k].kind == pagefile::Tag::Close && pageTags[k].name == QLatin1String("body")) {
+                    to = pageTags[k].from;
+                    break;
+                }
+        }
+        out += absoluteReferences(page.mid(from, to - from), path);
     }
     return out;
 }
@@ -352,68 +516,30 @@ QString PageView::framesInOrder(const QString& html, const QString& file, int de
 QString PageView::absoluteReferences(const QString& html, const QString& file) {
     // A frame's page refers to files from its own folder: written out in full, so that
     // they resolve the same in the page that shows it.
-    static const QRegularExpression attr(
-        QStringLiteral("\\b(src|href)\\s*=\\s*(\"([^\"]*)\"|'([^']*)'|([^\\s>]+))"),
-        QRegularExpression::CaseInsensitiveOption);
-    QString out;
-    qsizetype last = 0;
-    for (auto it = attr.globalMatch(html); it.hasNext();) {
-        const auto m = it.next();
-        const QString ref = m.captured(3) + m.captured(4) + m.captured(5);
-        if (ref.startsWith(QLatin1Char('#')))
-            continue;
-        QString anchor;
-        const QString path = resolveReference(root_, file, ref, &anchor, &listings_);
-        if (path.isEmpty())
-            continue;
-        QUrl url = QUrl::fromLocalFile(path);
-        if (!anchor.isEmpty())
-            url.setFragment(anchor);
-        out += html.mid(last, m.capturedStart(0) - last) + m.captured(1) + QStringLiteral("=\"") +
-               url.toString(QUrl::FullyEncoded) + QLatin1Char('"');
-        last = m.capturedEnd(0);
-    }
-    return out + html.mid(last);
-}
-
-QString mapStyles(QString html) {
-    // Style attributes and style elements name Windows Thai fonts too.
-    static const QRegularExpression attr(QStringLiteral("\\bstyle\\s*=\\s*(\"([^\"]*)\"|'([^']*)')"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression element(QStringLiteral("(<style[^>]*>)(.*?)(</style\\s*>)"),
-                                            QRegularExpression::CaseInsensitiveOption |
-                                                QRegularExpression::DotMatchesEverythingOption);
-    if (!html.contains(QLatin1String("font-family"), Qt::CaseInsensitive))
-        return html;
-    QString out;
-    qsizetype last = 0;
-    for (auto it = attr.globalMatch(html); it.hasNext();) {
-        const auto m = it.next();
-        const QString value = m.captured(2) + m.captured(3);
-        const QChar quote = m.captured(2).isNull() && !m.captured(3).isNull() ? QLatin1Char('\'') : QLatin1Char('"');
-        QString mapped = mapFontStyles(value);
-        if (quote == QLatin1Char('"'))
-            mapped.replace(QLatin1Char('"'), QLatin1Char('\''));
-        else
-            mapped.replace(QLatin1Char('\''), QLatin1Char('"'));
-        out += html.mid(last, m.capturedStart(0) - last) + QStringLiteral("style=") + quote + mapped + quote;
-        last = m.capturedEnd(0);
-    }
-    html = out + html.mid(last);
-    out.clear();
-    last = 0;
-    for (auto it = element.globalMatch(html); it.hasNext();) {
-        const auto m = it.next();
-        out += html.mid(last, m.capturedStart(2) - last) + mapFontStyles(m.captured(2));
-        last = m.capturedEnd(2);
-    }
-    return out + html.mid(last);
+    std::vector<Edit> edits;
+    editValues(html, pagefile::readTags(html),
+                         [&](const pagefile::Tag&, const pagefile::Attribute& a) {
+                             if (a.name != QLatin1String("src") && a.name != QLatin1String("href"))
+                                 return QString();
+                             if (a.value.startsWith(QLatin1Char('#')))
+                                 return QString();
+                             QString anchor;
+                             const QString path =
+                                 resolveReference(root_, file, a.value, &anchor, &listings_);
+                             if (path.isEmpty())
+                                 return QString();
+                             QUrl url = QUrl::fromLocalFile(path);
+                             if (!anchor.isEmpty())
+                                 url.setFragment(anchor);
+                             return url.toString(QUrl::FullyEncoded);
+                         }, edits);
+    return applyEdits(html, edits);
 }
 
 void PageView::openLink(const QUrl& url) {
     if (url.scheme().isEmpty() && url.path().isEmpty() && url.hasFragment()) {
         loadThrough(url.fragment()); // the page it names may not have arrived yet
-        scrollToAnchor(url.fragment());
+        scrollToNamed(url.fragment());
         shownAnchor_ = url.fragment();
         emit shown();
         return;
@@ -430,31 +556,46 @@ void PageView::openLink(const QUrl& url) {
 
 void PageView::anchorsChanged() const {
     anchorAt_.clear();
-    // An anchor with no text of its own before a paragraph is kept on the paragraph.
+    // The view gives its anchor's name to every piece of the text its element holds, on
+    // every block: a piece carries on the anchor of the piece before it when that one has
+    // the name too (even with another anchor between, inside the element).
+    QStringList before; // the names of the piece before
+    const auto add = [&](int at, const QStringList& names) {
+        for (const QString& name : names)
+            anchorAt_.push_back({at, name, before.contains(name)});
+    };
     for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
+        // An anchor with no text of its own before a paragraph is kept on the paragraph.
         if (b.charFormat().isAnchor())
-            for (const QString& name : b.charFormat().anchorNames())
-                anchorAt_.emplace_back(b.position(), name);
+            add(b.position(), b.charFormat().anchorNames());
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment f = it.fragment();
-            if (!f.isValid() || !f.charFormat().isAnchor())
+            if (!f.isValid())
                 continue;
-            for (const QString& name : f.charFormat().anchorNames())
-                anchorAt_.emplace_back(f.position(), name);
+            const QStringList names = f.charFormat().isAnchor() ? f.charFormat().anchorNames() : QStringList();
+            add(f.position(), names);
+            before = names;
         }
     }
     anchorsDirty_ = false;
 }
 
-QString PageView::pageAt(int position) const {
+std::vector<std::pair<int, QString>> PageView::pageStarts() const {
     if (anchorsDirty_)
         anchorsChanged();
+    std::vector<std::pair<int, QString>> out;
+    for (const ViewAnchor& a : anchorAt_)
+        if (!a.repeat && pageNames_.contains(a.name))
+            out.emplace_back(a.at, a.name.trimmed());
+    return out;
+}
+
+QString PageView::pageAt(int position) const {
     QString page;
-    for (const auto& [at, name] : anchorAt_) {
+    for (const auto& [at, name] : pageStarts()) {
         if (at > position)
             break;
-        if (parts_.partOf(name) >= 0)
-            page = name;
+        page = name;
     }
     return page;
 }
@@ -465,23 +606,41 @@ QString PageView::currentPage() const {
     // At the end of the file the last pages cannot come to the top: the page moved to is
     // the one shown.
     const QScrollBar* bar = verticalScrollBar();
-    if (bar->value() >= bar->maximum() && !shownAnchor_.isEmpty() &&
-        parts_.partOf(shownAnchor_) >= 0) {
+    const PageParts::Anchor* shown = shownAnchor_.isEmpty() ? nullptr : parts_.find(shownAnchor_);
+    if (bar->value() >= bar->maximum() && shown && shown->page) {
         if (anchorsDirty_)
             anchorsChanged();
         int shownAt = -1;
-        for (const auto& [at, name] : anchorAt_)
-            if (name == shownAnchor_)
-                shownAt = at;
+        for (const ViewAnchor& a : anchorAt_)
+            if (a.name == shown->name) {
+                shownAt = a.at;
+                break;
+            }
         if (shownAt > top)
-            page = shownAnchor_;
+            page = shown->name.trimmed();
     }
     return page;
 }
 
+QString PageView::shownPage() const {
+    const PageParts::Anchor* shown = shownAnchor_.isEmpty() ? nullptr : parts_.find(shownAnchor_);
+    if (shown && shown->page)
+        return shown->name.trimmed();
+    return currentPage();
+}
+
 void PageView::setMarkedWord(const QString& word) {
-    word_ = word;
-    foldedWord_ = thai::foldWord(word);
+    setMarkedWords(word.isEmpty() ? QStringList() : QStringList{word});
+}
+
+void PageView::setMarkedWords(const QStringList& words) {
+    word_ = words.join(QLatin1Char(' '));
+    foldedWords_.clear();
+    for (const QString& w : words) {
+        const QString f = thai::foldWord(w);
+        if (!f.isEmpty() && !foldedWords_.contains(f))
+            foldedWords_ << f;
+    }
     current_ = -1;
     refreshHits();
 }
@@ -490,13 +649,30 @@ void PageView::refreshHits() {
     refresh_.stop();
     const int was = current_ >= 0 && current_ < int(hits_.size()) ? hits_[size_t(current_)].first : -1;
     hits_.clear();
-    if (!foldedWord_.isEmpty() && !explanation_) {
-        // Folded once for each change of the text, not for each key typed.
+    if (!foldedWords_.isEmpty() && !explanation_) {
+        // Each printed page folded on its own, as the canon search folds it: no place runs
+        // over a page's start. Folded once for each change of the text, not for each key.
         if (foldedDirty_) {
-            folded_ = thai::fold(document()->toRawText());
+            const QString text = document()->toRawText();
+            std::vector<int> cuts{0};
+            for (const auto& [at, name] : pageStarts())
+                if (at > cuts.back())
+                    cuts.push_back(at);
+            cuts.push_back(int(text.size()));
+            folded_.clear();
+            for (size_t k = 0; k + 1 < cuts.size(); ++k)
+                folded_.emplace_back(cuts[k], thai::fold(QStringView(text).mid(cuts[k], cuts[k + 1] - cuts[k])));
             foldedDirty_ = false;
         }
-        hits_ = thai::findAll(folded_, foldedWord_);
+        for (const auto& [from, folded] : folded_) {
+            const size_t first = hits_.size();
+            for (const QString& w : foldedWords_)
+                for (const auto& [a, b] : thai::findAll(folded, w))
+                    hits_.emplace_back(from + a, from + b);
+            // The places of several words, in the order they stand.
+            if (foldedWords_.size() > 1)
+                std::sort(hits_.begin() + qsizetype(first), hits_.end());
+        }
     }
     current_ = -1;
     if (was >= 0) {

@@ -44,18 +44,25 @@ class PageView : public QTextBrowser {
     // Adds parts until the one holding the anchor is shown.
     void loadThrough(const QString& anchor);
 
-    // The page anchors of the file shown, in order.
-    const std::vector<PageParts::Anchor>& pageAnchors() const { return parts_.anchors; }
+    // The printed pages of the file shown, in order, by number (the anchors' names
+    // trimmed): the anchors whose names are page numbers, as the canon search takes them.
+    const std::vector<PageParts::Anchor>& pageAnchors() const { return pages_; }
     // The page that holds a document position: the last page anchor before it; empty
     // before the first or in a file without page anchors.
     QString pageAt(int position) const;
     // The page at the top of the view.
     QString currentPage() const;
+    // The page asked for when it is one, else the page at the top.
+    QString shownPage() const;
 
     // Highlights every place of the word, matched through the Thai folding, in the whole
-    // file: places in parts still to come are marked as they arrive. Empty clears.
+    // file: places in parts still to come are marked as they arrive. A place lies within
+    // one printed page, as the canon search finds it. Empty clears.
     void setMarkedWord(const QString& word);
-    QString markedWord() const { return word_; }
+    // The same for several words at once (the canon search's all words on one page): the
+    // places of all of them, in the order they stand.
+    void setMarkedWords(const QStringList& words);
+    QString markedWord() const { return word_; } // the words, between spaces
     int hitCount() const { return int(hits_.size()); }
     int currentHit() const { return current_; } // -1 when none is current
     // Makes the first place at or after the top of the view current.
@@ -96,10 +103,10 @@ class PageView : public QTextBrowser {
     void prependPage(const QString& html);
 
     void showExplanation(const QString& what, const QString& location);
-    QString linkedStyleSheets(const QString& html, const QString& file);
-    static bool isFrameset(const QString& html);
-    QString framesInOrder(const QString& html, const QString& file, int depth,
-                          QSet<QString>& seen, int& count);
+    QString linkedStyleSheets(const std::vector<pagefile::Tag>& tags, const QString& file);
+    static bool isFrameset(const std::vector<pagefile::Tag>& tags);
+    QString framesInOrder(const QString& html, const std::vector<pagefile::Tag>& tags,
+                          const QString& file, int depth, QSet<QString>& seen, int& count);
     QString absoluteReferences(const QString& html, const QString& file);
     void openLink(const QUrl& url);
 
@@ -115,12 +122,23 @@ class PageView : public QTextBrowser {
     void showHits();
     void showCurrentHit(); // selected and scrolled into the view whole
     void anchorsChanged() const;
-    mutable std::vector<std::pair<int, QString>> anchorAt_; // page anchors by position
+    void scrollToNamed(const QString& anchor);
+    // Where each printed page begins in the document, and its number.
+    std::vector<std::pair<int, QString>> pageStarts() const;
+    std::vector<PageParts::Anchor> pages_;
+    QSet<QString> pageNames_; // the page anchors' names as written
+    struct ViewAnchor {
+        int at;
+        QString name;
+        bool repeat; // the view's own repeat of the anchor before on more of its text
+    };
+    mutable std::vector<ViewAnchor> anchorAt_; // the view's anchors by position
     mutable bool anchorsDirty_ = true;
-    thai::Folded folded_; // the text shown, as compared
+    // The text shown, as compared: each page's from where it begins.
+    std::vector<std::pair<int, thai::Folded>> folded_;
     bool foldedDirty_ = true;
-    QString word_;        // as typed
-    QString foldedWord_;  // as compared
+    QString word_;            // as typed
+    QStringList foldedWords_; // as compared
     std::vector<std::pair<int, int>> hits_;
     int current_ = -1;
     QTimer refresh_;      // gathers the changes of several parts into one search

@@ -4,7 +4,9 @@
 #include "fixtures.h"
 #include "reader/content_opener.h"
 #include "reader/frm_browser.h"
+#include "reader/find_bar.h"
 #include "reader/page_view.h"
+#include "thai/normalise.h"
 #include "topics/topic_pane.h"
 
 #include <QAction>
@@ -409,4 +411,82 @@ TEST(CanonSearch, EnterInAnyFieldSearches) {
     }
     EXPECT_TRUE(w.allWords->isChecked());
     EXPECT_TRUE(app.platform.boxes.empty());
+}
+
+TEST(CanonSearch, AResultOfAllWordsOpensTheReaderWithEveryWordMarked) {
+    Canon c;
+    c.page(3, "001_050.htm",
+           QStringLiteral("<a name=\"1\"></a><p>ธรรม กุ้ง</p><a name=\"2\"></a><p>ธรรม</p>"
+                          "<a name=\"3\"></a><p>ก้<b>ุ</b>ง และ ธรรม</p><p>ธรรม กุ้ง</p>"));
+    fixtures::App app(c.path());
+    struct Seen {
+        QString box, anchor;
+        QStringList marked;   // the marks' text, in document order
+        std::vector<int> steps; // the place each F3 makes current
+    };
+    std::vector<Seen> seen;
+    app.platform.onModal = [&](QDialog& d) {
+        auto* b = dynamic_cast<reader::frmBrowser*>(&d);
+        ASSERT_NE(b, nullptr);
+        Seen s;
+        s.box = b->findBar->edit()->text();
+        s.anchor = b->brwWebBrowser->shownAnchor();
+        for (const QTextEdit::ExtraSelection& sel : b->brwWebBrowser->extraSelections())
+            s.marked << sel.cursor.selectedText();
+        b->activateWindow();
+        (void)QTest::qWaitForWindowActive(b);
+        for (int i = 0; i <= b->brwWebBrowser->hitCount(); ++i) {
+            QTest::keyClick(b->brwWebBrowser, Qt::Key_F3);
+            s.steps.push_back(b->brwWebBrowser->currentHit());
+        }
+        seen.push_back(s);
+    };
+    canon::SearchWindow w(app.platform, app.form.opener->session, QStringLiteral("ธรรม กุ้ง"));
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    QTest::mouseClick(w.allWords, Qt::LeftButton);
+    ASSERT_TRUE(w.allWords->isChecked());
+    QTest::keyClick(w.wordEdit, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.running(); }, 20000));
+    QApplication::processEvents();
+    const QModelIndex volume = w.model().index(0, 0);
+    ASSERT_EQ(w.model().rowCount(volume), 2); // pages 1 and 3 hold both words
+    // By the mouse: page 3; by the keyboard: page 1.
+    const QModelIndex third = w.model().index(1, 0, volume);
+    w.results->scrollTo(third);
+    QApplication::processEvents();
+    // A double click: the first click, then the second, which QTest sends as the double one.
+    const QPoint at = w.results->visualRect(third).center();
+    QTest::mouseClick(w.results->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(w.results->viewport(), Qt::LeftButton, {}, at);
+    ASSERT_EQ(seen.size(), 1u);
+    w.results->setCurrentIndex(w.model().index(0, 0, volume));
+    w.results->setFocus();
+    QTest::keyClick(w.results, Qt::Key_Return);
+    ASSERT_EQ(seen.size(), 2u);
+    // Every place of either word in the file, in the order they stand; F3 goes through them
+    // all and round.
+    const QStringList all = {"ธรรม", "กุ้ง", "ธรรม", QStringLiteral("กุ้ง"), "ธรรม", "ธรรม", "กุ้ง"};
+    for (const Seen& s : seen) {
+        EXPECT_EQ(s.box, QStringLiteral("ธรรม กุ้ง"));
+        ASSERT_EQ(s.marked.size(), all.size());
+        for (int k = 0; k < all.size(); ++k)
+            EXPECT_EQ(thai::foldWord(s.marked[k]), thai::foldWord(all[k])) << k;
+        ASSERT_EQ(s.steps.size(), size_t(all.size()) + 1);
+        for (size_t k = 1; k < s.steps.size(); ++k)
+            EXPECT_EQ(s.steps[k], (s.steps[k - 1] + 1) % all.size());
+    }
+    EXPECT_EQ(seen[0].anchor, QStringLiteral("3"));
+    EXPECT_EQ(seen[1].anchor, QStringLiteral("1"));
+    // A search for the words as one phrase marks the phrase alone, as before.
+    seen.clear();
+    QTest::mouseClick(w.phrase, Qt::LeftButton);
+    QTest::keyClick(w.wordEdit, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.running(); }, 20000));
+    QApplication::processEvents();
+    w.results->setCurrentIndex(w.model().index(0, 0, w.model().index(0, 0)));
+    w.results->setFocus();
+    QTest::keyClick(w.results, Qt::Key_Return);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].marked, (QStringList{"ธรรม กุ้ง", "ธรรม กุ้ง"}));
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The pieces that generated pages are made of, the awkward ones among them: what the
 // tests of the page reading and of the search put together at random.
+#include <QByteArray>
 #include <QRandomGenerator>
 #include <QString>
 #include <QStringList>
@@ -75,6 +76,20 @@ inline const QStringList& pagePieces() {
     return pieces;
 }
 
+// Words of every kind: with a key and without (marks, digits, Latin, SARA AM), ones that
+// can overlap themselves, phrases with a space.
+inline const QStringList& pageWords() {
+    static const QStringList words = {
+    QStringLiteral("ธรรม"), QStringLiteral("กุ้ง"), QStringLiteral("กุ"), QStringLiteral("้"),
+    QStringLiteral("ทำ"), QStringLiteral("ท่ำ"), QStringLiteral("นาย"), QStringLiteral("98"),
+    QStringLiteral("๙๘"), QStringLiteral("word"), QStringLiteral("WORD"), QStringLiteral("นน"),
+    QStringLiteral("ออ"), QStringLiteral("ก ข"), QStringLiteral("ธรรม กุ้ง"), QStringLiteral("ก"),
+    QStringLiteral("ง"), QStringLiteral("&"), QStringLiteral("a < b"), QStringLiteral("ภาพ"),
+    QStringLiteral("ชื่อ"), QStringLiteral("หมวด"), QStringLiteral("ช่อง"), QStringLiteral("ข"),
+};
+    return words;
+}
+
 inline QString randomPage(QRandomGenerator& r, int pieces) {
     QString page;
     for (int i = 0; i < pieces; ++i)
@@ -85,3 +100,35 @@ inline QString randomPage(QRandomGenerator& r, int pieces) {
     return page;
 }
 
+
+// A page's text as a file holds it: windows-874 (what it lacks as '?'), UTF-8 without and
+// with a byte-order mark, UTF-16 little- and big-endian with one.
+inline constexpr int kPageEncodings = 5;
+inline QByteArray encodedPage(const QString& text, int encoding) {
+    switch (encoding) {
+    case 0: {
+        QByteArray b;
+        for (QChar c : text) {
+            const char16_t u = c.unicode();
+            b += u >= 0x0E01 && u <= 0x0E5B ? char(u - 0x0E01 + 0xA1) : u < 0x80 ? char(u) : '?';
+        }
+        return b;
+    }
+    case 1:
+        return text.toUtf8();
+    case 2:
+        return "\xEF\xBB\xBF" + text.toUtf8();
+    case 3: {
+        QByteArray b("\xFF\xFE");
+        for (QChar c : text)
+            b += char(c.unicode() & 0xFF), b += char(c.unicode() >> 8);
+        return b;
+    }
+    default: {
+        QByteArray b("\xFE\xFF");
+        for (QChar c : text)
+            b += char(c.unicode() >> 8), b += char(c.unicode() & 0xFF);
+        return b;
+    }
+    }
+}

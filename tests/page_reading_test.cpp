@@ -1,6 +1,7 @@
 // A page file's bytes read a stretch at a time give what they give read at once: the
 // decoding of every encoding, and the shown text of whole files, clipboard pages included.
 #include "pagefile/decode.h"
+#include "page_pieces.h"
 #include "pagefile/page_file.h"
 #include "thai/codec.h"
 
@@ -148,35 +149,6 @@ struct Collected : pagefile::TextSink {
     void source(int at, int from) override { out.sourceRuns.emplace_back(at, from); }
 };
 
-QByteArray encoded(const QString& text, int encoding) {
-    switch (encoding) {
-    case 0: {
-        QByteArray b;
-        for (QChar c : text) {
-            const char16_t u = c.unicode();
-            b += u >= 0x0E01 && u <= 0x0E5B ? char(u - 0x0E01 + 0xA1) : u < 0x80 ? char(u) : '?';
-        }
-        return b;
-    }
-    case 1:
-        return text.toUtf8();
-    case 2:
-        return "\xEF\xBB\xBF" + text.toUtf8();
-    case 3: {
-        QByteArray b("\xFF\xFE");
-        for (QChar c : text)
-            b += char(c.unicode() & 0xFF), b += char(c.unicode() >> 8);
-        return b;
-    }
-    default: {
-        QByteArray b("\xFE\xFF");
-        for (QChar c : text)
-            b += char(c.unicode() >> 8), b += char(c.unicode() & 0xFF);
-        return b;
-    }
-    }
-}
-
 } // namespace
 
 TEST(PageReading, AFileReadThroughShowsWhatItsDecodedTextShows) {
@@ -192,7 +164,7 @@ TEST(PageReading, AFileReadThroughShowsWhatItsDecodedTextShows) {
         for (int k = 0; k < n; ++k)
             text += pieces[r.bounded(int(pieces.size()))];
         for (int encoding = 0; encoding < 5; ++encoding) {
-            QByteArray bytes = encoded(text, encoding);
+            QByteArray bytes = encodedPage(text, encoding);
             if (r.bounded(4) == 0 && !bytes.isEmpty())
                 bytes.truncate(r.bounded(bytes.size())); // a file cut short
             const pagefile::ShownText whole = pagefile::showPage(pagefile::decode(bytes));

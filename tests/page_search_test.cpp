@@ -44,17 +44,6 @@ QString described(const std::vector<canon::PageHit>& pages) {
     return out;
 }
 
-// Words of every kind: with a key and without (marks, digits, Latin, SARA AM), ones that
-// can overlap themselves, phrases with a space.
-const QStringList kWords = {
-    QStringLiteral("ธรรม"), QStringLiteral("กุ้ง"), QStringLiteral("กุ"), QStringLiteral("้"),
-    QStringLiteral("ทำ"), QStringLiteral("ท่ำ"), QStringLiteral("นาย"), QStringLiteral("98"),
-    QStringLiteral("๙๘"), QStringLiteral("word"), QStringLiteral("WORD"), QStringLiteral("นน"),
-    QStringLiteral("ออ"), QStringLiteral("ก ข"), QStringLiteral("ธรรม กุ้ง"), QStringLiteral("ก"),
-    QStringLiteral("ง"), QStringLiteral("&"), QStringLiteral("a < b"), QStringLiteral("ภาพ"),
-    QStringLiteral("ชื่อ"), QStringLiteral("หมวด"), QStringLiteral("ช่อง"), QStringLiteral("ข"),
-};
-
 // Text that the words stand in, awkwardly spelled.
 const QStringList kText = {
     QStringLiteral("ธรรม"), QStringLiteral("ธ<b>ร</b>รม"), QStringLiteral("ธรร<i>ม</i>"),
@@ -81,7 +70,7 @@ TEST(PageSearch, ReadInStretchesByKeysOrFoldedWholeItFindsWhatTheWholeTextHolds)
         QStringList typed;
         const int words = r.bounded(4) == 0 ? 2 + int(r.bounded(2)) : 1;
         for (int k = 0; k < words; ++k)
-            typed << kWords[int(r.bounded(quint32(kWords.size())))];
+            typed << pageWords()[int(r.bounded(quint32(pageWords().size())))];
         const bool allWords = words > 1;
         const auto ws = wordsOf(typed);
         const QString whole = described(canon::searchShownText(pagefile::showPage(html), ws, allWords));

@@ -365,3 +365,46 @@ TEST(ReaderWindow, TheContextMenuOffersEverythingWithItsKeysAndPrintWritesWhatTh
         EXPECT_TRUE(entries.contains(QString::fromUtf8(want))) << want;
     EXPECT_TRUE(QFileInfo(pdf).size() > 1000);
 }
+
+TEST(PageByPage, LooseAndOtherAnchorsAreTakenAsTheCanonSearchTakesThem) {
+    // Anchors written loosely are pages by their numbers; names that are no page numbers
+    // and empty names start no page, for the moves, the title and the copied reference.
+    QByteArray html = "<html><body>";
+    const QList<QByteArray> anchors = {"<a name=1></a>",          "<a name=net01></a>",
+                                       "<a name=2\r\nhref=\"#x\">", "<a name=\"\xE0\xB8\xAB\xE0\xB8\xA1\xE0\xB8\xA7\xE0\xB8\x94 1\"></a>",
+                                       "<a name=\t3></a>",        "<a name=\"\"></a>",
+                                       "<a name=\" 4 \"></a>"};
+    for (int i = 0; i < anchors.size(); ++i) {
+        html += anchors[i] + "<p>MARK" + QByteArray::number(i) + "</p>\r\n";
+        for (int k = 0; k < 30; ++k)
+            html += "<p>\xE0\xB8\x98\xE0\xB8\xA3\xE0\xB8\xA3\xE0\xB8\xA1 " + QByteArray::number(i) + "</p>\r\n";
+    }
+    Reader r({at("5", "1")});
+    r.write("91book/book05/001_050.htm", "<meta charset=\"utf-8\">" + html + "</body></html>");
+    QStringList pages, titles;
+    QString copied;
+    r.inside = [&](reader::frmBrowser& b) {
+        const auto& listed = b.brwWebBrowser->pageAnchors();
+        for (const auto& a : listed)
+            pages << a.name;
+        auto page = [&] { return b.brwWebBrowser->currentPage(); };
+        titles << page();
+        for (int i = 0; i < 3; ++i) {
+            key(b, Qt::Key_PageDown, Qt::ControlModifier);
+            titles << page() + QLatin1Char('|') + b.windowTitle();
+        }
+        key(b, Qt::Key_PageUp, Qt::ControlModifier);
+        titles << page();
+        // The text under a name that is no page is copied with the page it stands on.
+        QTextCursor c = b.brwWebBrowser->document()->find(QStringLiteral("MARK5"));
+        ASSERT_FALSE(c.isNull());
+        b.brwWebBrowser->setTextCursor(c);
+        key(b, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        copied = QApplication::clipboard()->text();
+    };
+    r.openTopic();
+    EXPECT_EQ(pages, (QStringList{"1", "2", "3", "4"}));
+    const QString head = QStringLiteral("กำลังแสดงรายการที่คุณเลือก คือ เล่ม 5 หน้า ");
+    EXPECT_EQ(titles, (QStringList{"1", "2|" + head + "2", "3|" + head + "3", "4|" + head + "4", "3"}));
+    EXPECT_EQ(copied, QStringLiteral("MARK5\n(พระไตรปิฎกเล่ม 5 หน้า 3)"));
+}
