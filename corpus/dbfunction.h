@@ -3,6 +3,7 @@
 // set and one shared text, replaced by every call.
 #include "corpus/recordset.h"
 #include "corpus/store.h"
+#include "corpus/topic_list.h"
 #include "toolkit/platform.h"
 
 #include <QString>
@@ -37,14 +38,19 @@ class DBFunction {
     // parameters (?1, ?2, ...) and never become part of the SQL.
     void OpenQuery(QString sql, const std::vector<QVariant>& params = {});
 
+    // Runs a topic query as OpenQuery runs its text, the topics read by type into a list
+    // of their own; null after a reported failure. SharedRecordset is replaced by a set
+    // that holds none of them.
+    std::shared_ptr<const TopicList> OpenTopicQuery(QString sql,
+                                                   const std::vector<QVariant>& params = {});
+
     // The text of the connection string for a program folder.
     static QString connectionString(const QString& appPath);
 
   private:
     // Opens the file named by the connection string; a reason when it cannot.
     bool open(Connection& c, std::string* error);
-    std::shared_ptr<ResultTable> run(sqlite3* db, const QString& sql,
-                                     const std::vector<QVariant>& params, QString* error);
+    void queryFailed(const std::string& error);
 
     tk::Platform& platform_;
     CorpusStore& store_;

@@ -81,7 +81,7 @@ class TopicPane : public QObject {
     // The drawn width in pixels of the widest of these cells, or of the header, with the
     // margins the view keeps around them.
     int drawnWidth(const QString& header, const QStringList& cells) const;
-    int widestDrawnRow(const corpus::Recordset& rs,
+    int widestDrawnRow(const corpus::TopicList& list,
                        std::vector<std::pair<long, size_t>> cellsOf) const;
 
     tk::Platform& platform_;
