@@ -1,7 +1,7 @@
 // Topic fills and searches, from the handler call to rows in the model and to the first
 // paint, with SQLite's own shell running the same search on the same table for comparison.
 #include "bench_util.h"
-#include "corpus/dbfunction.h"
+#include "toolkit/dbfunction.h"
 #include "shell/form1.h"
 #include "toolkit/scripted_platform.h"
 #include "topics/topic_pane.h"
@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
         const bool large = QString(size) == "100k";
         tk::ScriptedPlatform platform(data + (large ? "/large" : "/small"));
         corpus::CorpusStore store;
-        corpus::DBFunction db(platform, store);
+        tk::DBFunction db(platform, store);
         shell::Form1 form(platform, db);
         form.Form_Load();
         form.resize(1016, 735);

@@ -6,6 +6,8 @@
 namespace corpus {
 
 inline constexpr std::string_view kTableName = "Velkaro";
+// The name as the SQL texts write it before a column; the engine ignores letter case.
+inline constexpr std::string_view kQualifier = "velkaro";
 inline constexpr std::string_view kFileName = "velkaro.mdb";
 
 namespace col {

@@ -28,7 +28,7 @@ QString str(const corpus::TopicText& t) {
 }
 } // namespace
 
-TopicPane::TopicPane(tk::Platform& platform, corpus::DBFunction& db, TopicControls controls)
+TopicPane::TopicPane(tk::Platform& platform, tk::DBFunction& db, TopicControls controls)
     : platform_(platform), db_(db), c_(controls) {
     c_.listView2->setModel(&model_);
     c_.text1->installEventFilter(this);

@@ -1,12 +1,15 @@
-#include "corpus/dbfunction.h"
+#include "toolkit/dbfunction.h"
 
 #include "toolkit/paths.h"
 
 #include "corpus/query.h"
 
-namespace corpus {
+namespace tk {
 
-DBFunction::DBFunction(tk::Platform& platform, CorpusStore& store)
+using corpus::Recordset;
+using corpus::TopicList;
+
+DBFunction::DBFunction(Platform& platform, corpus::CorpusStore& store)
     : platform_(platform), store_(store) {}
 
 QString DBFunction::connectionString(const QString& appPath) {
@@ -29,7 +32,7 @@ bool DBFunction::open(Connection& c, std::string* error) {
     }
     const qsizetype from = at + key.size();
     const QString source = c.ConnectionString.mid(from, end + file.size() - 1 - from);
-    const QString path = tk::resolvePath(platform_.AppPath(), source);
+    const QString path = resolvePath(platform_.AppPath(), source);
     c.corpus = store_.open(path.toStdString(), error, c.ConnectionTimeout);
     return static_cast<bool>(c.corpus);
 }
@@ -42,8 +45,8 @@ void DBFunction::OpenDatabase() {
     conn->ConnectionString = SqlText;
     std::string error;
     if (!open(*conn, &error)) {
-        platform_.MsgBox(kConnectMessage, tk::OkOnly | tk::IconStop, kErrorTitle);
-        platform_.End();
+        platform_.MsgBox(kConnectMessage, OkOnly | IconStop, kErrorTitle);
+        platform_.End(kEndFailure);
     }
 }
 
@@ -54,7 +57,7 @@ void DBFunction::OpenQuery(QString sql, const std::vector<QVariant>& params) {
     auto rs = std::make_shared<Recordset>();
     SharedRecordset = rs;
     std::string error;
-    auto table = readTable(SharedConnection->corpus->db(), copy, params, &error);
+    auto table = corpus::readTable(SharedConnection->corpus->db(), copy, params, &error);
     if (!table) {
         queryFailed(error);
         return;
@@ -68,15 +71,25 @@ std::shared_ptr<const TopicList> DBFunction::OpenTopicQuery(QString sql,
     OpenDatabase();
     SharedRecordset = std::make_shared<Recordset>();
     std::string error;
-    auto list = readTopicList(SharedConnection->corpus->db(), copy, params, &error);
+    auto list = corpus::readTopicList(SharedConnection->corpus->db(), copy, params, &error);
     if (!list)
         queryFailed(error);
     return list;
 }
 
-void DBFunction::queryFailed(const std::string& error) {
-    platform_.MsgBox(kQueryMessage + QStringLiteral("\r\n") + QString::fromStdString(error),
-                     tk::OkOnly | tk::IconStop, kErrorTitle);
+std::vector<corpus::Group> DBFunction::OpenGroupQuery(QString sql) {
+    const QString copy = std::move(sql);
+    OpenDatabase();
+    SharedRecordset = std::make_shared<Recordset>();
+    auto groups = corpus::readGroups(SharedConnection->corpus->db(), copy);
+    if (!groups.ok())
+        queryFailed(groups.error);
+    return std::move(groups.value);
 }
 
-} // namespace corpus
+void DBFunction::queryFailed(const std::string& error) {
+    platform_.MsgBox(kQueryMessage + QStringLiteral("\r\n") + QString::fromStdString(error),
+                     OkOnly | IconStop, kErrorTitle);
+}
+
+} // namespace tk
