@@ -1,4 +1,4 @@
-#include "corpus/dbfunction.h"
+#include "toolkit/dbfunction.h"
 #include "shell/form1.h"
 #include "toolkit/platform.h"
 #include "toolkit/program_icon.h"
@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     tk::installThaiTranslations();
     tk::QtPlatform platform;
     corpus::CorpusStore store;
-    corpus::DBFunction db(platform, store);
+    tk::DBFunction db(platform, store);
     shell::Form1 form(platform, db);
     form.Form_Load();
     form.show();

@@ -1,7 +1,7 @@
 // The first load of the topic table (through the isolated loader) and a later opening,
 // with mdb-export of the same file for comparison.
 #include "bench_util.h"
-#include "corpus/dbfunction.h"
+#include "toolkit/dbfunction.h"
 #include "toolkit/scripted_platform.h"
 
 #include <QCoreApplication>
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
 
     tk::ScriptedPlatform platform(data + "/large");
     corpus::CorpusStore store;
-    corpus::DBFunction db(platform, store);
+    tk::DBFunction db(platform, store);
     db.OpenDatabase();
     const double reopen = bench::medianMs(201, [&] { db.OpenDatabase(); });
     bench::figure("corpus.reopen_us", reopen * 1000.0, "us");

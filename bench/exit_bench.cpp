@@ -8,7 +8,7 @@
 // ends through the application's return instead of the question.
 #include "bench_util.h"
 #include "canon/search_window.h"
-#include "corpus/dbfunction.h"
+#include "toolkit/dbfunction.h"
 #include "shell/form1.h"
 #include "toolkit/platform.h"
 #include "topics/topic_pane.h"
@@ -47,7 +47,7 @@ int runProgram(int argc, char** argv, const QString& folder, int fd, bool closeB
     QApplication app(argc, argv);
     tk::QtPlatform platform(folder);
     corpus::CorpusStore store;
-    corpus::DBFunction db(platform, store);
+    tk::DBFunction db(platform, store);
     shell::Form1 form(platform, db);
     form.Form_Load();
     form.show();

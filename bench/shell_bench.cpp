@@ -1,6 +1,6 @@
 // The main window's layout with the shelf rebuild, at the first show and at steady state.
 #include "bench_util.h"
-#include "corpus/dbfunction.h"
+#include "toolkit/dbfunction.h"
 #include "shell/form1.h"
 #include "toolkit/scripted_platform.h"
 
@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
     const QString folder = app.arguments().value(1) + "/small";
     tk::ScriptedPlatform platform(folder);
     corpus::CorpusStore store;
-    corpus::DBFunction db(platform, store);
+    tk::DBFunction db(platform, store);
     const double first = bench::medianMs(5, [&] {
         shell::Form1 form(platform, db);
         form.Form_Load();

@@ -6,7 +6,7 @@
 
 namespace catalogue {
 
-CategoryBrowser::CategoryBrowser(tk::Platform& platform, corpus::DBFunction& db,
+CategoryBrowser::CategoryBrowser(tk::Platform& platform, tk::DBFunction& db,
                                  tk::PictureLoader& pictures, BrowserControls controls,
                                  bool& collectionOpened, SavedLayout& saved,
                                  std::function<void(const QString&)> listGroupTopics,
@@ -58,18 +58,17 @@ void CategoryBrowser::CommandN_Click(int k) {
 
     db_.OpenDatabase();
     db_.SqlText = groupSql(k);
-    db_.OpenQuery(db_.SqlText);
-    corpus::Recordset& rs = *db_.SharedRecordset;
+    const std::vector<corpus::Group> groups = db_.OpenGroupQuery(db_.SqlText);
     // No record, or a query that failed (already reported): the list is emptied, since the
     // previous collection's groups under this button would open that collection's topics.
-    if (rs.RecordCount() == 0) {
+    if (groups.empty()) {
         model_.setRows({});
         return;
     }
     std::vector<GroupModel::Row> rows;
-    rows.reserve(size_t(rs.RecordCount()));
-    for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext())
-        rows.push_back({rs.text("velkaro_group"), rs.text("velkaro_code")});
+    rows.reserve(groups.size());
+    for (const corpus::Group& g : groups)
+        rows.push_back({g.name, g.code});
     model_.setRows(std::move(rows));
     c_.listView1->selectRow0IfNone();
 }

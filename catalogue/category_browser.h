@@ -2,7 +2,7 @@
 // The left pane: the collection buttons in their accordion arrangement, the group list
 // and its floating open button, and the topic pane's back and open buttons.
 #include "catalogue/collections.h"
-#include "corpus/dbfunction.h"
+#include "toolkit/dbfunction.h"
 #include "toolkit/control.h"
 #include "toolkit/listview.h"
 #include "toolkit/picture.h"
@@ -39,7 +39,7 @@ struct BrowserControls {
 class CategoryBrowser : public QObject {
     Q_OBJECT
   public:
-    CategoryBrowser(tk::Platform& platform, corpus::DBFunction& db, tk::PictureLoader& pictures,
+    CategoryBrowser(tk::Platform& platform, tk::DBFunction& db, tk::PictureLoader& pictures,
                     BrowserControls controls, bool& collectionOpened, SavedLayout& saved,
                     std::function<void(const QString&)> listGroupTopics,
                     std::function<void()> listView2DblClick);
@@ -58,7 +58,7 @@ class CategoryBrowser : public QObject {
     void arrangeAccordion(int k);
 
     tk::Platform& platform_;
-    corpus::DBFunction& db_;
+    tk::DBFunction& db_;
     tk::PictureLoader& pictures_;
     BrowserControls c_;
     bool& collectionOpened_;

@@ -1,5 +1,7 @@
 #include "catalogue/collections.h"
 
+#include "corpus/topic_queries.h"
+
 namespace catalogue {
 
 const std::array<QString, 4> kCategories = {
@@ -10,11 +12,7 @@ const std::array<QString, 4> kCategories = {
 };
 
 QString groupSql(int k) {
-    return QStringLiteral("SELECT velkaro.velkaro_group, velkaro.velkaro_code  From Velkaro") +
-           QStringLiteral(" Where Velkaro.velkaro_category = '") + kCategories[size_t(k - 1)] +
-           QStringLiteral("'") +
-           QStringLiteral(" GROUP BY velkaro.velkaro_group, velkaro.velkaro_code") +
-           QStringLiteral(" ORDER BY velkaro.velkaro_code");
+    return corpus::groupsSql(kCategories[size_t(k - 1)]);
 }
 
 void GroupModel::setRows(std::vector<Row> rows) {

@@ -6,12 +6,29 @@
 namespace corpus {
 
 inline constexpr std::string_view kTableName = "Velkaro";
+// The name as the SQL texts write it before a column; the engine ignores letter case.
+inline constexpr std::string_view kQualifier = "velkaro";
 inline constexpr std::string_view kFileName = "velkaro.mdb";
 
+namespace col {
+inline constexpr std::string_view kGroup = "velkaro_group";
+inline constexpr std::string_view kCode = "velkaro_code";
+inline constexpr std::string_view kCategory = "velkaro_category";
+inline constexpr std::string_view kTitle = "velkaro_title";
+inline constexpr std::string_view kNo = "velkaro_no";
+inline constexpr std::string_view kMark = "velkaro_mark";
+inline constexpr std::string_view kBookBlue = "velkaro_book_blue";
+inline constexpr std::string_view kBookRed = "velkaro_book_red";
+inline constexpr std::string_view kBook = "velkaro_book";
+inline constexpr std::string_view kPage = "velkaro_page";
+inline constexpr std::string_view kLine = "velkaro_line";
+inline constexpr std::string_view kReadFromFile = "velkaro_readfromfile";
+} // namespace col
+
+// In the table's order.
 inline constexpr std::array<std::string_view, 12> kColumns = {
-    "velkaro_group", "velkaro_code", "velkaro_category",  "velkaro_title",
-    "velkaro_no",    "velkaro_mark", "velkaro_book_blue", "velkaro_book_red",
-    "velkaro_book",  "velkaro_page", "velkaro_line",      "velkaro_readfromfile",
+    col::kGroup, col::kCode,     col::kCategory, col::kTitle, col::kNo,   col::kMark,
+    col::kBookBlue, col::kBookRed, col::kBook, col::kPage, col::kLine, col::kReadFromFile,
 };
 
 // The engine's table: texts compare without regard to letter case, as in the original

@@ -1,7 +1,7 @@
 #include "shell/form1.h"
 
 #include "canon/search_window.h"
-#include "corpus/dbfunction.h"
+#include "toolkit/dbfunction.h"
 #include "reader/content_opener.h"
 #include "reader/frm_browser.h"
 #include "shell/dialog.h"
@@ -21,7 +21,7 @@
 
 namespace shell {
 
-Form1::Form1(tk::Platform& platform, corpus::DBFunction& db, QWidget* parent)
+Form1::Form1(tk::Platform& platform, tk::DBFunction& db, QWidget* parent)
     : QWidget(parent), Timer1(100, this), Timer2(2000, this), Timer3(3000, this),
       platform_(platform), db_(db) {
     buildControls();
@@ -168,7 +168,7 @@ void Form1::Command9_Click() {
     if (platform_.MsgBox(QStringLiteral("คุณต้องการปิดโปรแกรมใช่หรือไม่"),
                          tk::YesNo | tk::IconInformation,
                          QStringLiteral("คำยืนยัน")) == tk::AnswerYes)
-        platform_.End();
+        platform_.End(tk::kEndNormally);
 }
 
 void Form1::Command10_Click() {

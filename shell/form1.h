@@ -44,7 +44,7 @@ inline const QString kForm1Caption =
 class Form1 : public QWidget {
     Q_OBJECT
   public:
-    Form1(tk::Platform& platform, corpus::DBFunction& db, QWidget* parent = nullptr);
+    Form1(tk::Platform& platform, tk::DBFunction& db, QWidget* parent = nullptr);
     ~Form1() override;
 
     // Handlers of this window.
@@ -99,7 +99,7 @@ class Form1 : public QWidget {
     void wireBook(int index);
 
     tk::Platform& platform() { return platform_; }
-    corpus::DBFunction& db() { return db_; }
+    tk::DBFunction& db() { return db_; }
     tk::PictureLoader& pictures() { return pictures_; }
 
   protected:
@@ -114,7 +114,7 @@ class Form1 : public QWidget {
     void createBook(int index);
 
     tk::Platform& platform_;
-    corpus::DBFunction& db_;
+    tk::DBFunction& db_;
     tk::PictureLoader pictures_;
     tk::FocusMark focusMark_; // a clear ring on the focused control, in every window
     QSize laidOutFor_; // the outer size of the last layout, in pixels

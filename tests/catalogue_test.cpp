@@ -1,6 +1,6 @@
 #include "catalogue/category_browser.h"
 #include "catalogue/collections.h"
-#include "corpus/dbfunction.h"
+#include "toolkit/dbfunction.h"
 #include "fixtures.h"
 #include "reader/content_opener.h"
 #include "shell/form1.h"

@@ -1,6 +1,8 @@
-#include "corpus/dbfunction.h"
+#include "toolkit/dbfunction.h"
 #include "corpus/jet_text.h"
 #include "corpus/like.h"
+#include "corpus/statement.h"
+#include "corpus/topic_queries.h"
 #include "fixtures.h"
 #include "jet4_writer.h"
 #include "toolkit/scripted_platform.h"
@@ -8,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -18,7 +21,7 @@ namespace {
 struct Db {
     tk::ScriptedPlatform platform;
     corpus::CorpusStore store;
-    corpus::DBFunction db{platform, store};
+    tk::DBFunction db{platform, store};
     explicit Db(const QString& folder) : platform(folder) {}
 };
 
@@ -41,7 +44,7 @@ TEST(DBFunction, ConnectionStringIsJoinedAsIsAndRemainsInSqlTextAfterAQuery) {
     EXPECT_TRUE(d.db.SqlText.startsWith(QStringLiteral("Provider=")));
     EXPECT_TRUE(d.platform.boxes.empty());
     // A program folder that ends with a separator gives two before the file name.
-    EXPECT_TRUE(corpus::DBFunction::connectionString(QStringLiteral("C:\\x\\"))
+    EXPECT_TRUE(tk::DBFunction::connectionString(QStringLiteral("C:\\x\\"))
                     .contains(QStringLiteral("C:\\x\\\\velkaro.mdb;")));
 }
 
@@ -393,7 +396,7 @@ TEST(Loader, ASlowDiskWithinTheConnectionTimeOutIsWaitedFor) {
     fixtures::Folder f({Topic{}});
     tk::ScriptedPlatform platform(f.path());
     corpus::CorpusStore store(script.toStdString());
-    corpus::DBFunction db(platform, store);
+    tk::DBFunction db(platform, store);
     EXPECT_NO_THROW(db.OpenQuery(kSelectAll));
     EXPECT_EQ(db.SharedRecordset->RecordCount(), 1);
 }
@@ -440,4 +443,120 @@ TEST(Loader, RowsThatCannotBeReadAreCounted) {
     EXPECT_EQ(QString::fromUtf8(dump.readAllStandardError()),
               QStringLiteral("velkaro-dump: %1 rows of the table could not be read\n")
                   .arg(loaded->unreadRows()));
+}
+
+namespace {
+// The real window system's end of the program, with its boxes answered at once.
+struct AnsweringPlatform : tk::QtPlatform {
+    using tk::QtPlatform::QtPlatform;
+    int MsgBox(const QString&, int, const QString&) override { return tk::AnswerOk; }
+};
+} // namespace
+
+TEST(DBFunctionDeathTest, AFailedConnectionEndsTheProgramWithAFailureStatus) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    QTemporaryDir empty; // no velkaro.mdb
+    EXPECT_EXIT(
+        {
+            AnsweringPlatform platform(empty.path());
+            corpus::CorpusStore store;
+            tk::DBFunction db(platform, store);
+            db.OpenDatabase();
+            std::_Exit(0); // not reached
+        },
+        testing::ExitedWithCode(tk::kEndFailure), "");
+    // The close the user asks for ends with success.
+    EXPECT_EXIT(AnsweringPlatform(empty.path()).End(tk::kEndNormally), testing::ExitedWithCode(0),
+                "");
+}
+
+TEST(TypedStore, QueriesReturnTheirValuesOrTheEnginesReason) {
+    Topic a;
+    a.code = 7;
+    a.group = QStringLiteral("หมวดเจ็ด");
+    a.title = QStringLiteral("บุญ");
+    a.book = QStringLiteral("5");
+    a.page = QStringLiteral("123");
+    a.mark = QStringLiteral("TRUE");
+    Topic b = a;
+    b.title = QStringLiteral("บาป");
+    b.page = QStringLiteral("0123"); // a page written with a leading zero is the same page
+    b.mark = QStringLiteral("true");
+    Topic c = a;
+    c.code = 8;
+    c.group = QStringLiteral("หมวดแปด");
+    c.title = QStringLiteral("ศีล");
+    c.page = QStringLiteral("124");
+    fixtures::Folder f({a, b, c});
+    corpus::CorpusStore store;
+    std::string error;
+    auto loaded = store.open((f.path() + QStringLiteral("/velkaro.mdb")).toStdString(), &error);
+    ASSERT_TRUE(loaded) << error;
+    sqlite3* db = loaded->db();
+
+    const auto groups = corpus::groupsOf(db, *a.category);
+    ASSERT_TRUE(groups.ok()) << groups.error;
+    ASSERT_EQ(groups.value.size(), 2u);
+    EXPECT_EQ(groups.value[0].name, QStringLiteral("หมวดเจ็ด"));
+    EXPECT_EQ(groups.value[0].code, QStringLiteral("7"));
+    // A category with an apostrophe is a value, not SQL.
+    const auto none = corpus::groupsOf(db, QStringLiteral("it's"));
+    EXPECT_TRUE(none.ok()) << none.error;
+    EXPECT_TRUE(none.value.empty());
+
+    const auto group = corpus::topicsOfGroup(db, QStringLiteral("7"));
+    ASSERT_TRUE(group.ok()) << group.error;
+    ASSERT_EQ(group.value->size(), 2u);
+    EXPECT_EQ(group.value->firstGroup, "หมวดเจ็ด");
+    EXPECT_EQ(group.value->topics[0].title().view(), "บุญ");
+    EXPECT_TRUE(group.value->topics[0].marked);
+    EXPECT_FALSE(group.value->topics[1].marked); // "true" is not "TRUE"
+    EXPECT_EQ(group.value->topics[1].page().view(), "0123");
+    EXPECT_EQ(corpus::topicsOfVolume(db, 8).value->size(), 1u);
+    EXPECT_EQ(corpus::topicsOfWord(db, QStringLiteral("ศีล")).value->size(), 1u);
+
+    const auto page = corpus::topicsAtPage(db, 5, 123);
+    ASSERT_TRUE(page.ok()) << page.error;
+    ASSERT_EQ(page.value->size(), 2u);
+    EXPECT_EQ(corpus::topicsAtPage(db, 5, 124).value->size(), 1u);
+    EXPECT_EQ(corpus::topicsAtPage(db, 6, 123).value->size(), 0u);
+
+    // A code that is not SQL the engine takes, a second statement, a writing one: each is an
+    // error value with the reason, never a list.
+    for (const QString& code : {QStringLiteral("7 AND"), QStringLiteral("7; DELETE FROM Velkaro"),
+                                QStringLiteral("")}) {
+        const auto bad = corpus::topicsOfGroup(db, code);
+        EXPECT_FALSE(bad.ok()) << code.toStdString();
+        EXPECT_FALSE(bad.value) << code.toStdString();
+    }
+    EXPECT_EQ(corpus::topicsOfGroup(db, QStringLiteral("7")).value->size(), 2u); // still there
+}
+
+TEST(TypedStore, TheStatementKeepsTheLastErrorAndRefusesToStepAfterIt) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+    {
+        corpus::Statement bad(db, "SELECT * FROM nowhere");
+        EXPECT_FALSE(bad.ok());
+        EXPECT_NE(bad.error().find("nowhere"), std::string::npos);
+        EXPECT_EQ(bad.step(), corpus::Statement::Step::Error);
+        corpus::Statement empty(db, "  ");
+        EXPECT_FALSE(empty.ok());
+        EXPECT_FALSE(empty.error().empty());
+        corpus::Statement two(db, "SELECT 1; SELECT 2");
+        EXPECT_TRUE(two.ok());
+        EXPECT_TRUE(two.hasTrailingText());
+        corpus::Statement one(db, "SELECT ?1 ;  ");
+        EXPECT_FALSE(one.hasTrailingText());
+        EXPECT_FALSE(one.bindInt(2, 5)); // no such parameter
+        EXPECT_FALSE(one.error().empty());
+        // A failure at a step: the engine's reason is kept.
+        corpus::Statement overflow(db, "SELECT abs(-9223372036854775807 - 1)");
+        EXPECT_EQ(overflow.step(), corpus::Statement::Step::Error);
+        EXPECT_NE(overflow.error().find("overflow"), std::string::npos);
+    }
+    std::string error;
+    EXPECT_FALSE(corpus::execute(db, "CREATE TABLE", &error));
+    EXPECT_FALSE(error.empty());
+    sqlite3_close(db);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Program folders for tests: topic databases written by our own Jet 4.0 writer, and the
 // sample folder written by the sample tool; and the main window over such a folder.
-#include "corpus/dbfunction.h"
+#include "toolkit/dbfunction.h"
 #include "shell/form1.h"
 #include "toolkit/scripted_platform.h"
 
@@ -50,7 +50,7 @@ QString sampleFolder();
 struct App {
     tk::ScriptedPlatform platform;
     corpus::CorpusStore store;
-    corpus::DBFunction db{platform, store};
+    tk::DBFunction db{platform, store};
     shell::Form1 form{platform, db};
     explicit App(const QString& folder) : platform(folder) { form.Form_Load(); }
 };

@@ -1,6 +1,6 @@
 #include "catalogue/shelf_labels.h"
 #include "catalogue/volume_picker.h"
-#include "corpus/dbfunction.h"
+#include "toolkit/dbfunction.h"
 #include "fixtures.h"
 #include "shell/form1.h"
 #include "shell/main_layout.h"

@@ -1,4 +1,4 @@
-#include "corpus/dbfunction.h"
+#include "toolkit/dbfunction.h"
 #include "fixtures.h"
 #include "reader/content_opener.h"
 #include "reader/frm_browser.h"

@@ -1,4 +1,4 @@
-#include "corpus/dbfunction.h"
+#include "toolkit/dbfunction.h"
 #include "fixtures.h"
 #include "shell/dialog.h"
 #include "shell/form1.h"

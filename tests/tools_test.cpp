@@ -71,3 +71,20 @@ TEST(VelkaroDump, FindsTheDatabaseInAnyLetterCaseAndTellsNullFromEmpty) {
     EXPECT_EQ(cells[7], QString());            // velkaro_book_red
     EXPECT_TRUE(r.err.isEmpty());
 }
+
+TEST(CommandLineTools, LinkNoWindowLibrary) {
+    // The tools read the data layer only: no widget, drawing or display library may be
+    // loaded with them, so they run where no window system is installed.
+    for (const char* tool : {VELKARO_DUMP_TOOL, VELKARO_SEARCH_TOOL}) {
+        QProcess p;
+        p.start(QStringLiteral("ldd"), {QString::fromUtf8(tool)});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        ASSERT_EQ(p.exitCode(), 0) << tool;
+        const QString libs = QString::fromUtf8(p.readAllStandardOutput());
+        EXPECT_TRUE(libs.contains(QStringLiteral("libQt6Core"))) << tool;
+        EXPECT_TRUE(libs.contains(QStringLiteral("libsqlite3"))) << tool;
+        for (const char* window : {"libQt6Widgets", "libQt6Gui", "libQt6PrintSupport", "libxcb",
+                                   "libX11", "libGL", "libOpenGL"})
+            EXPECT_FALSE(libs.contains(QString::fromUtf8(window))) << tool << " loads " << window;
+    }
+}

@@ -1,4 +1,4 @@
-#include "corpus/dbfunction.h"
+#include "toolkit/dbfunction.h"
 #include "fixtures.h"
 #include "shell/form1.h"
 #include "thai/measure.h"
@@ -135,6 +135,29 @@ TEST(ThaiMeasure, TheUtf8CountStepsOverThaiCharactersAsItCountsByteByByte) {
             ASSERT_EQ(topics::measureCellsUtf8(s), byteByByte(s)) << b1 << " " << b2;
             ASSERT_EQ(topics::measureCellsUtf8(s.substr(0, 2)), byteByByte(s.substr(0, 2)));
         }
+}
+
+TEST(ThaiMeasure, TheUtf8CountHoldsOnLongTextsOfThaiAndBrokenBytes) {
+    // Long texts go sixteen bytes at a step with the sums taken in every so often: each
+    // length up to a few thousand bytes, cut anywhere, counts as the characters of its
+    // whole text do.
+    const QString word = QStringLiteral("หัวข้อธรรมที่ต้องการค้นหา ก่อน 123 ");
+    std::mt19937 rng(5);
+    for (int round = 0; round < 300; ++round) {
+        QString q;
+        const int words = int(rng() % 200);
+        for (int i = 0; i < words; ++i)
+            q += word.mid(int(rng() % word.size()));
+        const QByteArray u = q.toUtf8();
+        const long whole = thai::measureCells(q);
+        ASSERT_EQ(topics::measureCellsUtf8(std::string_view(u.constData(), size_t(u.size()))),
+                  whole);
+        // A stray lead byte between two characters counts as one.
+        const int at = int(rng() % (q.size() + 1));
+        const QByteArray broken = q.left(at).toUtf8() + char(0xE0) + q.mid(at).toUtf8();
+        ASSERT_EQ(topics::measureCellsUtf8(std::string_view(broken.constData(), size_t(broken.size()))),
+                  whole + 1);
+    }
 }
 
 TEST(TopicRow, FormatOfTextMarkerAndColour) {

@@ -24,11 +24,11 @@ void QtPlatform::ShowModal(QDialog& window) {
     window.exec();
 }
 
-void QtPlatform::End() {
+void QtPlatform::End(int status) {
     // Nothing is saved at exit, so ending at once loses nothing; skipping the teardown of
     // the window system's objects also means no clean-up can go wrong on the way out.
     std::fflush(nullptr);
-    std::_Exit(0);
+    std::_Exit(status);
 }
 
 static QRect screenRect() {

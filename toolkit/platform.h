@@ -18,6 +18,10 @@ enum MsgStyle : int {
 };
 enum MsgAnswer : int { AnswerOk = 1, AnswerYes = 6, AnswerNo = 7 };
 
+// The program's exit status: an end the user asked for, and an end forced by a failure.
+constexpr int kEndNormally = 0;
+constexpr int kEndFailure = 1;
+
 class Platform {
   public:
     virtual ~Platform() = default;
@@ -25,8 +29,8 @@ class Platform {
     virtual int MsgBox(const QString& text, int style, const QString& title) = 0;
     // Shows the window modally and returns when it has been closed.
     virtual void ShowModal(QDialog& window) = 0;
-    // Ends the program at once. Never returns.
-    [[noreturn]] virtual void End() = 0;
+    // Ends the program at once with this exit status. Never returns.
+    [[noreturn]] virtual void End(int status) = 0;
     // The screen's size in twips.
     virtual double ScreenWidth() = 0;
     virtual double ScreenHeight() = 0;
@@ -40,7 +44,7 @@ class QtPlatform : public Platform {
     explicit QtPlatform(QString appPath = {});
     int MsgBox(const QString& text, int style, const QString& title) override;
     void ShowModal(QDialog& window) override;
-    [[noreturn]] void End() override;
+    [[noreturn]] void End(int status) override;
     double ScreenWidth() override;
     double ScreenHeight() override;
     QString AppPath() override;

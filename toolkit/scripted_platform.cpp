@@ -46,8 +46,9 @@ void ScriptedPlatform::ShowModal(QDialog& window) {
     QCoreApplication::processEvents();
 }
 
-void ScriptedPlatform::End() {
+void ScriptedPlatform::End(int status) {
     ended = true;
+    endStatus = status;
     throw ProgramEnded();
 }
 

@@ -43,11 +43,12 @@ class ScriptedPlatform : public Platform {
     std::vector<QString> modalTitles;
     int modalCount = 0;
     bool ended = false;
+    int endStatus = -1; // the status the program ended with
     double screenWidth = 15360, screenHeight = 11520;
 
     int MsgBox(const QString& text, int style, const QString& title) override;
     void ShowModal(QDialog& window) override;
-    [[noreturn]] void End() override;
+    [[noreturn]] void End(int status) override;
     double ScreenWidth() override { return screenWidth; }
     double ScreenHeight() override { return screenHeight; }
     QString AppPath() override { return appPath_; }

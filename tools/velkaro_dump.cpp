@@ -2,8 +2,9 @@
 // read through the same isolated loader and engine as the program.
 //   velkaro-dump [FOLDER]
 // A null prints as \N, so that it stays apart from an empty text.
-#include "corpus/dbfunction.h"
 #include "corpus/schema.h"
+#include "corpus/statement.h"
+#include "corpus/store.h"
 #include "toolkit/paths.h"
 #include "tsv.h"
 
@@ -11,6 +12,13 @@
 #include <QDir>
 #include <cstdio>
 #include <string>
+
+namespace {
+int writeFailed() {
+    std::fprintf(stderr, "velkaro-dump: cannot write the output\n");
+    return 1;
+}
+} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -27,19 +35,32 @@ int main(int argc, char** argv) {
                      error.c_str());
         return 1;
     }
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(loaded->db(), "SELECT * FROM Velkaro", -1, &st, nullptr);
+    const std::string sql = "SELECT * FROM " + std::string(corpus::kTableName);
+    corpus::Statement st(loaded->db(), sql);
+    if (!st.ok()) {
+        std::fprintf(stderr, "velkaro-dump: cannot read table %s: %s\n",
+                     std::string(corpus::kTableName).c_str(),
+                     st.error().c_str());
+        return 1;
+    }
     std::string out;
-    tools::appendHeader(st, out);
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        tools::appendRow(st, out);
+    tools::appendHeader(st.get(), out);
+    corpus::Statement::Step step;
+    while ((step = st.step()) == corpus::Statement::Step::Row) {
+        tools::appendRow(st.get(), out);
         if (out.size() > (1 << 20)) {
-            std::fwrite(out.data(), 1, out.size(), stdout);
+            if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size())
+                return writeFailed();
             out.clear();
         }
     }
-    sqlite3_finalize(st);
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    if (step == corpus::Statement::Step::Error) {
+        std::fwrite(out.data(), 1, out.size(), stdout);
+        std::fprintf(stderr, "velkaro-dump: the table stopped being read: %s\n", st.error().c_str());
+        return 1;
+    }
+    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0)
+        return writeFailed();
     if (const long unread = loaded->unreadRows())
         std::fprintf(stderr, "velkaro-dump: %ld rows of the table could not be read\n", unread);
     return 0;

@@ -6,9 +6,10 @@
 //       the topics the search box finds, as velkaro-dump prints them
 // Exit status: 0 with hits, 1 without, 2 on an error (one line on stderr).
 #include "canon/engine.h"
+#include "corpus/query.h"
 #include "corpus/store.h"
+#include "corpus/topic_queries.h"
 #include "toolkit/paths.h"
-#include "topics/topic_row.h"
 #include "tsv.h"
 
 #include <QCoreApplication>
@@ -32,23 +33,21 @@ int listTopics(const QString& word, const QString& folder) {
     auto loaded = store.open(file.toStdString(), &error);
     if (!loaded)
         return fail(QStringLiteral("cannot read %1/velkaro.mdb: %2").arg(folder, QString::fromStdString(error)));
-    sqlite3_stmt* st = nullptr;
-    const QByteArray sql = topics::searchSql().toUtf8();
-    if (sqlite3_prepare_v2(loaded->db(), sql.constData(), -1, &st, nullptr) != SQLITE_OK)
-        return fail(QString::fromUtf8(sqlite3_errmsg(loaded->db())));
-    const QByteArray pattern = topics::searchPattern(word).toUtf8();
-    sqlite3_bind_text(st, 1, pattern.constData(), int(pattern.size()), SQLITE_TRANSIENT);
+    std::string why;
+    auto st = corpus::prepareReading(loaded->db(), corpus::searchSql(),
+                                     {corpus::searchPattern(word)}, &why);
+    if (!st)
+        return fail(QString::fromStdString(why));
     std::string out;
-    tools::appendHeader(st, out);
+    tools::appendHeader(st->get(), out);
     long rows = 0;
-    int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        tools::appendRow(st, out);
+    corpus::Statement::Step step;
+    while ((step = st->step()) == corpus::Statement::Step::Row) {
+        tools::appendRow(st->get(), out);
         ++rows;
     }
-    sqlite3_finalize(st);
-    if (rc != SQLITE_DONE)
-        return fail(QString::fromUtf8(sqlite3_errmsg(loaded->db())));
+    if (step == corpus::Statement::Step::Error)
+        return fail(QString::fromStdString(st->error()));
     std::fwrite(out.data(), 1, out.size(), stdout);
     std::fprintf(stderr, "velkaro-search: %ld topics\n", rows);
     return rows > 0 ? 0 : 1;

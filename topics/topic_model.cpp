@@ -9,43 +9,18 @@ namespace topics {
 void TopicModel::clear() {
     beginResetModel();
     headers_.clear();
-    rows_.clear();
+    topics_.reset();
     committed_ = 0;
-    table_.reset();
     endResetModel();
 }
 
-void TopicModel::setColumns(QStringList headers) {
+void TopicModel::setContent(QStringList headers,
+                            std::shared_ptr<const corpus::TopicList> topics) {
     beginResetModel();
     headers_ = std::move(headers);
+    committed_ = topics ? int(topics->size()) : 0;
+    topics_ = std::move(topics);
     endResetModel();
-}
-
-void TopicModel::appendRow(const corpus::Recordset& rs) {
-    if (rs.table() != table_) {
-        table_ = rs.table();
-        const corpus::ResultTable& t = *table_;
-        colGroup_ = t.column("velkaro_group");
-        colTitle_ = t.column("velkaro_title");
-        colNo_ = t.column("velkaro_no");
-        colBlue_ = t.column("velkaro_book_blue");
-        colRed_ = t.column("velkaro_book_red");
-        colBook_ = t.column("velkaro_book");
-        colPage_ = t.column("velkaro_page");
-        colLine_ = t.column("velkaro_line");
-        colFile_ = t.column("velkaro_readfromfile");
-        colMark_ = t.column("velkaro_mark");
-    }
-    const auto mark = colMark_ < 0 ? std::nullopt : table_->cell(rs.position(), colMark_);
-    rows_.push_back(Row{uint32_t(rs.position()), mark && *mark == "TRUE"});
-}
-
-void TopicModel::commitRows() {
-    if (int(rows_.size()) == committed_)
-        return;
-    beginInsertRows({}, committed_, int(rows_.size()) - 1);
-    committed_ = int(rows_.size());
-    endInsertRows();
 }
 
 int TopicModel::rowCount(const QModelIndex& parent) const {
@@ -55,45 +30,44 @@ int TopicModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(headers_.size());
 }
 
-QString TopicModel::field(const Row& r, int col) const {
-    if (!table_ || col < 0)
-        return {};
-    const auto v = table_->cell(r.record, col);
-    return v ? QString::fromUtf8(v->data(), qsizetype(v->size())) : QString();
+const corpus::Topic* TopicModel::topic(int row) const {
+    if (row < 0 || row >= committed_)
+        return nullptr;
+    return &topics_->topics[size_t(row)];
 }
 
 QString TopicModel::subItem(int row, int index) const {
-    if (row < 0 || row >= int(rows_.size()))
+    const corpus::Topic* t = topic(row);
+    if (!t)
         return {};
-    const Row& r = rows_[size_t(row)];
     switch (index) {
     case 0:
-        return rowText(field(r, colNo_), field(r, colTitle_));
+        return rowText(text(t->no()), text(t->title()));
     case 1:
-        return field(r, colBlue_);
+        return text(t->blue());
     case 2:
-        return fileMarker(field(r, colNo_), field(r, colFile_));
+        return fileMarker(text(t->no()), t->ownPage ? QStringLiteral("1") : QString());
     case 3:
-        return field(r, colRed_);
+        return text(t->red());
     case 4:
-        return field(r, colBook_);
+        return text(t->book());
     case 5:
-        return field(r, colPage_);
+        return text(t->page());
     case 6:
-        return field(r, colLine_);
+        return text(t->line());
     default:
         return {};
     }
 }
 
 QString TopicModel::toolTip(int row) const {
-    if (row < 0 || row >= int(rows_.size()))
-        return {};
-    return field(rows_[size_t(row)], colTitle_);
+    const corpus::Topic* t = topic(row);
+    return t ? text(t->title()) : QString();
 }
 
 bool TopicModel::isRed(int row) const {
-    return row >= 0 && row < int(rows_.size()) && rows_[size_t(row)].red;
+    const corpus::Topic* t = topic(row);
+    return t && t->marked;
 }
 
 QVariant TopicModel::data(const QModelIndex& index, int role) const {

@@ -2,7 +2,7 @@
 // The rows of the topic list over the result they came from: a row refers to its record
 // and the texts are composed when the view asks for them, so a fill of many thousand
 // rows costs little more than the query.
-#include "corpus/recordset.h"
+#include "corpus/topic_list.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>
@@ -18,12 +18,8 @@ class TopicModel : public QAbstractTableModel {
 
     // Removes every column and row.
     void clear();
-    // Sets the columns (header texts) of an empty list.
-    void setColumns(QStringList headers);
-    // Appends the topic row of the result set's current record.
-    void appendRow(const corpus::Recordset& rs);
-    // Rows appended since the last call become visible to the view at once.
-    void commitRows();
+    // The columns, and one topic row per topic of the list in the list's order.
+    void setContent(QStringList headers, std::shared_ptr<const corpus::TopicList> topics);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -36,17 +32,13 @@ class TopicModel : public QAbstractTableModel {
     bool isRed(int row) const;
 
   private:
-    struct Row {
-        uint32_t record;
-        bool red;
-    };
-    QString field(const Row& r, int col) const;
+    static QString text(const corpus::TopicText& t) {
+        return QString::fromUtf8(t.p, qsizetype(t.len));
+    }
+    const corpus::Topic* topic(int row) const;
 
-    std::shared_ptr<const corpus::ResultTable> table_;
-    int colGroup_ = -1, colTitle_ = -1, colNo_ = -1, colBlue_ = -1, colRed_ = -1, colBook_ = -1,
-        colPage_ = -1, colLine_ = -1, colFile_ = -1, colMark_ = -1;
+    std::shared_ptr<const corpus::TopicList> topics_;
     QStringList headers_;
-    std::vector<Row> rows_;
     int committed_ = 0;
 };
 

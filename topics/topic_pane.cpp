@@ -23,18 +23,12 @@
 namespace topics {
 
 namespace {
-// A cell of the result as the fills read it: a null, or a column the table lacks, is empty.
-std::string_view cellText(const corpus::ResultTable& t, size_t record, int col) {
-    const auto v = col < 0 ? std::nullopt : t.cell(record, col);
-    return v ? *v : std::string_view();
-}
-QString cellString(const corpus::ResultTable& t, size_t record, int col) {
-    const std::string_view v = cellText(t, record, col);
-    return QString::fromUtf8(v.data(), qsizetype(v.size()));
+QString str(const corpus::TopicText& t) {
+    return QString::fromUtf8(t.p, qsizetype(t.len));
 }
 } // namespace
 
-TopicPane::TopicPane(tk::Platform& platform, corpus::DBFunction& db, TopicControls controls)
+TopicPane::TopicPane(tk::Platform& platform, tk::DBFunction& db, TopicControls controls)
     : platform_(platform), db_(db), c_(controls) {
     c_.listView2->setModel(&model_);
     c_.text1->installEventFilter(this);
@@ -76,12 +70,11 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
     // Open the database, build the text in the shared buffer, run it.
     db_.OpenDatabase();
     db_.SqlText = sql;
-    db_.OpenQuery(db_.SqlText, params);
-    corpus::Recordset& rs = *db_.SharedRecordset;
-    if (!rs.isOpen() && kind == Kind::Search)
+    std::shared_ptr<const corpus::TopicList> list = db_.OpenTopicQuery(db_.SqlText, params);
+    if (!list && kind == Kind::Search)
         return; // already reported; no second message
     // Nothing found.
-    const long count = rs.RecordCount();
+    const long count = list ? long(list->size()) : 0;
     if (count == 0) {
         if (kind == Kind::Search) {
             // A pasted page of text would make the box taller than the screen.
@@ -95,50 +88,47 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
         c_.Frame4->setVisible(true);
         return;
     }
+    const std::vector<corpus::Topic>& topics = list->topics;
     // The widest title sets the first column's width.
     long widest = 0;
-    const int titleCol = rs.table()->column("velkaro_title");
     std::vector<std::pair<long, size_t>> cellsOf; // cells, record
     cellsOf.reserve(size_t(count));
     // The shown columns after the first, by their cells too: blue, file, red.
-    const corpus::ResultTable& t = *rs.table();
-    const int blueCol = t.column("velkaro_book_blue"), redCol = t.column("velkaro_book_red"),
-              noCol = t.column("velkaro_no"), fileCol = t.column("velkaro_readfromfile");
     std::array<std::vector<std::pair<long, size_t>>, 3> shownCells;
     std::array<long, 3> longest{};
     constexpr long kNearLongest = 6; // two Thai letters
-    for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext()) {
-        const size_t record = rs.position();
-        const long cells = measureCellsUtf8(cellText(t, record, titleCol));
+    for (size_t record = 0; record < topics.size(); ++record) {
+        const corpus::Topic& tp = topics[record];
+        const long cells = measureCellsUtf8(tp.title().view());
         widest = std::max(widest, cells);
         cellsOf.emplace_back(cells, record);
         // These short columns go by their length in bytes: close enough to choose the few
         // texts that are shaped, and no scan. Only texts near the longest so far can be
         // among the longest: the rest are left out before they are sorted.
-        auto keep = [&](size_t i, int col) {
-            const long bytes = long(cellText(t, record, col).size());
+        auto keep = [&](size_t i, const corpus::TopicText& text) {
+            const long bytes = long(text.len);
             if (bytes + kNearLongest >= longest[i]) {
                 longest[i] = std::max(longest[i], bytes);
                 shownCells[i].emplace_back(bytes, record);
             }
         };
-        keep(0, blueCol);
-        if (cellText(t, record, fileCol) == "1")
-            keep(1, noCol); // "HTML" + number only for a topic with a page of its own
-        keep(2, redCol);
+        keep(0, tp.blue());
+        if (tp.ownPage)
+            keep(1, tp.no()); // "HTML" + number only for a topic with a page of its own
+        keep(2, tp.red());
     }
     module.MeasuredCells = int16_t(std::min(widest, 32767L));
-    const int16_t width0 = fittedTitleColumnWidth(widest, widestDrawnRow(rs, std::move(cellsOf)),
-                                                  tk::twipsPerPixel());
-    rs.MoveFirst();
+    const int16_t width0 =
+        fittedTitleColumnWidth(widest, widestDrawnRow(*list, std::move(cellsOf)),
+                               tk::twipsPerPixel());
     // The caption.
     setLabel1(kind == Kind::Search ? searchCaption(word, count) : countCaption(count));
     // The seven columns, headed by the first record's group.
     const QStringList headers = {QStringLiteral("เล่มสีน้ำเงิน"), QStringLiteral("ไฟล์"),
                                  QStringLiteral("เล่มสีแดง")};
-    model_.setColumns({firstColumnHeader(rs.text("velkaro_group")), headers[0], headers[1],
-                       headers[2], QStringLiteral("เล่ม"), QStringLiteral("หน้า"),
-                       QStringLiteral("บรรทัด")});
+    QStringList columns = {firstColumnHeader(QString::fromStdString(list->firstGroup)),
+                           headers[0], headers[1], headers[2], QStringLiteral("เล่ม"),
+                           QStringLiteral("หน้า"), QStringLiteral("บรรทัด")};
     // The design's widths of the next three columns were made for a narrower Thai font
     // than ours: each is widened to its widest cell or header as drawn.
     const std::array<int, 3> designed = {1200, 1000, 1200};
@@ -149,20 +139,18 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
             texts << fileMarker(QString(), QString()); // "HTML", of every other topic
         // Short texts of a few shapes ("เล่มที่ 2 หน้า 45"): fewer candidates do.
         for (size_t record : widestByCells(std::move(shownCells[i]), 32)) {
-            auto field = [&](int col) { return cellString(t, record, col); };
-            texts << (i == 0   ? field(blueCol)
-                      : i == 2 ? field(redCol)
-                               : fileMarker(field(noCol), field(fileCol)));
+            const corpus::Topic& tp = topics[record];
+            texts << (i == 0   ? str(tp.blue())
+                      : i == 2 ? str(tp.red())
+                               : fileMarker(str(tp.no()), QStringLiteral("1")));
         }
         shownWidth[i] = fittedColumnWidth(designed[i], drawnWidth(headers[int(i)], texts),
                                           tk::twipsPerPixel());
     }
+    // The columns and one topic row per record, in the order delivered, in one change.
+    model_.setContent(std::move(columns), std::move(list));
     c_.listView2->setColumnWidthsTwips(
         {width0, shownWidth[0], shownWidth[1], shownWidth[2], 0, 0, 0});
-    // One topic row per record, in the order delivered.
-    for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext())
-        model_.appendRow(rs);
-    model_.commitRows();
     c_.listView2->selectRow0IfNone();
     c_.Frame4->setVisible(true);
 }
@@ -229,15 +217,15 @@ int TopicPane::drawnWidth(const QString& header, const QStringList& cells) const
     return std::max(widest, QFontMetrics(h->font()).horizontalAdvance(header) + 2 * headerMargin + 2);
 }
 
-int TopicPane::widestDrawnRow(const corpus::Recordset& rs,
+int TopicPane::widestDrawnRow(const corpus::TopicList& list,
                               std::vector<std::pair<long, size_t>> cellsOf) const {
     // The cells rule was made for a narrower font than ours and leaves out the number in
     // front: measure the rows as drawn.
-    const corpus::ResultTable& t = *rs.table();
-    const int titleCol = t.column("velkaro_title"), noCol = t.column("velkaro_no");
     QStringList rows;
-    for (size_t record : widestByCells(std::move(cellsOf), 128))
-        rows << rowText(cellString(t, record, noCol), cellString(t, record, titleCol));
+    for (size_t record : widestByCells(std::move(cellsOf), 128)) {
+        const corpus::Topic& tp = list.topics[record];
+        rows << rowText(str(tp.no()), str(tp.title()));
+    }
     return drawnWidth(QString(), rows);
 }
 

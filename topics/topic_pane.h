@@ -1,7 +1,7 @@
 #pragma once
 // The topic list and the search box: fills the topic list for a volume, a group code or
 // a search word.
-#include "corpus/dbfunction.h"
+#include "toolkit/dbfunction.h"
 #include "toolkit/control.h"
 #include "toolkit/listview.h"
 #include "toolkit/platform.h"
@@ -44,7 +44,7 @@ int widestAdvance(const QFontMetrics& fm, const QStringList& texts);
 class TopicPane : public QObject {
     Q_OBJECT
   public:
-    TopicPane(tk::Platform& platform, corpus::DBFunction& db, TopicControls controls);
+    TopicPane(tk::Platform& platform, tk::DBFunction& db, TopicControls controls);
 
     void ListVolumeTopics(const int16_t& volume);
     void ListGroupTopics(const QString& code);
@@ -81,11 +81,11 @@ class TopicPane : public QObject {
     // The drawn width in pixels of the widest of these cells, or of the header, with the
     // margins the view keeps around them.
     int drawnWidth(const QString& header, const QStringList& cells) const;
-    int widestDrawnRow(const corpus::Recordset& rs,
+    int widestDrawnRow(const corpus::TopicList& list,
                        std::vector<std::pair<long, size_t>> cellsOf) const;
 
     tk::Platform& platform_;
-    corpus::DBFunction& db_;
+    tk::DBFunction& db_;
     TopicControls c_;
     TopicModel model_;
     bool command5Default_ = false;

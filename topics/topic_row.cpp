@@ -27,27 +27,6 @@ QString firstColumnHeader(const QString& group) {
     return QStringLiteral("(ลำดับ) - หัวข้อธรรม (") + group + QStringLiteral(")");
 }
 
-QString volumeTopicsSql(int16_t volume) {
-    return QStringLiteral("SELECT * ") + QStringLiteral(" From Velkaro") +
-           QStringLiteral(" WHERE velkaro.velkaro_code= ") + QString::number(volume);
-}
-
-QString groupTopicsSql(const QString& code) {
-    // The code comes from the group list, which holds numbers read from the table.
-    return QStringLiteral("SELECT * ") + QStringLiteral(" From Velkaro") +
-           QStringLiteral(" WHERE velkaro.velkaro_code= ") + code;
-}
-
-QString searchSql() {
-    return QStringLiteral("SELECT * ") + QStringLiteral(" From Velkaro") +
-           QStringLiteral(" WHERE velkaro.velkaro_title Like ?1") +
-           QStringLiteral(" Or velkaro.velkaro_book_blue Like ?1");
-}
-
-QString searchPattern(const QString& word) {
-    return QStringLiteral("%") + word + QStringLiteral("%");
-}
-
 int16_t titleColumnWidth(long cells) {
     return int16_t(std::clamp<long>(cells * 120, 0, 32767));
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The topic row: what every row of the topic list shows and carries, and the SQL texts
 // that fill the list.
+#include "corpus/topic_queries.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -21,11 +23,10 @@ QString countCaption(long count);
 QString searchCaption(const QString& word, long count);
 QString firstColumnHeader(const QString& group);
 
-QString volumeTopicsSql(int16_t volume);
-QString groupTopicsSql(const QString& code);
-// The search text: the word is bound as parameter 1 ("%" + word + "%").
-QString searchSql();
-QString searchPattern(const QString& word);
+using corpus::groupTopicsSql;
+using corpus::searchPattern;
+using corpus::searchSql;
+using corpus::volumeTopicsSql;
 
 // Width of the first column in twips: cells x 120, held within 16 bits.
 int16_t titleColumnWidth(long cells);

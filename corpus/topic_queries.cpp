@@ -1,0 +1,120 @@
+#include "corpus/topic_queries.h"
+
+#include "corpus/query.h"
+#include "corpus/schema.h"
+
+namespace corpus {
+
+namespace {
+QString name(std::string_view n) {
+    return QString::fromLatin1(n.data(), qsizetype(n.size()));
+}
+// "velkaro.velkaro_code" and the like.
+QString qualified(std::string_view column) {
+    return name(kQualifier) + QLatin1Char('.') + name(column);
+}
+QString selectAll() {
+    return QStringLiteral("SELECT * ") + QStringLiteral(" From ") + name(kTableName);
+}
+} // namespace
+
+QString volumeTopicsSql(int16_t volume) {
+    return selectAll() + QStringLiteral(" WHERE ") + qualified(col::kCode) + QStringLiteral("= ") +
+           QString::number(volume);
+}
+
+QString groupTopicsSql(const QString& code) {
+    // The code comes from the group list, which holds numbers read from the table; the
+    // reading allows one statement that only reads, whatever the code holds.
+    return selectAll() + QStringLiteral(" WHERE ") + qualified(col::kCode) + QStringLiteral("= ") +
+           code;
+}
+
+QString searchSql() {
+    return selectAll() + QStringLiteral(" WHERE ") + qualified(col::kTitle) +
+           QStringLiteral(" Like ?1") + QStringLiteral(" Or ") + qualified(col::kBookBlue) +
+           QStringLiteral(" Like ?1");
+}
+
+QString searchPattern(const QString& word) {
+    return QStringLiteral("%") + word + QStringLiteral("%");
+}
+
+QString groupsSql(const QString& category) {
+    const QString groupAndCode = qualified(col::kGroup) + QStringLiteral(", ") + qualified(col::kCode);
+    return QStringLiteral("SELECT ") + groupAndCode + QStringLiteral("  From ") + name(kTableName) +
+           QStringLiteral(" Where ") + name(kTableName) + QLatin1Char('.') + name(col::kCategory) +
+           QStringLiteral(" = '") + category + QStringLiteral("'") + QStringLiteral(" GROUP BY ") +
+           groupAndCode + QStringLiteral(" ORDER BY ") + qualified(col::kCode);
+}
+
+QString pageTopicsSql() {
+    return selectAll() + QStringLiteral(" WHERE CAST(") + qualified(col::kBook) +
+           QStringLiteral(" AS INTEGER) = ?1 AND CAST(") + qualified(col::kPage) +
+           QStringLiteral(" AS INTEGER) = ?2");
+}
+
+namespace {
+Result<Topics> topics(sqlite3* db, const QString& sql, const std::vector<QVariant>& params) {
+    Result<Topics> r;
+    r.value = readTopicList(db, sql, params, &r.error);
+    if (!r.value && r.error.empty())
+        r.error = "no result";
+    return r;
+}
+} // namespace
+
+Result<std::vector<Group>> readGroups(sqlite3* db, const QString& sql,
+                                      const std::vector<QVariant>& params) {
+    Result<std::vector<Group>> r;
+    auto st = prepareReading(db, sql, params, &r.error);
+    if (!st)
+        return r;
+    int groupCol = -1, codeCol = -1;
+    for (int i = 0; i < st->columnCount(); ++i) {
+        const QString n = QString::fromUtf8(st->columnName(i).data(), qsizetype(st->columnName(i).size()));
+        if (n.compare(name(col::kGroup), Qt::CaseInsensitive) == 0)
+            groupCol = i;
+        else if (n.compare(name(col::kCode), Qt::CaseInsensitive) == 0)
+            codeCol = i;
+    }
+    auto text = [&](int c) {
+        if (c < 0)
+            return QString();
+        const std::string_view v = valueText(st->value(c));
+        return QString::fromUtf8(v.data(), qsizetype(v.size()));
+    };
+    Statement::Step step;
+    while ((step = st->step()) == Statement::Step::Row)
+        r.value.push_back({text(groupCol), text(codeCol)});
+    if (step == Statement::Step::Error) {
+        r.error = st->error();
+        r.value.clear();
+    }
+    return r;
+}
+
+Result<std::vector<Group>> groupsOf(sqlite3* db, const QString& category) {
+    // The category is bound here, not pasted: this typed query takes any text.
+    QString sql = groupsSql(QStringLiteral("?"));
+    sql.replace(QStringLiteral("'?'"), QStringLiteral("?1"));
+    return readGroups(db, sql, {category});
+}
+
+Result<Topics> topicsOfGroup(sqlite3* db, const QString& code) {
+    return topics(db, groupTopicsSql(code), {});
+}
+
+Result<Topics> topicsOfVolume(sqlite3* db, int16_t volume) {
+    return topics(db, volumeTopicsSql(volume), {});
+}
+
+Result<Topics> topicsOfWord(sqlite3* db, const QString& word) {
+    return topics(db, searchSql(), {searchPattern(word)});
+}
+
+Result<Topics> topicsAtPage(sqlite3* db, long volume, long page) {
+    return topics(db, pageTopicsSql(), {qlonglong(volume), qlonglong(page)});
+}
+
+} // namespace corpus

@@ -1,0 +1,95 @@
+#include "toolkit/dbfunction.h"
+
+#include "toolkit/paths.h"
+
+#include "corpus/query.h"
+
+namespace tk {
+
+using corpus::Recordset;
+using corpus::TopicList;
+
+DBFunction::DBFunction(Platform& platform, corpus::CorpusStore& store)
+    : platform_(platform), store_(store) {}
+
+QString DBFunction::connectionString(const QString& appPath) {
+    // Joined exactly as they are: no separator is tested, added or removed.
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + appPath +
+           QStringLiteral("\\") + QStringLiteral("velkaro.mdb;") +
+           QStringLiteral("Jet OLEDB:Database Password=harbelune27kest") + QString();
+}
+
+bool DBFunction::open(Connection& c, std::string* error) {
+    // The data source runs from "Data Source=" to the file name this program appended: the
+    // folder between them may hold ";" or anything else.
+    const QString key = QStringLiteral("Data Source=");
+    const QString file = QStringLiteral("velkaro.mdb;");
+    const qsizetype at = c.ConnectionString.indexOf(key);
+    const qsizetype end = c.ConnectionString.lastIndexOf(file);
+    if (at < 0 || end < at + key.size()) {
+        *error = "no data source";
+        return false;
+    }
+    const qsizetype from = at + key.size();
+    const QString source = c.ConnectionString.mid(from, end + file.size() - 1 - from);
+    const QString path = resolvePath(platform_.AppPath(), source);
+    c.corpus = store_.open(path.toStdString(), error, c.ConnectionTimeout);
+    return static_cast<bool>(c.corpus);
+}
+
+void DBFunction::OpenDatabase() {
+    auto conn = std::make_shared<Connection>();
+    SharedConnection = conn;
+    SqlText = connectionString(platform_.AppPath());
+    conn->ConnectionTimeout = 30;
+    conn->ConnectionString = SqlText;
+    std::string error;
+    if (!open(*conn, &error)) {
+        platform_.MsgBox(kConnectMessage, OkOnly | IconStop, kErrorTitle);
+        platform_.End(kEndFailure);
+    }
+}
+
+void DBFunction::OpenQuery(QString sql, const std::vector<QVariant>& params) {
+    // Taken by value first: the caller's text is SqlText, which OpenDatabase overwrites.
+    const QString copy = std::move(sql);
+    OpenDatabase();
+    auto rs = std::make_shared<Recordset>();
+    SharedRecordset = rs;
+    std::string error;
+    auto table = corpus::readTable(SharedConnection->corpus->db(), copy, params, &error);
+    if (!table) {
+        queryFailed(error);
+        return;
+    }
+    *rs = Recordset(std::move(table));
+}
+
+std::shared_ptr<const TopicList> DBFunction::OpenTopicQuery(QString sql,
+                                                           const std::vector<QVariant>& params) {
+    const QString copy = std::move(sql);
+    OpenDatabase();
+    SharedRecordset = std::make_shared<Recordset>();
+    std::string error;
+    auto list = corpus::readTopicList(SharedConnection->corpus->db(), copy, params, &error);
+    if (!list)
+        queryFailed(error);
+    return list;
+}
+
+std::vector<corpus::Group> DBFunction::OpenGroupQuery(QString sql) {
+    const QString copy = std::move(sql);
+    OpenDatabase();
+    SharedRecordset = std::make_shared<Recordset>();
+    auto groups = corpus::readGroups(SharedConnection->corpus->db(), copy);
+    if (!groups.ok())
+        queryFailed(groups.error);
+    return std::move(groups.value);
+}
+
+void DBFunction::queryFailed(const std::string& error) {
+    platform_.MsgBox(kQueryMessage + QStringLiteral("\r\n") + QString::fromStdString(error),
+                     OkOnly | IconStop, kErrorTitle);
+}
+
+} // namespace tk
