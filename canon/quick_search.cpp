@@ -111,7 +111,7 @@ struct Lexed {
     char16_t name[11] = {}; // lower case
     int nameLength = 0;
     bool anchor = false;  // an <a> with a name (or id)
-    int anchorFrom = 0, anchorTo = 0;
+    int anchorFrom = 0, anchorTo = 0; // the name's value; -1 when it has none
     std::u16string_view nameView() const { return {name, size_t(nameLength)}; }
 };
 
@@ -216,7 +216,7 @@ class Quick {
                 if (!among(name, std::begin(kPlain), std::end(kPlain)))
                     return Result::Other;
                 if (tag.anchor) {
-                    const QString value = T::text(t_ + tag.anchorFrom, tag.anchorTo - tag.anchorFrom);
+                    const QString value = anchorName(tag);
                     if (pagefile::isPageNumber(value)) {
                         page_ = value.trimmed();
                         pageIndex_ = -1;
@@ -404,7 +404,7 @@ class Quick {
             if (isA && (keyName == u"name" || keyName == u"id")) {
                 if (++anchors > 1)
                     return x;
-                if (to > from) { // an empty name names nothing
+                if (from < 0 || to > from) { // an empty name names nothing; none at all is "1"
                     x.anchor = true;
                     x.anchorFrom = from;
                     x.anchorTo = to;
@@ -427,7 +427,7 @@ class Quick {
                 const Lexed tag = lex(e);
                 if (tag.kind == Lexed::Bad)
                     return Next::Unknown;
-                if (tag.anchor && pagefile::isPageNumber(T::text(t_ + tag.anchorFrom, tag.anchorTo - tag.anchorFrom)))
+                if (tag.anchor && pagefile::isPageNumber(anchorName(tag)))
                     return Next::Break; // a page anchor ends what a place spans
                 if (tag.kind == Lexed::Open && among(tag.nameView(), std::begin(kBreaking), std::end(kBreaking)))
                     return Next::Break;
@@ -534,6 +534,11 @@ class Quick {
     }
 
     static bool fresh(Ch c) { return thai::startsAfresh(T::u(c)); }
+
+    // An anchor's name as the view takes it: an attribute without a value has "1".
+    QString anchorName(const Lexed& tag) const {
+        return tag.anchorFrom < 0 ? QStringLiteral("1") : T::text(t_ + tag.anchorFrom, tag.anchorTo - tag.anchorFrom);
+    }
 
     // The characters [a, b) as UTF-16.
     QStringView windowOf(int a, int b) {

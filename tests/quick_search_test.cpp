@@ -43,7 +43,7 @@ const QStringList kPlain = {
     QStringLiteral("\r\n"), QStringLiteral("<p>"), QStringLiteral("</p>"), QStringLiteral("<p align=\"center\">"),
     QStringLiteral("<font face=\"AngsanaUPC\" size=\"5\">"), QStringLiteral("</font>"), QStringLiteral("<hr>"),
     QStringLiteral("<a name=\"12\"></a>"), QStringLiteral("<a name=13>"), QStringLiteral("<A NAME='14'>"),
-    QStringLiteral("<a name=\" 15 \">"), QStringLiteral("<a name=\"x1\">"), QStringLiteral("<a id=\"16\">"),
+    QStringLiteral("<a name=\" 15 \">"), QStringLiteral("<a name>"), QStringLiteral("<a name=\"x1\">"), QStringLiteral("<a id=\"16\">"),
     QStringLiteral("<a name=\"12\">"), QStringLiteral("<!-- c -->"), QStringLiteral("ธ<!-- -->รรม"),
     QStringLiteral("<span title=\"a\nb>c\">"), QStringLiteral("</span>"), QStringLiteral("ำ"), QStringLiteral("่"),
     QStringLiteral("ธ<p>รรม"), QStringLiteral("ธรร</p>ม"), QStringLiteral("ธ<td>รรม"), QStringLiteral("ธ<br>รรม"),
