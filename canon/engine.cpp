@@ -83,8 +83,8 @@ constexpr qint64 kAtOnce = 4ll << 20;
 // Larger than any page file: not read at all.
 constexpr qint64 kMaxFile = 256ll << 20;
 
-// A large page file searched the quick way through a mapping of it, the pages behind the
-// search let go as it goes, so that it takes little memory; nothing where it cannot be.
+// A page file searched the quick way through a mapping of it, the pages behind the search
+// let go as it goes, so that a large one takes little memory; nothing where it cannot be.
 std::optional<QuickOutcome> quickMapped(const CanonFile& f, const std::vector<SearchWord>& words, bool allWords,
                                         const std::atomic<bool>& stop) {
     const int fd = ::open(QFile::encodeName(f.path).constData(), O_RDONLY | O_CLOEXEC);
@@ -92,8 +92,10 @@ std::optional<QuickOutcome> quickMapped(const CanonFile& f, const std::vector<Se
         return std::nullopt;
     struct stat st {};
     void* map = MAP_FAILED;
+    // A page file's size at once; a larger one page by page as the search reaches it.
     if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-        map = mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+        map = mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE | (st.st_size <= kAtOnce ? MAP_POPULATE : 0),
+                   fd, 0);
     ::close(fd);
     if (map == MAP_FAILED)
         return std::nullopt;
@@ -123,6 +125,14 @@ std::optional<std::vector<PageHit>> searchFile(const CanonFile& f, const std::ve
     QFile file(f.path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
+    // The quick way reads the file through a mapping, without copying it.
+    if (q.linesLater)
+        if (auto quick = quickMapped(f, words, q.allWords, stop)) {
+            if (quick->stopped)
+                return std::nullopt;
+            if (quick->pages)
+                return std::move(quick->pages);
+        }
     PageSearch search(words, q.allWords);
     bool whole;
     if (f.size <= kAtOnce) {
@@ -133,24 +143,8 @@ std::optional<std::vector<PageHit>> searchFile(const CanonFile& f, const std::ve
         if (got < 0 || file.error() != QFileDevice::NoError)
             return std::nullopt;
         raw.resize(got);
-        if (q.linesLater) {
-            QuickInput in;
-            in.stop = &stop;
-            QuickOutcome quick = quickSearchRaw(raw.constData(), raw.size(), words, q.allWords, in);
-            if (quick.stopped)
-                return std::nullopt;
-            if (quick.pages)
-                return std::move(quick.pages);
-        }
         whole = pagefile::readPageBytes(raw, search, &stop);
     } else {
-        if (q.linesLater)
-            if (auto quick = quickMapped(f, words, q.allWords, stop)) {
-                if (quick->stopped)
-                    return std::nullopt;
-                if (quick->pages)
-                    return std::move(quick->pages);
-            }
         whole = pagefile::readPageFile(file, search, &stop);
     }
     if (!whole || file.error() != QFileDevice::NoError)

@@ -33,9 +33,34 @@ constexpr std::u16string_view kBreaking[] = {
 // Before the body: the elements of a head.
 constexpr std::u16string_view kHead[] = {u"head", u"html", u"link", u"meta", u"title"};
 
-bool among(std::u16string_view name, const std::u16string_view* from, const std::u16string_view* to) {
-    return std::binary_search(from, to, name);
+// A tag name of up to ten letters and digits as a number, six bits a character, so that
+// looking it up compares numbers.
+constexpr uint64_t packed(std::u16string_view name) {
+    uint64_t v = 0;
+    for (char16_t c : name)
+        v = v << 6 | uint64_t(c >= u'a' ? c - u'a' + 11 : c - u'0' + 1);
+    return v;
 }
+
+// A set of names: those of one or two characters (most tags a page holds) by a bit each.
+template <size_t N>
+struct Names {
+    std::array<uint64_t, N> sorted{};
+    std::array<uint64_t, 64> shortOnes{}; // a bit for each name packed below 1 << 12
+    explicit Names(const std::u16string_view (&names)[N]) {
+        for (size_t i = 0; i < N; ++i) {
+            sorted[i] = packed(names[i]);
+            if (sorted[i] < 4096)
+                shortOnes[sorted[i] >> 6] |= uint64_t(1) << (sorted[i] & 63);
+        }
+        std::sort(sorted.begin(), sorted.end());
+    }
+    bool has(uint64_t name) const {
+        if (name < 4096)
+            return (shortOnes[name >> 6] >> (name & 63)) & 1;
+        return std::binary_search(sorted.begin(), sorted.end(), name);
+    }
+};
 
 bool blank(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
@@ -55,7 +80,10 @@ bool unusual(char16_t c) {
 // The few references that stand for one character of their own (no letter of a word).
 template <typename Ch>
 int plainReference(const Ch* p, const Ch* end) {
-    static constexpr std::string_view refs[] = {"&nbsp;", "&amp;", "&lt;", "&gt;", "&quot;"};
+    // The one a Thai page holds by the thousand, first.
+    if (end - p >= 6 && p[1] == 'n' && p[2] == 'b' && p[3] == 's' && p[4] == 'p' && p[5] == ';')
+        return 6;
+    static constexpr std::string_view refs[] = {"&amp;", "&lt;", "&gt;", "&quot;"};
     for (std::string_view r : refs)
         if (end - p >= qsizetype(r.size()) && std::equal(r.begin(), r.end(), p))
             return int(r.size());
@@ -110,6 +138,7 @@ struct Lexed {
     int end = 0;          // past its '>'
     char16_t name[11] = {}; // lower case
     int nameLength = 0;
+    uint64_t packed = 0; // the name as packed() makes it
     bool anchor = false;  // an <a> with a name (or id)
     int anchorFrom = 0, anchorTo = 0; // the name's value; -1 when it has none
     std::u16string_view nameView() const { return {name, size_t(nameLength)}; }
@@ -167,8 +196,11 @@ class Quick {
             if (pos >= n_)
                 break;
             if (t_[pos] == u'&') {
-                if (const int r = plainReference(t_ + pos, t_ + n_)) {
-                    pos += r;
+                if (int r = plainReference(t_ + pos, t_ + n_)) {
+                    // References stand in runs ("&nbsp;&nbsp;"): taken together.
+                    do
+                        pos += r;
+                    while (pos < n_ && t_[pos] == '&' && (r = plainReference(t_ + pos, t_ + n_)));
                 } else if (phase == Head && (inHead || inTitle)) {
                     ++pos; // hidden with the rest of the head
                 } else {
@@ -194,7 +226,8 @@ class Quick {
                     phase = Body;
                     continue;
                 }
-                if (!among(name, std::begin(kHead), std::end(kHead)) || (name == u"html" && !open))
+                static const Names head(kHead);
+                if (!head.has(tag.packed) || (name == u"html" && !open))
                     return Result::Other;
                 int& seen = name == u"html" ? seenHtml : name == u"head" ? seenHead : seenTitle;
                 if (name == u"head") {
@@ -213,7 +246,8 @@ class Quick {
                     phase = After;
                     continue;
                 }
-                if (!among(name, std::begin(kPlain), std::end(kPlain)))
+                static const Names plain(kPlain);
+                if (!plain.has(tag.packed))
                     return Result::Other;
                 if (tag.anchor) {
                     const QString value = anchorName(tag);
@@ -254,7 +288,7 @@ class Quick {
     };
 
     // The places of the keys, found a stretch ahead of where the reading is, and let go
-    // once it is past them; false when stopped or at a clipboard's mark.
+    // once it is past them; false when stopped.
     bool keysTo(int upTo, int reading) {
         if (upTo < keysTo_ || keysTo_ >= n_)
             return true;
@@ -264,12 +298,6 @@ class Quick {
             return false;
         }
         const int to = int(std::min<qint64>(n_, std::max<qint64>(upTo + 1, qint64(keysTo_) + kStretch)));
-        if (std::is_same_v<T, Narrow>) {
-            static constexpr char kMark[] = "StartFragment";
-            const int from = std::max(0, keysTo_ - int(sizeof kMark));
-            if (memmem(t_ + from, size_t(to - from), kMark, sizeof kMark - 1))
-                return false;
-        }
         for (size_t w = 0; w < words_.size(); ++w) {
             std::vector<int>& k = keys_[w];
             if (next_[w] > 4096 && next_[w] * 2 > k.size()) {
@@ -318,6 +346,10 @@ class Quick {
                 end = rest.find(Ch('>'), 1);
                 end = end == std::basic_string_view<Ch>::npos ? rest.size() : end + 1;
             }
+            // A clipboard page's marks are comments: such a page shows only its fragment.
+            static constexpr Ch mark[] = {Ch('F'), Ch('r'), Ch('a'), Ch('g'), Ch('m'), Ch('e'), Ch('n'), Ch('t')};
+            if (rest.substr(0, end).find(std::basic_string_view<Ch>(mark, 8)) != std::basic_string_view<Ch>::npos)
+                return x;
             x.kind = Lexed::Skip;
             x.end = i + int(end);
             return x;
@@ -329,7 +361,10 @@ class Quick {
             if (x.nameLength == 10)
                 return x;
             const char16_t c = ch(i++);
-            x.name[x.nameLength++] = c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+            x.name[x.nameLength] = c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+            x.packed = x.packed << 6 | uint64_t(x.name[x.nameLength] >= u'a' ? x.name[x.nameLength] - u'a' + 11
+                                                                             : x.name[x.nameLength] - u'0' + 1);
+            ++x.nameLength;
         }
         if (x.nameLength == 0)
             return x;
@@ -380,7 +415,8 @@ class Quick {
                     from = i + 1;
                     to = from;
                     while (to < n_ && t_[to] != q) {
-                        if (t_[to] == '&' || (q == u'\'' && t_[to] == '\\'))
+                        // ('<': a clipboard's mark may stand in a value; the view finds it anywhere)
+                        if (t_[to] == '&' || t_[to] == '<' || (q == u'\'' && t_[to] == '\\'))
                             return x;
                         ++to;
                     }
@@ -429,7 +465,8 @@ class Quick {
                     return Next::Unknown;
                 if (tag.anchor && pagefile::isPageNumber(anchorName(tag)))
                     return Next::Break; // a page anchor ends what a place spans
-                if (tag.kind == Lexed::Open && among(tag.nameView(), std::begin(kBreaking), std::end(kBreaking)))
+                static const Names breaking(kBreaking);
+                if (tag.kind == Lexed::Open && breaking.has(tag.packed))
                     return Next::Break;
                 e = tag.end;
             } else if (c == u'&') {

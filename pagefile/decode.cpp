@@ -48,6 +48,15 @@ void Sniffer::feed(const char* bytes, qsizetype n) {
 }
 
 std::optional<Encoding> Sniffer::fromHead() const {
+    // Read once for each length of the head: asked about while the bytes come, and after.
+    if (headRead_ != head_.size()) {
+        headResult_ = readHead();
+        headRead_ = head_.size();
+    }
+    return headResult_;
+}
+
+std::optional<Encoding> Sniffer::readHead() const {
     if (head_.startsWith("\xEF\xBB\xBF"))
         return Encoding::Utf8;
     if (head_.startsWith("\xFF\xFE"))

@@ -23,6 +23,9 @@ class Sniffer {
 
   private:
     std::optional<Encoding> fromHead() const;
+    std::optional<Encoding> readHead() const;
+    mutable qsizetype headRead_ = -1; // the head's length when fromHead last read it
+    mutable std::optional<Encoding> headResult_;
     QByteArray head_;       // the first kilobytes
     int utf8Need_ = 0;      // continuation bytes still owed
     bool utf8Bad_ = false, multibyte_ = false;
