@@ -344,18 +344,25 @@ void PageSearch::keepFrom(int position) {
     }
 }
 
+int pagePlaces(const std::vector<int>& perWord, bool allWords) {
+    const bool every = std::all_of(perWord.begin(), perWord.end(), [](int n) { return n > 0; });
+    const bool any = std::any_of(perWord.begin(), perWord.end(), [](int n) { return n > 0; });
+    if (!(allWords ? every : any))
+        return 0;
+    int sum = 0;
+    for (int n : perWord)
+        sum += n;
+    return sum;
+}
+
 std::vector<PageHit> PageSearch::finish() {
     endSegment();
     std::vector<PageHit> out;
     for (Page& p : pages_) {
-        const bool every = std::all_of(p.hits.begin(), p.hits.end(), [](int n) { return n > 0; });
-        const bool any = std::any_of(p.hits.begin(), p.hits.end(), [](int n) { return n > 0; });
-        if (!(allWords_ ? every : any))
+        p.hit.hits = pagePlaces(p.hits, allWords_);
+        if (p.hit.hits == 0)
             continue;
         p.hit.page = p.name;
-        p.hit.hits = 0;
-        for (int n : p.hits)
-            p.hit.hits += n;
         out.push_back(std::move(p.hit));
     }
     std::sort(out.begin(), out.end(), [](const PageHit& a, const PageHit& b) { return a.firstAt < b.firstAt; });

@@ -30,6 +30,10 @@ struct SearchWord {
 std::optional<std::pair<int, int>> keyPlace(QStringView window, int key, int start, const SearchWord& w,
                                            thai::Folded& scratch);
 
+// Whether a page with these numbers of places of each word is a result: any word, or
+// (all words) every one; its number of places when it is, else 0.
+int pagePlaces(const std::vector<int>& perWord, bool allWords);
+
 struct PageHit {
     int volume = 0;
     QString file;      // host path of the page file

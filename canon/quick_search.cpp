@@ -264,14 +264,11 @@ class Quick {
     std::vector<PageHit> finish(bool allWords) {
         std::vector<PageHit> out;
         for (Page& p : pages_) {
-            const bool every = std::all_of(p.hits.begin(), p.hits.end(), [](int n) { return n > 0; });
-            const bool any = std::any_of(p.hits.begin(), p.hits.end(), [](int n) { return n > 0; });
-            if (!(allWords ? every : any))
-                continue;
             PageHit h;
+            h.hits = pagePlaces(p.hits, allWords);
+            if (h.hits == 0)
+                continue;
             h.page = p.name;
-            for (int n : p.hits)
-                h.hits += n;
             h.firstAt = p.firstAt;
             h.lineLater = true;
             out.push_back(std::move(h));

@@ -2,11 +2,9 @@
 // bytes, gives what folding the page's whole shown text gives, and so does folding all of
 // it as the text comes in small stretches: the same pages, places and result lines.
 //
-// The input: a control byte (bit 0: every word on one page; bits 1-2: how many words;
-// bits 4-7: the size of the stretches), then for each word a byte that picks it from the
-// list below or, at 0xFF, takes it from the bytes up to the next NUL (UTF-8), then the
-// page's bytes.
+// The input: see fuzz_input.h; the words are picked from the list below.
 #include "canon/page_search.h"
+#include "fuzz_input.h"
 #include "pagefile/decode.h"
 #include "pagefile/page_file.h"
 #include "pagefile/shown_text.h"
@@ -64,24 +62,10 @@ void differ(const char* what, const QString& a, const QString& b, const QStringL
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2 || size > 20000)
         return 0;
-    const uint8_t control = data[0];
-    const bool allWords = control & 1;
-    const int count = 1 + ((control >> 1) & 3);
-    const int stretch = 1 + (control >> 4) * 3;
-    size_t at = 1;
-    QStringList typed;
-    for (int k = 0; k < count && at < size; ++k) {
-        const uint8_t pick = data[at++];
-        if (pick == 0xFF) {
-            size_t end = at;
-            while (end < size && data[end] != 0)
-                ++end;
-            typed << QString::fromUtf8(reinterpret_cast<const char*>(data + at), qsizetype(end - at));
-            at = std::min(size, end + 1);
-        } else {
-            typed << QString::fromUtf8(kWords[pick % std::size(kWords)]);
-        }
-    }
+    const FuzzSearch in = readSearch(data, size, kWords);
+    const bool allWords = in.allWords;
+    const int stretch = in.stretch;
+    const QStringList& typed = in.typed;
     std::vector<canon::SearchWord> words;
     for (const QString& w : typed) {
         const QString f = thai::foldWord(w);
@@ -90,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (words.empty())
         return 0;
-    const QByteArray page(reinterpret_cast<const char*>(data + at), qsizetype(size - at));
+    const QByteArray& page = in.page;
     const QString html = pagefile::decode(page);
     const QString whole = described(canon::searchShownText(pagefile::showPage(html), words, allWords));
     canon::PageSearch byKeys(words, allWords, true);
