@@ -1,9 +1,6 @@
 #include "canon/result_model.h"
 
-#include <QFutureWatcher>
 #include <QPoint>
-#include <QPromise>
-#include <QThreadPool>
 #include <memory>
 
 namespace canon {
@@ -12,28 +9,43 @@ ResultModel::ResultModel(QObject* parent) : QAbstractItemModel(parent) {}
 
 ResultModel::~ResultModel() {
     *stop_ = true;
+    for (auto& [id, t] : readers_)
+        t.join();
 }
 
 void ResultModel::fill(int volumeRow, const QString& file) const {
     if (filling_.contains(file))
         return;
     filling_.insert(file);
-    auto promise = std::make_shared<QPromise<std::vector<PageHit>>>();
-    auto* watcher = new QFutureWatcher<std::vector<PageHit>>(const_cast<ResultModel*>(this));
+    const int id = nextReader_++;
     const quint64 generation = generation_;
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, volumeRow, file, generation] {
-        const QFuture<std::vector<PageHit>> f = watcher->future();
-        watcher->deleteLater();
-        const_cast<ResultModel*>(this)->filled(volumeRow, file, generation,
-                                               f.resultCount() ? f.result() : std::vector<PageHit>());
-    });
-    watcher->setFuture(promise->future());
-    QThreadPool::globalInstance()->start([promise, file, q = query_, stop = stop_] {
-        promise->start();
-        if (auto pages = linesOf(file, q, stop.get()))
-            promise->addResult(std::move(*pages));
-        promise->finish();
-    });
+    auto* self = const_cast<ResultModel*>(this);
+    // Its own thread, joined when its lines are taken (or at the end): nothing of it runs
+    // once the model is gone.
+    readers_.emplace(id, std::thread([self, id, volumeRow, file, generation, q = query_, stop = stop_] {
+        std::optional<std::vector<PageHit>> pages = linesOf(file, q, stop.get());
+        {
+            std::lock_guard<std::mutex> l(self->readMutex_);
+            self->read_.push_back({id, volumeRow, file, generation, pages ? std::move(*pages) : std::vector<PageHit>()});
+        }
+        QMetaObject::invokeMethod(self, [self] { self->takeRead(); }, Qt::QueuedConnection);
+    }));
+}
+
+void ResultModel::takeRead() {
+    std::vector<Read> read;
+    {
+        std::lock_guard<std::mutex> l(readMutex_);
+        read.swap(read_);
+    }
+    for (Read& r : read) {
+        auto it = readers_.find(r.id);
+        if (it != readers_.end()) {
+            it->second.join();
+            readers_.erase(it);
+        }
+        filled(r.volumeRow, r.file, r.generation, r.pages);
+    }
 }
 
 void ResultModel::filled(int volumeRow, const QString& file, quint64 generation, const std::vector<PageHit>& pages) {

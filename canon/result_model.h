@@ -2,12 +2,15 @@
 // The results of a search of the canon's text as the list shows them: a row for each volume
 // with its pages below it, read from the engine's results as they stand (nothing is copied
 // into items), each page's line made only when it is first shown (for pages found the quick
-// way, from their file read again off the window's thread: "…" until it comes).
+// way, from their file read again on a thread of its own: "…" until it comes).
 #include "canon/engine.h"
 
 #include <QAbstractItemModel>
 #include <QSet>
 #include <atomic>
+#include <map>
+#include <mutex>
+#include <thread>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -53,6 +56,18 @@ class ResultModel : public QAbstractItemModel {
     // its rows change when they come.
     void fill(int volumeRow, const QString& file) const;
     void filled(int volumeRow, const QString& file, quint64 generation, const std::vector<PageHit>& pages);
+    void takeRead();
+    struct Read {
+        int id;
+        int volumeRow;
+        QString file;
+        quint64 generation;
+        std::vector<PageHit> pages;
+    };
+    mutable std::map<int, std::thread> readers_; // the files being read again, by id
+    mutable int nextReader_ = 0;
+    std::mutex readMutex_;
+    std::vector<Read> read_; // read, not yet taken
     std::vector<Volume> volumes_;
     long pages_ = 0;
     Query query_;
