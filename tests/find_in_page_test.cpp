@@ -269,13 +269,16 @@ TEST(FindInPage, LongFilesShownPartByPartCountTheSame) {
 TEST(FindInPage, PagesSavedByOfficeProgramsLoseNoText) {
     QRandomGenerator r(874);
     Reader reader;
-    for (int i = 0; i < 40; ++i) {
+    for (int i = 0; i < 42; ++i) {
         int visible = 0;
-        const QString html = i % 2 ? officeDocument(r, 1 + int(r.bounded(6)), &visible)
-                                   : editorPage(r, 1 + int(r.bounded(6)), &visible);
+        // The last two long enough to be shown part by part.
+        const int pages = i < 40 ? 1 + int(r.bounded(6)) : 300;
+        const QString html = i % 2 ? officeDocument(r, pages, &visible) : editorPage(r, pages, &visible);
         // As labelled, or in UTF-16 with a byte-order mark, which wins over the label.
         const QByteArray bytes = encodedPage(html, i % 4 == 0 ? 3 : 0);
         reader.open(bytes);
+        if (i >= 40)
+            ASSERT_GT(html.size(), 100000);
         const Hits mine = reader.hits({QStringLiteral("ธรรม")});
         int total = 0;
         for (const auto& [page, n] : mine) {
