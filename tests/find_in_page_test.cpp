@@ -334,6 +334,10 @@ TEST(PageParts, PartsAreCutAtTheCanonSearchsPageAnchorsOnly) {
     ASSERT_NE(p.find(QStringLiteral(" 9311")), nullptr);
     EXPECT_EQ(p.find(QStringLiteral(" 9311"))->name, QStringLiteral(" 9311 "));
     EXPECT_EQ(p.find(QStringLiteral("หมวด")), nullptr);
+    // A page number asks for the printed page, not for a paragraph named alike before it.
+    const reader::PageParts named = reader::shapePage(QStringLiteral("<p id=7>ก</p><a name=\" 7\"></a>ข"));
+    ASSERT_NE(named.find(QStringLiteral("7")), nullptr);
+    EXPECT_TRUE(named.find(QStringLiteral("7"))->page);
     // Each page begins its part; nothing of the page before is in it.
     for (const auto& a : p.anchors)
         if (a.page) {
