@@ -96,7 +96,7 @@ class Shaper {
                 pos = tags_[k].to;
                 for (size_t j = 0; j < k; ++j)
                     if (tags_[j].kind == pagefile::Tag::Open && tags_[j].name == QLatin1String("style"))
-                        collectStyles(j);
+                        j = collectStyles(j); // its content holds no style element
                 t = k + 1;
                 break;
             }

@@ -376,6 +376,11 @@ TEST(PageParts, PartsAreCutAtTheCanonSearchsPageAnchorsOnly) {
     ASSERT_NE(p.find(QStringLiteral(" 9311")), nullptr);
     EXPECT_EQ(p.find(QStringLiteral(" 9311"))->name, QStringLiteral(" 9311 "));
     EXPECT_EQ(p.find(QStringLiteral("หมวด")), nullptr);
+    // Style elements by the thousand in the head, none of them ended: read once through.
+    const reader::PageParts styles =
+        reader::shapePage(QStringLiteral("<head>") + QStringLiteral("<style>p{}").repeated(20000) +
+                          QStringLiteral("</head><body><a name=1></a>ธรรม"));
+    EXPECT_EQ(styles.parts.size(), 1u);
     // A page number asks for the printed page, not for a paragraph named alike before it.
     const reader::PageParts named =
         reader::shapePage(QStringLiteral("<p id=7>ก</p><a name=\" 7\"></a>ข"));
