@@ -9,14 +9,14 @@
 namespace reader {
 
 const PageParts::Anchor* PageParts::find(const QString& anchor) const {
+    // A page number asks for the printed page before any other anchor of that name.
+    const QString number = anchor.trimmed();
+    if (pagefile::isPageNumber(number))
+        for (const Anchor& a : anchors)
+            if (a.page && a.name.trimmed() == number)
+                return &a;
     for (const Anchor& a : anchors)
         if (a.name == anchor)
-            return &a;
-    const QString number = anchor.trimmed();
-    if (!pagefile::isPageNumber(number))
-        return nullptr;
-    for (const Anchor& a : anchors)
-        if (a.page && a.name.trimmed() == number)
             return &a;
     return nullptr;
 }
@@ -96,7 +96,7 @@ class Shaper {
                 pos = tags_[k].to;
                 for (size_t j = 0; j < k; ++j)
                     if (tags_[j].kind == pagefile::Tag::Open && tags_[j].name == QLatin1String("style"))
-                        collectStyles(j);
+                        j = collectStyles(j); // its content holds no style element
                 t = k + 1;
                 break;
             }

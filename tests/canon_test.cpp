@@ -423,6 +423,7 @@ TEST(CanonSearch, AResultOfAllWordsOpensTheReaderWithEveryWordMarked) {
         QString box, anchor;
         QStringList marked;   // the marks' text, in document order
         std::vector<int> steps; // the place each F3 makes current
+        int back = -1;          // and Shift+F3 after them
     };
     std::vector<Seen> seen;
     app.platform.onModal = [&](QDialog& d) {
@@ -439,6 +440,8 @@ TEST(CanonSearch, AResultOfAllWordsOpensTheReaderWithEveryWordMarked) {
             QTest::keyClick(b->brwWebBrowser, Qt::Key_F3);
             s.steps.push_back(b->brwWebBrowser->currentHit());
         }
+        QTest::keyClick(b->brwWebBrowser, Qt::Key_F3, Qt::ShiftModifier);
+        s.back = b->brwWebBrowser->currentHit();
         seen.push_back(s);
     };
     canon::SearchWindow w(app.platform, app.form.opener->session, QStringLiteral("ธรรม กุ้ง"));
@@ -475,6 +478,7 @@ TEST(CanonSearch, AResultOfAllWordsOpensTheReaderWithEveryWordMarked) {
         ASSERT_EQ(s.steps.size(), size_t(all.size()) + 1);
         for (size_t k = 1; k < s.steps.size(); ++k)
             EXPECT_EQ(s.steps[k], (s.steps[k - 1] + 1) % all.size());
+        EXPECT_EQ(s.back, (s.steps.back() + all.size() - 1) % all.size());
     }
     EXPECT_EQ(seen[0].anchor, QStringLiteral("3"));
     EXPECT_EQ(seen[1].anchor, QStringLiteral("1"));
