@@ -157,12 +157,12 @@ void SearchWindow::start() {
     q.lastVolume = std::max(fromVolume->value(), toVolume->value());
     if (word.trimmed().isEmpty() || word == topics::kPrompt || searchWords(q).isEmpty()) {
         platform_.MsgBox(QStringLiteral("กรุณาป้อนคำที่ต้องการค้นหาก่อน"),
-                         tk::OkOnly | tk::IconInformation, QStringLiteral("แจ้งให้ทราบ"));
+                         tk::OkOnly | tk::IconInformation, tk::kNoticeTitle);
         return;
     }
     if (!hasCanon(platform_.AppPath())) {
         platform_.MsgBox(QStringLiteral("ไม่พบโฟลเดอร์ 91book ของพระไตรปิฎกในโฟลเดอร์ของโปรแกรม"),
-                         tk::OkOnly | tk::IconInformation, QStringLiteral("แจ้งให้ทราบ"));
+                         tk::OkOnly | tk::IconInformation, tk::kNoticeTitle);
         return;
     }
     model_.clear();

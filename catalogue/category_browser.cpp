@@ -97,7 +97,7 @@ void CategoryBrowser::ListView1_DblClick() {
 void CategoryBrowser::Command6_Click() {
     if (SelectedGroupCode.isEmpty()) {
         platform_.MsgBox(QStringLiteral("กรุณาเลือกข้อมูลก่อน"), tk::OkOnly | tk::IconStop,
-                         QStringLiteral("แจ้งให้ทราบ"));
+                         tk::kNoticeTitle);
         return;
     }
     c_.Timer2->setEnabled(false);

@@ -1,5 +1,7 @@
 #include "corpus/store.h"
 
+#include "corpus/statement.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <sys/mman.h>
@@ -36,13 +38,9 @@ CorpusStore::CorpusStore(std::string helper, LoadLimits limits)
 }
 
 long LoadedCorpus::unreadRows() const {
-    sqlite3_stmt* st = nullptr;
-    long n = 0;
-    if (sqlite3_prepare_v2(db_, "PRAGMA user_version", -1, &st, nullptr) == SQLITE_OK &&
-        sqlite3_step(st) == SQLITE_ROW)
-        n = long(sqlite3_column_int64(st, 0));
-    sqlite3_finalize(st);
-    return n;
+    // The loader leaves the count in the database's user version.
+    Statement st(db_, "PRAGMA user_version");
+    return st.step() == Statement::Step::Row ? long(st.integer(0)) : 0;
 }
 
 std::shared_ptr<LoadedCorpus> CorpusStore::open(const std::string& path, std::string* error,

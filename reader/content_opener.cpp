@@ -14,7 +14,7 @@ ContentOpener::ContentOpener(tk::Platform& platform, TopicListAccess list,
 
 void ContentOpener::notAvailable(const QString& why) {
     platform_.MsgBox(QStringLiteral("ไม่สามารถเปิดหน้าของหัวข้อนี้ได้\r\n") + why,
-                     tk::OkOnly | tk::IconInformation, QStringLiteral("แจ้งให้ทราบ"));
+                     tk::OkOnly | tk::IconInformation, tk::kNoticeTitle);
 }
 
 void ContentOpener::ListView2_DblClick() {

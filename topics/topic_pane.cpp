@@ -91,6 +91,7 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
     const std::vector<corpus::Topic>& topics = list->topics;
     // The widest title sets the first column's width.
     long widest = 0;
+    size_t widestRecord = 0;
     std::vector<std::pair<long, size_t>> cellsOf; // cells, record
     cellsOf.reserve(size_t(count));
     // The shown columns after the first, by their cells too: blue, file, red.
@@ -100,7 +101,10 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
     for (size_t record = 0; record < topics.size(); ++record) {
         const corpus::Topic& tp = topics[record];
         const long cells = measureCellsUtf8(tp.title().view());
-        widest = std::max(widest, cells);
+        if (cells > widest) {
+            widest = cells;
+            widestRecord = record;
+        }
         cellsOf.emplace_back(cells, record);
         // These short columns go by their length in bytes: close enough to choose the few
         // texts that are shaped, and no scan. Only texts near the longest so far can be
@@ -117,7 +121,8 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
             keep(1, tp.no()); // "HTML" + number only for a topic with a page of its own
         keep(2, tp.red());
     }
-    module.MeasuredCells = int16_t(std::min(widest, 32767L));
+    // The widest title counted the module's way leaves its count where the module keeps it.
+    module.MeasureThaiText(str(topics[widestRecord].title()));
     const int16_t width0 =
         fittedTitleColumnWidth(widest, widestDrawnRow(*list, std::move(cellsOf)),
                                tk::twipsPerPixel());

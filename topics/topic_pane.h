@@ -22,7 +22,7 @@ class QPushButton;
 namespace topics {
 
 inline const QString kPrompt = QStringLiteral("ป้อนหัวข้อธรรมที่ต้องการค้นหา");
-inline const QString kNotice = QStringLiteral("แจ้งให้ทราบ");
+inline const QString& kNotice = tk::kNoticeTitle;
 // The most characters of a searched word that a notice repeats; a longer one is shortened
 // in the middle.
 constexpr int kWordShownInNotices = 60;
