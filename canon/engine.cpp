@@ -1,4 +1,5 @@
 #include "canon/engine.h"
+#include "canon/log.h"
 
 #include "pagefile/canon_layout.h"
 #include "pagefile/page_file.h"
@@ -81,11 +82,17 @@ constexpr qint64 kMaxFile = 256ll << 20;
 // One page file, its pages with places; nothing when it cannot be read or was stopped.
 std::optional<std::vector<PageHit>> searchFile(const CanonFile& f, const std::vector<SearchWord>& words,
                                                bool allWords, const std::atomic<bool>& stop) {
-    if (!f.readable || f.size > kMaxFile)
+    if (!f.readable || f.size > kMaxFile) {
+        qCWarning(lcCanon) << "the page file" << f.path
+                           << (f.readable ? "is larger than any page file and is passed over"
+                                          : "cannot be read");
         return std::nullopt;
+    }
     QFile file(f.path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcCanon) << "cannot read the page file" << f.path << ":" << file.errorString();
         return std::nullopt;
+    }
     PageSearch search(words, allWords);
     bool whole;
     if (f.size <= kAtOnce) {
@@ -93,15 +100,21 @@ std::optional<std::vector<PageHit>> searchFile(const CanonFile& f, const std::ve
         thread_local QByteArray raw;
         raw.resize(f.size);
         const qint64 got = file.read(raw.data(), f.size);
-        if (got < 0 || file.error() != QFileDevice::NoError)
+        if (got < 0 || file.error() != QFileDevice::NoError) {
+            qCWarning(lcCanon) << "cannot read the page file" << f.path << ":" << file.errorString();
             return std::nullopt;
+        }
         raw.resize(got);
         whole = pagefile::readPageBytes(raw, search, &stop);
     } else {
         whole = pagefile::readPageFile(file, search, &stop);
     }
-    if (!whole || file.error() != QFileDevice::NoError)
+    if (file.error() != QFileDevice::NoError) {
+        qCWarning(lcCanon) << "cannot read the page file" << f.path << ":" << file.errorString();
         return std::nullopt;
+    }
+    if (!whole)
+        return std::nullopt; // stopped
     return search.finish();
 }
 

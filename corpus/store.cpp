@@ -1,5 +1,6 @@
 #include "corpus/store.h"
 
+#include "corpus/log.h"
 #include "corpus/statement.h"
 
 #include <QCoreApplication>
@@ -49,6 +50,7 @@ std::shared_ptr<LoadedCorpus> CorpusStore::open(const std::string& path, std::st
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         current_.reset();
         path_.clear();
+        qCWarning(lcCorpus, "no database file at %s", path.c_str());
         if (error)
             *error = "the database file is missing";
         return nullptr;
@@ -65,12 +67,15 @@ std::shared_ptr<LoadedCorpus> CorpusStore::open(const std::string& path, std::st
         limits.seconds = timeoutSeconds;
     LoadOutcome o = loadIsolated(helper_, path, limits);
     if (!o.db) {
+        qCWarning(lcCorpus, "cannot load %s: %s", path.c_str(), o.error.c_str());
         path_.clear();
         if (error)
             *error = o.error;
         return nullptr;
     }
     current_ = std::make_shared<LoadedCorpus>(o);
+    if (const long unread = current_->unreadRows())
+        qCWarning(lcCorpus, "%s: %ld rows of the table could not be read", path.c_str(), unread);
     path_ = path;
     size_ = st.st_size;
     mtimeNs_ = mtime;

@@ -3,6 +3,7 @@
 #include "toolkit/paths.h"
 
 #include "corpus/query.h"
+#include "toolkit/log.h"
 
 namespace tk {
 
@@ -45,6 +46,7 @@ void DBFunction::OpenDatabase() {
     conn->ConnectionString = SqlText;
     std::string error;
     if (!open(*conn, &error)) {
+        qCWarning(lcToolkit, "cannot connect to the database: %s", error.c_str());
         platform_.MsgBox(kConnectMessage, OkOnly | IconStop, kErrorTitle);
         platform_.End(kEndFailure);
     }
