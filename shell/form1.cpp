@@ -26,16 +26,16 @@ Form1::Form1(tk::Platform& platform, tk::DBFunction& db, QWidget* parent)
       platform_(platform), db_(db) {
     buildControls();
     topicPane = std::make_unique<topics::TopicPane>(
-        platform_, db_,
+        platform_, db_, state,
         topics::TopicControls{listView2, &ListView2, label1, &Label1, &Frame4, text1, command5});
     topics::TopicModel& model = topicPane->model();
     opener = std::make_unique<reader::ContentOpener>(
-        platform_,
+        platform_, state,
         reader::TopicListAccess{[this] { return listView2->rowCount(); },
                                 [this] { return listView2->selectedRow(); },
                                 [&model](int row, int sub) { return model.subItem(row, sub); }},
         [this](int16_t volume) { topicPane->ListVolumeTopics(volume); },
-        [this] { reader::showReader(platform_, opener->handOff, opener->session, this); });
+        [this] { reader::showReader(platform_, state.handOff, opener->session, this); });
     opener->searchWord = [this] { return topicPane->searchWord(); };
     connect(listView2, &tk::ListView::listDblClick, this, [this] { opener->ListView2_DblClick(); });
     wireBook(0);
@@ -50,7 +50,7 @@ Form1::Form1(tk::Platform& platform, tk::DBFunction& db, QWidget* parent)
                                    &Timer2,
                                    &Frame4,
                                    label1},
-        CollectionOpened, saved, [this](const QString& code) { topicPane->ListGroupTopics(code); },
+        state, [this](const QString& code) { topicPane->ListGroupTopics(code); },
         [this] { opener->ListView2_DblClick(); });
     const std::array<QPushButton*, 4> collections{command1, command2, command3, command4};
     for (int k = 1; k <= 4; ++k)
@@ -69,7 +69,7 @@ Form1::Form1(tk::Platform& platform, tk::DBFunction& db, QWidget* parent)
     picker = std::make_unique<catalogue::VolumePicker>(
         catalogue::PickerControls{combo1, &Frame4, label1, listView2, &Command8, &Timer3},
         [this](int first, int last) { shelf->ShowShelfPage(first, last); },
-        topicPane->RowButtonLeft);
+        state);
     // The canon's own text: Shift+Enter in the search box, or the button at its end.
     connect(topicPane.get(), &topics::TopicPane::canonSearchRequested, this,
             [this] { openCanonSearch(); });
@@ -140,8 +140,8 @@ void Form1::changeEvent(QEvent* e) {
 }
 
 void Form1::Form_Load() {
-    LeftPanelStartWidth = tk::toInt16(Frame1.Width()).value_or(0);
-    CollectionOpened = false;
+    state.LeftPanelStartWidth = tk::toInt16(Frame1.Width()).value_or(0);
+    state.CollectionOpened = false;
     Command6.setVisible(false);
     Command8.setVisible(false);
     frame1->setBackColor(QColor(85, 85, 85));

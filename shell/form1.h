@@ -11,6 +11,7 @@
 #include "toolkit/picture.h"
 #include "toolkit/platform.h"
 #include "toolkit/timer.h"
+#include "toolkit/window_state.h"
 
 #include <QWidget>
 #include <cstdint>
@@ -79,10 +80,8 @@ class Form1 : public QWidget {
 
     tk::Timer Timer1, Timer2, Timer3;
 
-    // Window-level values.
-    int16_t LeftPanelStartWidth = 0;
-    bool CollectionOpened = false;
-    catalogue::SavedLayout saved;
+    // The window-level values its panes share.
+    tk::WindowState state;
 
     // The subsystems that handle this window's events.
     std::unique_ptr<topics::TopicPane> topicPane;

@@ -28,8 +28,8 @@ struct Window : fixtures::App {
 TEST(Form1, LoadStepLeavesTheDesignedStartingState) {
     Window w;
     EXPECT_EQ(w.form.windowTitle(), shell::kForm1Caption);
-    EXPECT_EQ(w.form.LeftPanelStartWidth, 4335);
-    EXPECT_FALSE(w.form.CollectionOpened);
+    EXPECT_EQ(w.form.state.LeftPanelStartWidth, 4335);
+    EXPECT_FALSE(w.form.state.CollectionOpened);
     EXPECT_FALSE(w.form.Command6.Visible());
     EXPECT_FALSE(w.form.Command8.Visible());
     EXPECT_FALSE(w.form.Frame4.Visible());
@@ -164,7 +164,7 @@ TEST(Form1, EveryButtonAndListReachesItsHandler) {
     w.form.command10->click();
     EXPECT_EQ(w.platform.modalCount, 1);
     w.form.command2->click();
-    EXPECT_TRUE(w.form.CollectionOpened);
+    EXPECT_TRUE(w.form.state.CollectionOpened);
     EXPECT_GT(w.form.listView1->rowCount(), 0);
     w.form.text1->setText(QStringLiteral("ศีล"));
     w.form.command5->click();

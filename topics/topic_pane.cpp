@@ -28,8 +28,9 @@ QString str(const corpus::TopicText& t) {
 }
 } // namespace
 
-TopicPane::TopicPane(tk::Platform& platform, tk::DBFunction& db, TopicControls controls)
-    : platform_(platform), db_(db), c_(controls) {
+TopicPane::TopicPane(tk::Platform& platform, tk::DBFunction& db, tk::WindowState& state,
+                     TopicControls controls)
+    : platform_(platform), db_(db), state_(state), c_(controls) {
     c_.listView2->setModel(&model_);
     c_.text1->installEventFilter(this);
     // Enter that no control of the window took reaches the window itself.
@@ -66,7 +67,7 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
     model_.clear();
     searchWord_ = kind == Kind::Search ? word : QString();
     if (auto left = tk::toInt16(double(c_.ListView2->Width()) - 3700))
-        RowButtonLeft = *left;
+        state_.RowButtonLeft = *left;
     // Open the database, build the text in the shared buffer, run it.
     db_.OpenDatabase();
     db_.SqlText = sql;
