@@ -7,6 +7,7 @@
 #include "shell/dialog.h"
 #include "shell/main_layout.h"
 #include "shell/shelf.h"
+#include "toolkit/fonts.h"
 #include "toolkit/program_icon.h"
 #include "toolkit/twips.h"
 #include "topics/topic_pane.h"
@@ -18,6 +19,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 namespace shell {
 
@@ -85,11 +87,48 @@ Form1::Form1(tk::Platform& platform, tk::DBFunction& db, QWidget* parent)
     };
     connect(text1, &QLineEdit::textChanged, canonSearch, showCanonButton);
     showCanonButton(text1->text());
+    // A list is filled when its model is reset; the note waits until the handler that
+    // filled it has finished.
+    unreadNote = new QLabel(this);
+    unreadNote->setObjectName(QStringLiteral("unreadNote"));
+    unreadNote->setFont(tk::thaiFont(QStringLiteral("Tahoma"), 11));
+    unreadNote->setStyleSheet(
+        QStringLiteral("background:#fff8d0; color:#000; border:1px solid #b0a060; padding:4px 10px;"));
+    unreadNote->hide();
+    unreadNoteTimer_ = new QTimer(this);
+    unreadNoteTimer_->setSingleShot(true);
+    unreadNoteTimer_->setInterval(8000);
+    connect(unreadNoteTimer_, &QTimer::timeout, unreadNote, &QLabel::hide);
+    connect(&topicPane->model(), &QAbstractItemModel::modelReset, this, [this] { noticeUnreadRows(); });
+    connect(&browser->model(), &QAbstractItemModel::modelReset, this, [this] { noticeUnreadRows(); });
     Timer2.onTimer = [this] { Timer2_Timer(); };
     Timer3.onTimer = [this] { Timer3_Timer(); };
 }
 
 Form1::~Form1() = default;
+
+QString Form1::unreadNoteText(long rows) {
+    return QStringLiteral("อ่านข้อมูลไม่ได้ ") + QString::number(rows) + QStringLiteral(" รายการ");
+}
+
+void Form1::noticeUnreadRows() {
+    if (unreadNoticed_)
+        return;
+    const long rows = db_.unreadRows();
+    if (rows <= 0)
+        return;
+    unreadNoticed_ = true;
+    QTimer::singleShot(0, this, [this, rows] {
+        unreadNote->setText(unreadNoteText(rows));
+        unreadNote->adjustSize();
+        // Below the count line, clear of its caption.
+        const QRect line = label1->geometry();
+        unreadNote->move(line.left(), line.bottom() + 4);
+        unreadNote->show();
+        unreadNote->raise();
+        unreadNoteTimer_->start();
+    });
+}
 
 void Form1::wireBook(int index) {
     connect(cmdBookButtons[size_t(index)], &QPushButton::clicked, this,

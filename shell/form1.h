@@ -23,6 +23,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 
 namespace corpus {
 class DBFunction;
@@ -107,7 +108,16 @@ class Form1 : public QWidget {
     void changeEvent(QEvent* e) override;
     void moveEvent(QMoveEvent* e) override;
 
+    // The floating note that tells, once a run, how many rows of the table could not be
+    // read; it changes no caption.
+    QLabel* unreadNote = nullptr;
+    static QString unreadNoteText(long rows);
+
   private:
+    // After a list has been filled: the note, the first time the table has unread rows.
+    void noticeUnreadRows();
+    bool unreadNoticed_ = false;
+    QTimer* unreadNoteTimer_ = nullptr;
     void buildControls();
     void nameForScreenReaders();
     void createBook(int index);

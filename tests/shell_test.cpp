@@ -5,6 +5,7 @@
 #include "toolkit/graphic_button.h"
 #include "toolkit/scripted_platform.h"
 #include "toolkit/twips.h"
+#include "topics/topic_pane.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -310,4 +311,52 @@ TEST(ScreenReader, ThePagePickerAndItsFieldAreNamedAndTellTheRangeShown) {
     QTest::keyClick(app.form.combo1, Qt::Key_Down);
     EXPECT_EQ(combo->text(QAccessible::Value), app.form.combo1->itemText(1));
     EXPECT_EQ(combo->text(QAccessible::Name), name);
+}
+
+TEST(UnreadRows, TheNoticeComesOnceAfterTheFirstListAndChangesNoCaption) {
+    std::vector<fixtures::Topic> topics(3);
+    for (int i = 0; i < 3; ++i) {
+        topics[size_t(i)].code = 7;
+        topics[size_t(i)].no = i + 1;
+    }
+    fixtures::Folder folder(topics);
+    ASSERT_TRUE(fixtures::damageSecondRow(folder.path()));
+    fixtures::App app(folder.path());
+    app.form.resize(1016, 735);
+    app.form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.form));
+    QLabel* note = app.form.findChild<QLabel*>(QStringLiteral("unreadNote"));
+    ASSERT_NE(note, nullptr);
+    EXPECT_FALSE(note->isVisible()); // nothing about the database before a list is asked for
+    // The first list: a collection's groups, by a click on its button.
+    QTest::mouseClick(app.form.command2, Qt::LeftButton);
+    QTest::qWait(50);
+    const long unread = app.db.unreadRows();
+    ASSERT_GE(unread, 1);
+    ASSERT_TRUE(note->isVisible());
+    EXPECT_EQ(note->text(), QStringLiteral("อ่านข้อมูลไม่ได้ %1 รายการ").arg(unread));
+    EXPECT_TRUE(app.form.label1->text().isEmpty()); // the count line keeps its own caption
+    EXPECT_TRUE(app.platform.boxes.empty());
+    // Later lists say nothing more, and the count caption is the list's own.
+    note->hide();
+    app.form.topicPane->ListGroupTopics(QStringLiteral("7"));
+    QTest::qWait(50);
+    EXPECT_FALSE(note->isVisible());
+    EXPECT_EQ(app.form.label1->text(),
+              QStringLiteral("กำลังแสดงจำนวน : %1 รายการ").arg(3 - unread));
+    QTest::mouseClick(app.form.command3, Qt::LeftButton);
+    QTest::qWait(50);
+    EXPECT_FALSE(note->isVisible());
+}
+
+TEST(UnreadRows, AWholeTableBringsNoNotice) {
+    fixtures::AppWith app({fixtures::Topic{}, fixtures::Topic{}});
+    app.form.resize(1016, 735);
+    app.form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.form));
+    QTest::mouseClick(app.form.command2, Qt::LeftButton);
+    QTest::qWait(50);
+    QLabel* note = app.form.findChild<QLabel*>(QStringLiteral("unreadNote"));
+    ASSERT_NE(note, nullptr);
+    EXPECT_FALSE(note->isVisible());
 }

@@ -89,6 +89,10 @@ std::vector<corpus::Group> DBFunction::OpenGroupQuery(QString sql) {
     return std::move(groups.value);
 }
 
+long DBFunction::unreadRows() const {
+    return SharedConnection && SharedConnection->corpus ? SharedConnection->corpus->unreadRows() : 0;
+}
+
 void DBFunction::queryFailed(const std::string& error) {
     platform_.MsgBox(kQueryMessage + QStringLiteral("\r\n") + QString::fromStdString(error),
                      OkOnly | IconStop, kErrorTitle);

@@ -51,6 +51,9 @@ class DBFunction {
     // reported failure.
     std::vector<corpus::Group> OpenGroupQuery(QString sql);
 
+    // Rows of the connected table that could not be read; 0 before the first connection.
+    long unreadRows() const;
+
     // The text of the connection string for a program folder.
     static QString connectionString(const QString& appPath);
 
