@@ -44,28 +44,44 @@ long LoadedCorpus::unreadRows() const {
     return st.step() == Statement::Step::Row ? long(st.integer(0)) : 0;
 }
 
-std::shared_ptr<LoadedCorpus> CorpusStore::open(const std::string& path, std::string* error,
-                                                int timeoutSeconds) {
+bool CorpusStore::identify(const std::string& path, Identity* id) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        current_.reset();
-        path_.clear();
-        qCWarning(lcCorpus, "no database file at %s", path.c_str());
-        if (error)
-            *error = "the database file is missing";
-        return nullptr;
-    }
-    const long long mtime = (long long)st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
-    if (current_ && path == path_ && st.st_size == size_ && mtime == mtimeNs_ &&
-        (long long)st.st_ino == inode_)
-        return current_;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    id->size = st.st_size;
+    id->mtimeNs = (long long)st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
+    id->inode = (long long)st.st_ino;
+    return true;
+}
 
-    current_.reset();
-    ++loads_;
+CorpusStore::~CorpusStore() {
+    if (preload_.valid()) {
+        Preloaded p = preload_.get();
+        if (p.outcome.db)
+            LoadedCorpus discard(p.outcome); // closes and unmaps
+    }
+}
+
+void CorpusStore::preload(const std::string& path, int timeoutSeconds) {
+    if (preload_.valid() || (current_ && path == path_))
+        return;
     LoadLimits limits = limits_;
     if (timeoutSeconds > 0)
         limits.seconds = timeoutSeconds;
-    LoadOutcome o = loadIsolated(helper_, path, limits);
+    preload_ = std::async(std::launch::async, [helper = helper_, path, limits] {
+        Preloaded p;
+        p.path = path;
+        if (!identify(path, &p.before)) {
+            p.outcome.error = "the database file is missing";
+            return p;
+        }
+        p.outcome = loadIsolated(helper, path, limits);
+        return p;
+    });
+}
+
+std::shared_ptr<LoadedCorpus> CorpusStore::adopt(LoadOutcome& o, const std::string& path,
+                                                 const Identity& id, std::string* error) {
     if (!o.db) {
         qCWarning(lcCorpus, "cannot load %s: %s", path.c_str(), o.error.c_str());
         path_.clear();
@@ -77,10 +93,45 @@ std::shared_ptr<LoadedCorpus> CorpusStore::open(const std::string& path, std::st
     if (const long unread = current_->unreadRows())
         qCWarning(lcCorpus, "%s: %ld rows of the table could not be read", path.c_str(), unread);
     path_ = path;
-    size_ = st.st_size;
-    mtimeNs_ = mtime;
-    inode_ = (long long)st.st_ino;
+    size_ = id.size;
+    mtimeNs_ = id.mtimeNs;
+    inode_ = id.inode;
     return current_;
+}
+
+std::shared_ptr<LoadedCorpus> CorpusStore::open(const std::string& path, std::string* error,
+                                                int timeoutSeconds) {
+    Identity id;
+    const bool exists = identify(path, &id);
+    // A load begun earlier counts if it was of this file as it still stands.
+    if (preload_.valid()) {
+        Preloaded p = preload_.get();
+        if (exists && p.path == path && p.before == id && (p.outcome.db || !p.outcome.error.empty())) {
+            current_.reset();
+            ++loads_;
+            return adopt(p.outcome, path, id, error);
+        }
+        if (p.outcome.db)
+            LoadedCorpus discard(p.outcome);
+    }
+    if (!exists) {
+        qCWarning(lcCorpus, "no database file at %s", path.c_str());
+        current_.reset();
+        path_.clear();
+        if (error)
+            *error = "the database file is missing";
+        return nullptr;
+    }
+    if (current_ && path == path_ && id == Identity{size_, mtimeNs_, inode_})
+        return current_;
+
+    current_.reset();
+    ++loads_;
+    LoadLimits limits = limits_;
+    if (timeoutSeconds > 0)
+        limits.seconds = timeoutSeconds;
+    LoadOutcome o = loadIsolated(helper_, path, limits);
+    return adopt(o, path, id, error);
 }
 
 } // namespace corpus

@@ -75,14 +75,18 @@ Form1::Form1(tk::Platform& platform, tk::DBFunction& db, QWidget* parent)
     // The canon's own text: Shift+Enter in the search box, or the button at its end.
     connect(topicPane.get(), &topics::TopicPane::canonSearchRequested, this,
             [this] { openCanonSearch(); });
-    QAction* canonSearch = text1->addAction(tk::canonSearchIcon(),
-                                            QLineEdit::TrailingPosition);
+    // Its picture is drawn after the first paint, or when it first shows, whichever comes
+    // first: the box starts with the prompt, which hides the button.
+    QAction* canonSearch = text1->addAction(QIcon(), QLineEdit::TrailingPosition);
+    canonSearch_ = canonSearch;
     canonSearch->setObjectName(QStringLiteral("canonSearchAction"));
     canonSearch->setToolTip(canon::kWindowTitle);
     connect(canonSearch, &QAction::triggered, this, [this] { openCanonSearch(); });
     // The button takes room from the box's text: it shows once the prompt has gone, so the
     // prompt keeps the whole box its design gives it.
-    auto showCanonButton = [canonSearch](const QString& text) {
+    auto showCanonButton = [this, canonSearch](const QString& text) {
+        if (text != topics::kPrompt)
+            drawCanonSearchButton();
         canonSearch->setVisible(text != topics::kPrompt);
     };
     connect(text1, &QLineEdit::textChanged, canonSearch, showCanonButton);
@@ -157,6 +161,28 @@ void Form1::Form_Resize() {
     tk::WindowGeometry g(this);
     laidOutFor_ = frameGeometry().size();
     layout->Form_Resize(isMinimized(), g.Width(), g.Height());
+}
+
+bool Form1::event(QEvent* e) {
+    const bool handled = QWidget::event(e);
+    if (e->type() == QEvent::Paint && !painted_) {
+        painted_ = true;
+        // Once the frame is on the screen: what the first paint did not need.
+        QTimer::singleShot(0, this, [this] { afterFirstPaint(); });
+    }
+    return handled;
+}
+
+void Form1::afterFirstPaint() {
+    // The table is read while the user looks at the window; nothing about it shows before
+    // the first list is asked for, which then waits only for what is left of the reading.
+    db_.Preload();
+    drawCanonSearchButton();
+}
+
+void Form1::drawCanonSearchButton() {
+    if (canonSearch_ && canonSearch_->icon().isNull())
+        canonSearch_->setIcon(tk::canonSearchIcon());
 }
 
 void Form1::resizeEvent(QResizeEvent* e) {

@@ -18,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+class QAction;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -103,6 +104,7 @@ class Form1 : public QWidget {
     tk::PictureLoader& pictures() { return pictures_; }
 
   protected:
+    bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
@@ -117,6 +119,10 @@ class Form1 : public QWidget {
     // After a list has been filled: the note, the first time the table has unread rows.
     void noticeUnreadRows();
     bool unreadNoticed_ = false;
+    void afterFirstPaint();
+    void drawCanonSearchButton();
+    bool painted_ = false;
+    QAction* canonSearch_ = nullptr;
     QTimer* unreadNoteTimer_ = nullptr;
     void buildControls();
     void nameForScreenReaders();

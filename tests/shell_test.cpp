@@ -10,6 +10,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -359,4 +360,42 @@ TEST(UnreadRows, AWholeTableBringsNoNotice) {
     QLabel* note = app.form.findChild<QLabel*>(QStringLiteral("unreadNote"));
     ASSERT_NE(note, nullptr);
     EXPECT_FALSE(note->isVisible());
+}
+
+TEST(StartUp, TheTableIsReadAfterTheFirstPaintAndNothingShowsBeforeTheFirstList) {
+    fixtures::Topic t;
+    t.code = 7;
+    fixtures::AppWith app({t});
+    EXPECT_EQ(app.store.loadCount(), 0);
+    app.form.resize(1016, 735);
+    app.form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.form));
+    QTest::qWait(50); // the first paint, then the reading begins
+    EXPECT_TRUE(app.platform.boxes.empty());
+    EXPECT_TRUE(app.store.preloadPending()); // begun, not yet taken
+    EXPECT_EQ(app.store.loadCount(), 0);
+    QTest::mouseClick(app.form.command2, Qt::LeftButton);
+    EXPECT_EQ(app.form.listView1->model()->rowCount(), 1);
+    EXPECT_FALSE(app.store.preloadPending());
+    EXPECT_EQ(app.store.loadCount(), 1); // the background reading, taken by the first list
+    EXPECT_TRUE(app.platform.boxes.empty());
+}
+
+TEST(StartUp, AFailedBackgroundReadingShowsTheConnectionMessageAtTheFirstList) {
+    fixtures::Folder folder({fixtures::Topic{}});
+    QFile mdb(folder.path() + QStringLiteral("/velkaro.mdb"));
+    ASSERT_TRUE(mdb.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    mdb.write(QByteArray(8192, 'x')); // not a database
+    mdb.close();
+    fixtures::App app(folder.path());
+    app.form.resize(1016, 735);
+    app.form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.form));
+    QTest::qWait(200);
+    EXPECT_TRUE(app.platform.boxes.empty()); // nothing before the list is asked for
+    EXPECT_THROW(app.form.browser->CommandN_Click(2), tk::ProgramEnded);
+    ASSERT_EQ(app.platform.boxes.size(), 1u);
+    EXPECT_EQ(app.platform.boxes[0].text, QStringLiteral("ไม่สามารถติดต่อฐานข้อมูลได้"));
+    EXPECT_EQ(app.platform.boxes[0].title, QStringLiteral("แจ้งข้อผิดพลาด"));
+    EXPECT_EQ(app.platform.endStatus, tk::kEndFailure);
 }

@@ -33,6 +33,10 @@ class DBFunction {
     std::shared_ptr<corpus::Recordset> SharedRecordset;
     QString SqlText;
 
+    // Starts reading the database file in the background, showing nothing: the first
+    // OpenDatabase then finds it read, or reports what went wrong as it always does.
+    void Preload();
+
     // Opens a new connection, or shows the connection message and ends the program with a
     // failure status.
     void OpenDatabase();
@@ -58,6 +62,9 @@ class DBFunction {
     static QString connectionString(const QString& appPath);
 
   private:
+    static constexpr int kConnectionTimeout = 30; // seconds
+    // The file the connection string names, under the program folder.
+    bool dataSource(const QString& connection, QString* path);
     // Opens the file named by the connection string; a reason when it cannot.
     bool open(Connection& c, std::string* error);
     void queryFailed(const std::string& error);
