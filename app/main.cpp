@@ -11,12 +11,12 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // The installed desktop entry's name: window systems match the windows to its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(VELKARO_APP_ID));
-    QApplication::setWindowIcon(tk::programIcon());
     tk::installThaiTranslations();
     tk::QtPlatform platform;
     corpus::CorpusStore store;
     tk::DBFunction db(platform, store);
     shell::Form1 form(platform, db);
+    QApplication::setWindowIcon(form.windowIcon()); // the same pictures, not read again
     form.Form_Load();
     form.show();
     return app.exec();

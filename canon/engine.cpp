@@ -1,4 +1,5 @@
 #include "canon/engine.h"
+#include "canon/log.h"
 
 #include "pagefile/canon_layout.h"
 #include "pagefile/page_file.h"
@@ -120,11 +121,17 @@ std::optional<QuickOutcome> quickMapped(const CanonFile& f, const std::vector<Se
 // One page file, its pages with places; nothing when it cannot be read or was stopped.
 std::optional<std::vector<PageHit>> searchFile(const CanonFile& f, const std::vector<SearchWord>& words,
                                                const Query& q, const std::atomic<bool>& stop) {
-    if (!f.readable || f.size > kMaxFile)
+    if (!f.readable || f.size > kMaxFile) {
+        qCWarning(lcCanon) << "the page file" << f.path
+                           << (f.readable ? "is larger than any page file and is passed over"
+                                          : "cannot be read");
         return std::nullopt;
+    }
     QFile file(f.path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcCanon) << "cannot read the page file" << f.path << ":" << file.errorString();
         return std::nullopt;
+    }
     // The quick way reads the file through a mapping, without copying it.
     if (q.linesLater)
         if (auto quick = quickMapped(f, words, q.allWords, stop)) {
@@ -140,15 +147,21 @@ std::optional<std::vector<PageHit>> searchFile(const CanonFile& f, const std::ve
         thread_local QByteArray raw;
         raw.resize(f.size);
         const qint64 got = file.read(raw.data(), f.size);
-        if (got < 0 || file.error() != QFileDevice::NoError)
+        if (got < 0 || file.error() != QFileDevice::NoError) {
+            qCWarning(lcCanon) << "cannot read the page file" << f.path << ":" << file.errorString();
             return std::nullopt;
+        }
         raw.resize(got);
         whole = pagefile::readPageBytes(raw, search, &stop);
     } else {
         whole = pagefile::readPageFile(file, search, &stop);
     }
-    if (!whole || file.error() != QFileDevice::NoError)
+    if (file.error() != QFileDevice::NoError) {
+        qCWarning(lcCanon) << "cannot read the page file" << f.path << ":" << file.errorString();
         return std::nullopt;
+    }
+    if (!whole)
+        return std::nullopt; // stopped
     return search.finish();
 }
 

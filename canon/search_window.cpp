@@ -160,12 +160,12 @@ void SearchWindow::start() {
     q.linesLater = true; // the list makes a page's line when it shows it
     if (word.trimmed().isEmpty() || word == topics::kPrompt || searchWords(q).isEmpty()) {
         platform_.MsgBox(QStringLiteral("กรุณาป้อนคำที่ต้องการค้นหาก่อน"),
-                         tk::OkOnly | tk::IconInformation, QStringLiteral("แจ้งให้ทราบ"));
+                         tk::OkOnly | tk::IconInformation, tk::kNoticeTitle);
         return;
     }
     if (!hasCanon(platform_.AppPath())) {
         platform_.MsgBox(QStringLiteral("ไม่พบโฟลเดอร์ %1 ของพระไตรปิฎกในโฟลเดอร์ของโปรแกรม").arg(pagefile::CanonLayout::root()),
-                         tk::OkOnly | tk::IconInformation, QStringLiteral("แจ้งให้ทราบ"));
+                         tk::OkOnly | tk::IconInformation, tk::kNoticeTitle);
         return;
     }
     model_.clear();

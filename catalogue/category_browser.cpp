@@ -8,11 +8,11 @@ namespace catalogue {
 
 CategoryBrowser::CategoryBrowser(tk::Platform& platform, tk::DBFunction& db,
                                  tk::PictureLoader& pictures, BrowserControls controls,
-                                 bool& collectionOpened, SavedLayout& saved,
+                                 tk::WindowState& state,
                                  std::function<void(const QString&)> listGroupTopics,
                                  std::function<void()> listView2DblClick)
     : platform_(platform), db_(db), pictures_(pictures), c_(controls),
-      collectionOpened_(collectionOpened), saved_(saved),
+      state_(state),
       listGroupTopics_(std::move(listGroupTopics)),
       listView2DblClick_(std::move(listView2DblClick)) {
     c_.listView1->setModel(&model_);
@@ -35,7 +35,7 @@ void CategoryBrowser::arrangeAccordion(int k) {
 }
 
 void CategoryBrowser::CommandN_Click(int k) {
-    collectionOpened_ = true;
+    state_.CollectionOpened = true;
     c_.Command6->setVisible(false);
     // Arrows: open on the clicked collection, closed on the others. A picture that cannot
     // be read leaves that arrow as it was.
@@ -51,10 +51,10 @@ void CategoryBrowser::CommandN_Click(int k) {
         c_.Picture[j]->Move(double(c_.Command[j]->Left()) + 100,
                             double(c_.Command[j]->Top()) + 100);
     for (size_t j = 0; j < 4; ++j)
-        saved_.SavedTop[j] = c_.Command[j]->Top();
-    saved_.SavedListTop = c_.ListView1->Top();
+        state_.saved.SavedTop[j] = c_.Command[j]->Top();
+    state_.saved.SavedListTop = c_.ListView1->Top();
     if (auto h = tk::toInt16(c_.ListView1->Height()))
-        saved_.SavedListHeight = *h;
+        state_.saved.SavedListHeight = *h;
 
     db_.OpenDatabase();
     db_.SqlText = groupSql(k);
@@ -97,7 +97,7 @@ void CategoryBrowser::ListView1_DblClick() {
 void CategoryBrowser::Command6_Click() {
     if (SelectedGroupCode.isEmpty()) {
         platform_.MsgBox(QStringLiteral("กรุณาเลือกข้อมูลก่อน"), tk::OkOnly | tk::IconStop,
-                         QStringLiteral("แจ้งให้ทราบ"));
+                         tk::kNoticeTitle);
         return;
     }
     c_.Timer2->setEnabled(false);

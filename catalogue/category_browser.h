@@ -8,6 +8,7 @@
 #include "toolkit/picture.h"
 #include "toolkit/platform.h"
 #include "toolkit/timer.h"
+#include "toolkit/window_state.h"
 
 #include <QObject>
 #include <array>
@@ -17,12 +18,7 @@ class QLabel;
 
 namespace catalogue {
 
-// The arrangement the last collection click left, which the window's layout restores.
-struct SavedLayout {
-    std::array<float, 4> SavedTop{};
-    float SavedListTop = 0;
-    int16_t SavedListHeight = 0;
-};
+using tk::SavedLayout;
 
 struct BrowserControls {
     std::array<tk::Control*, 4> Command;
@@ -40,7 +36,7 @@ class CategoryBrowser : public QObject {
     Q_OBJECT
   public:
     CategoryBrowser(tk::Platform& platform, tk::DBFunction& db, tk::PictureLoader& pictures,
-                    BrowserControls controls, bool& collectionOpened, SavedLayout& saved,
+                    BrowserControls controls, tk::WindowState& state,
                     std::function<void(const QString&)> listGroupTopics,
                     std::function<void()> listView2DblClick);
 
@@ -61,8 +57,7 @@ class CategoryBrowser : public QObject {
     tk::DBFunction& db_;
     tk::PictureLoader& pictures_;
     BrowserControls c_;
-    bool& collectionOpened_;
-    SavedLayout& saved_;
+    tk::WindowState& state_;
     std::function<void(const QString&)> listGroupTopics_;
     std::function<void()> listView2DblClick_;
     GroupModel model_;

@@ -13,8 +13,8 @@
 namespace catalogue {
 
 VolumePicker::VolumePicker(PickerControls controls, std::function<void(int, int)> showShelfPage,
-                           const int16_t& rowButtonLeft)
-    : c_(controls), showShelfPage_(std::move(showShelfPage)), rowButtonLeft_(rowButtonLeft) {
+                           const tk::WindowState& state)
+    : c_(controls), showShelfPage_(std::move(showShelfPage)), state_(state) {
     // Only choosing an entry runs the handler: from the open list (by mouse or keys), or by
     // stepping through the entries with the arrow keys or the wheel on the closed box. The
     // box also activates an entry when typed text matches it and Enter is pressed or the
@@ -73,7 +73,7 @@ void VolumePicker::ListView2_Click() {
         return;
     c_.Timer3->setEnabled(true);
     c_.Command8->setVisible(true);
-    c_.Command8->Move(rowButtonLeft_,
+    c_.Command8->Move(state_.RowButtonLeft,
                       double(c_.listView2->rowTop(c_.listView2->selectedRow())) + 200);
     if (c_.Command8->widget())
         c_.Command8->widget()->raise();

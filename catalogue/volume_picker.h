@@ -3,6 +3,7 @@
 #include "toolkit/control.h"
 #include "toolkit/listview.h"
 #include "toolkit/timer.h"
+#include "toolkit/window_state.h"
 
 #include <QObject>
 #include <functional>
@@ -25,7 +26,7 @@ class VolumePicker : public QObject {
     Q_OBJECT
   public:
     VolumePicker(PickerControls controls, std::function<void(int, int)> showShelfPage,
-                 const int16_t& rowButtonLeft);
+                 const tk::WindowState& state);
     void Combo1_Click();
     void ListView2_Click();
 
@@ -36,7 +37,7 @@ class VolumePicker : public QObject {
     PickerControls c_;
     bool typed_ = false; // the box's text was typed since the last choice
     std::function<void(int, int)> showShelfPage_;
-    const int16_t& rowButtonLeft_;
+    const tk::WindowState& state_;
 };
 
 } // namespace catalogue

@@ -1,6 +1,7 @@
 #include "corpus/isolated_load.h"
 
 #include "corpus/like.h"
+#include "corpus/log.h"
 
 #include <cerrno>
 #include <chrono>
@@ -143,11 +144,18 @@ LoadOutcome loadIsolated(const std::string& helper, const std::string& mdbPath,
         }
     }
     if (timedOut) {
+        qCWarning(lcCorpus, "the loader of %s passed its %d s limit and was stopped", mdbPath.c_str(),
+                  limits.seconds);
         out.error = "the database file took too long to read (damaged?)";
         return out;
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         const std::string why = lastLine(err);
+        if (WIFSIGNALED(status))
+            qCWarning(lcCorpus,
+                      "the loader of %s was stopped by signal %d (a limit of %d s of processor "
+                      "time or %llu bytes of memory, or a fault)",
+                      mdbPath.c_str(), WTERMSIG(status), limits.cpuSeconds, limits.memoryBytes);
         if (WIFSIGNALED(status))
             out.error = "the database file could not be read (loader stopped by signal " +
                         std::to_string(WTERMSIG(status)) + ")";

@@ -183,11 +183,6 @@ bool likeMatch(std::string_view pattern, std::string_view text) {
     return matches(Pattern(pattern), text);
 }
 
-bool foldedLikeMatch(std::string_view pattern, std::string_view text) {
-    std::string a, b;
-    return matches(Pattern(folded(pattern, a)), folded(text, b));
-}
-
 bool installLike(sqlite3* db) {
     return sqlite3_create_function(db, "like", 2,
                                    SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,

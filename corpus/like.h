@@ -14,7 +14,5 @@ bool installLike(sqlite3* db);
 
 // Whether the UTF-8 text matches the pattern, byte for byte but for A-Z's case.
 bool likeMatch(std::string_view pattern, std::string_view text);
-// The same through the Thai folding, as the connection's LIKE compares.
-bool foldedLikeMatch(std::string_view pattern, std::string_view text);
 
 } // namespace corpus

@@ -3,6 +3,7 @@
 // time and memory limits, because libmdb can loop or overrun on damaged files.
 #include "corpus/jet_text.h"
 #include "corpus/schema.h"
+#include "corpus/statement.h"
 
 // glib first: libmdb's header uses its types without including it.
 #include <glib.h>
@@ -150,12 +151,13 @@ const char* openSource(const char* path, Source& s) {
             entry = e;
     }
     if (!entry)
-        return "the file has no table Velkaro";
+        return "the file has no topic table";
     s.table = mdb_read_table(entry);
     if (!s.table)
-        return "cannot read table Velkaro";
-    mdb_read_columns(s.table);
-    mdb_rewind_table(s.table);
+        return "cannot read the topic table";
+    if (!mdb_read_columns(s.table))
+        return "cannot read the table's columns";
+    mdb_rewind_table(s.table); // only sets the reading back to the start
 
     // Texts and numbers are decoded here from the row (libmdb's own conversion loses
     // characters outside the basic plane); other types go through libmdb's binding.
@@ -322,36 +324,34 @@ bool insertBatch(sqlite3_stmt* st, const Batch& b) {
         for (size_t k = 0; k < width; ++k) {
             const Cell& c = b.cells[r + k];
             const int slot = int(k) + 1;
+            int rc = SQLITE_OK;
             switch (c.kind) {
             case Cell::Null:
-                sqlite3_bind_null(st, slot);
+                rc = sqlite3_bind_null(st, slot);
                 break;
             case Cell::Int:
-                sqlite3_bind_int64(st, slot, c.i);
+                rc = sqlite3_bind_int64(st, slot, c.i);
                 break;
             case Cell::Real:
-                sqlite3_bind_double(st, slot, c.d);
+                rc = sqlite3_bind_double(st, slot, c.d);
                 break;
             case Cell::Text:
-                sqlite3_bind_text(st, slot, b.text.data() + c.off, int(c.len), SQLITE_STATIC);
+                rc = sqlite3_bind_text(st, slot, b.text.data() + c.off, int(c.len), SQLITE_STATIC);
                 break;
             }
+            if (rc != SQLITE_OK)
+                return false;
         }
-        if (sqlite3_step(st) != SQLITE_DONE)
+        if (sqlite3_step(st) != SQLITE_DONE || sqlite3_reset(st) != SQLITE_OK)
             return false;
-        sqlite3_reset(st);
     }
     return true;
 }
 
+// The pragma's number; 0 when it cannot be read, which the caller takes as a failure.
 sqlite3_int64 pragma(sqlite3* db, const char* sql) {
-    sqlite3_stmt* q = nullptr;
-    sqlite3_int64 v = 0;
-    sqlite3_prepare_v2(db, sql, -1, &q, nullptr);
-    if (q && sqlite3_step(q) == SQLITE_ROW)
-        v = sqlite3_column_int64(q, 0);
-    sqlite3_finalize(q);
-    return v;
+    corpus::Statement q(db, sql);
+    return q.step() == corpus::Statement::Step::Row ? q.integer(0) : 0;
 }
 
 // Copies the pages straight into the shared memory file: sizes it, maps it, and backs the
@@ -411,17 +411,25 @@ int main(int argc, char** argv) {
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                         nullptr) != SQLITE_OK)
         return fail("cannot create the engine");
-    sqlite3_exec(db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA temp_store=MEMORY;",
-                 nullptr, nullptr, nullptr);
+    std::string why;
+    if (!corpus::execute(db,
+                         "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA temp_store=MEMORY;",
+                         &why))
+        return fail(("cannot set up the engine: " + why).c_str());
     // The index is kept up as rows arrive, on the inserting thread, while libmdb reads.
-    if (sqlite3_exec(db, corpus::kCreateTable, nullptr, nullptr, nullptr) != SQLITE_OK ||
-        sqlite3_exec(db, corpus::kCreateIndexes, nullptr, nullptr, nullptr) != SQLITE_OK)
-        return fail("cannot create the table");
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, "INSERT INTO Velkaro VALUES(?,?,?,?,?,?,?,?,?,?,?,?)", -1, &st,
-                           nullptr) != SQLITE_OK)
-        return fail("cannot prepare the copy");
+    if (!corpus::execute(db, corpus::kCreateTable, &why) ||
+        !corpus::execute(db, corpus::kCreateIndexes, &why))
+        return fail(("cannot create the table: " + why).c_str());
+    if (!corpus::execute(db, "BEGIN", &why))
+        return fail(("cannot begin the copy: " + why).c_str());
+    std::string insert = "INSERT INTO " + std::string(corpus::kTableName) + " VALUES(?";
+    for (size_t k = 1; k < corpus::kColumns.size(); ++k)
+        insert += ",?";
+    insert += ")";
+    corpus::Statement inserting(db, insert);
+    if (!inserting.ok())
+        return fail(("cannot prepare the copy: " + inserting.error()).c_str());
+    sqlite3_stmt* st = inserting.get();
 
     Queue queue;
     bool insertFailed = false;
@@ -459,16 +467,15 @@ int main(int argc, char** argv) {
         queue.push(std::move(batch));
     queue.finish();
     inserter.join();
-    sqlite3_finalize(st);
     if (insertFailed)
-        return fail("cannot copy a row");
+        return fail(("cannot copy a row: " + std::string(sqlite3_errmsg(db))).c_str());
     // Rows the table says it has but that could not be read (libmdb passes over damaged
     // ones without a word) are counted where the program finds them.
     const unsigned long stated = source.table->num_rows;
     const unsigned long lost = stated > copied ? stated - copied : 0;
     const std::string version = "PRAGMA user_version=" + std::to_string(std::min(lost, 0x7FFFFFFFul));
-    sqlite3_exec(db, version.c_str(), nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    if (!corpus::execute(db, version.c_str(), &why) || !corpus::execute(db, "COMMIT", &why))
+        return fail(("cannot finish the copy: " + why).c_str());
     if (!(argc == 3 ? handOverInto(db, outFd) : handOverStream(db, outFd)))
         return fail("cannot hand the table over");
     sqlite3_close(db);

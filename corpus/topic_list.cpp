@@ -94,7 +94,7 @@ bool readTopics(Statement& st, TopicList& list) {
                 std::memcpy(at, parts[f].data(), len);
             at += len;
         }
-        t.marked = is(mark, "TRUE");
+        t.marked = mark >= 0 && isMarked(valueText(st.value(mark)));
         t.ownPage = is(file, "1");
     }
 }

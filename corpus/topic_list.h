@@ -11,6 +11,11 @@
 
 namespace corpus {
 
+// A marked topic is shown in red: its mark reads exactly "TRUE".
+inline bool isMarked(std::string_view mark) {
+    return mark == "TRUE";
+}
+
 struct TopicText {
     const char* p = nullptr;
     uint32_t len = 0;

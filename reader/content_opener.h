@@ -18,13 +18,12 @@ struct TopicListAccess {
 
 class ContentOpener {
   public:
-    ContentOpener(tk::Platform& platform, TopicListAccess list,
+    ContentOpener(tk::Platform& platform, tk::WindowState& state, TopicListAccess list,
                   std::function<void(int16_t)> listVolumeTopics, std::function<void()> showReader);
 
     void ListView2_DblClick();
     void cmdBook_Click(int index);
 
-    HandOff handOff;
     QString BookFolder;
     QString BookPagePath;
     // What the reader windows keep while the program runs.
@@ -36,6 +35,7 @@ class ContentOpener {
     void notAvailable(const QString& why);
 
     tk::Platform& platform_;
+    tk::WindowState& state_; // the hand-off values are written there
     TopicListAccess list_;
     std::function<void(int16_t)> listVolumeTopics_;
     std::function<void()> showReader_;

@@ -69,7 +69,7 @@ class frmBrowser : public QDialog {
 
   private:
     tk::Platform& platform_;
-    const HandOff& handOff_;
+    const HandOff handOff_; // read as the window loads; a copy, not a reference into the main window
     ReaderSession& session_;
     tk::KeptPlace place_;
     void placeLeft(double outerWidth); // left = (screen width - outer width) \ 3, top 0

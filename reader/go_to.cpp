@@ -63,7 +63,7 @@ void GoToDialog::accept() {
     const GoToCheck c = checkGoTo(volume->text(), page->text(), folder_);
     if (c.field != GoToCheck::None) {
         platform_.MsgBox(QStringLiteral("ไม่สามารถเปิดหน้านี้ได้\r\n") + c.why,
-                         tk::OkOnly | tk::IconInformation, QStringLiteral("แจ้งให้ทราบ"));
+                         tk::OkOnly | tk::IconInformation, tk::kNoticeTitle);
         QLineEdit* at = c.field == GoToCheck::Volume ? volume : page;
         activateWindow(); // back from the notice
         at->setFocus();

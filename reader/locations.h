@@ -2,6 +2,7 @@
 // Where the canon's pages lie under the program folder, and the values the main window
 // hands to the reader window.
 #include "pagefile/canon_layout.h"
+#include "toolkit/window_state.h"
 
 #include <QString>
 #include <cstdint>
@@ -11,19 +12,13 @@
 
 namespace reader {
 
-// Empty, a number, or a text of digits; compared as a number, empty counting as 0.
-using Variant = std::variant<std::monostate, double, QString>;
+using tk::Variant;
 // The number a variant stands for; nothing for a text that is not a number.
 std::optional<double> numeric(const Variant& v);
 // Its text: empty for empty, plain decimal for a number, a text as it stands.
 QString text(const Variant& v);
 
-struct HandOff {
-    QString ReaderTarget;
-    Variant ReaderVolume;
-    Variant ReaderPage;
-    int16_t ReaderLine = 0;
-};
+using tk::HandOff;
 
 // The canon's volumes, folders and page-range files are pagefile::CanonLayout's.
 using pagefile::CanonLayout;

@@ -1,4 +1,5 @@
 #include "reader/page_view.h"
+#include "reader/log.h"
 
 #include "reader/page_refs.h"
 
@@ -412,8 +413,12 @@ QVariant PageView::loadResource(int type, const QUrl& name) {
     const QString reference =
         name.isLocalFile() ? name.toLocalFile() : name.toString(QUrl::FullyEncoded);
     const QString file = resolveReference(root_, shownFile_, reference, nullptr, &listings_);
-    if (file.isEmpty() || !QFileInfo(file).isFile())
+    if (file.isEmpty() || !QFileInfo(file).isFile()) {
+        qCWarning(lcReader) << "a reference of" << shownFile_ << "was not loaded:" << reference
+                            << (file.isEmpty() ? "(outside the program folder or not a file)"
+                                               : "(no such file)");
         return {};
+    }
     if (type == QTextDocument::StyleSheetResource)
         return styleSheetOf(file);
     loaded_ << file;
@@ -422,8 +427,10 @@ QVariant PageView::loadResource(int type, const QUrl& name) {
 
 static QString styleSheetOf(const QString& path) {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    if (!f.open(QIODevice::ReadOnly)) {
+        qCWarning(lcReader) << "cannot read the style sheet" << path << ":" << f.errorString();
         return {};
+    }
     return mapFontStyles(pagefile::decode(f.read(1 << 20)));
 }
 

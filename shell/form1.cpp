@@ -7,6 +7,7 @@
 #include "shell/dialog.h"
 #include "shell/main_layout.h"
 #include "shell/shelf.h"
+#include "toolkit/fonts.h"
 #include "toolkit/program_icon.h"
 #include "toolkit/twips.h"
 #include "topics/topic_pane.h"
@@ -18,6 +19,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 namespace shell {
 
@@ -26,16 +28,16 @@ Form1::Form1(tk::Platform& platform, tk::DBFunction& db, QWidget* parent)
       platform_(platform), db_(db) {
     buildControls();
     topicPane = std::make_unique<topics::TopicPane>(
-        platform_, db_,
+        platform_, db_, state,
         topics::TopicControls{listView2, &ListView2, label1, &Label1, &Frame4, text1, command5});
     topics::TopicModel& model = topicPane->model();
     opener = std::make_unique<reader::ContentOpener>(
-        platform_,
+        platform_, state,
         reader::TopicListAccess{[this] { return listView2->rowCount(); },
                                 [this] { return listView2->selectedRow(); },
                                 [&model](int row, int sub) { return model.subItem(row, sub); }},
         [this](int16_t volume) { topicPane->ListVolumeTopics(volume); },
-        [this] { reader::showReader(platform_, opener->handOff, opener->session, this); });
+        [this] { reader::showReader(platform_, state.handOff, opener->session, this); });
     opener->searchWord = [this] { return topicPane->searchWord(); };
     connect(listView2, &tk::ListView::listDblClick, this, [this] { opener->ListView2_DblClick(); });
     wireBook(0);
@@ -50,7 +52,7 @@ Form1::Form1(tk::Platform& platform, tk::DBFunction& db, QWidget* parent)
                                    &Timer2,
                                    &Frame4,
                                    label1},
-        CollectionOpened, saved, [this](const QString& code) { topicPane->ListGroupTopics(code); },
+        state, [this](const QString& code) { topicPane->ListGroupTopics(code); },
         [this] { opener->ListView2_DblClick(); });
     const std::array<QPushButton*, 4> collections{command1, command2, command3, command4};
     for (int k = 1; k <= 4; ++k)
@@ -69,27 +71,68 @@ Form1::Form1(tk::Platform& platform, tk::DBFunction& db, QWidget* parent)
     picker = std::make_unique<catalogue::VolumePicker>(
         catalogue::PickerControls{combo1, &Frame4, label1, listView2, &Command8, &Timer3},
         [this](int first, int last) { shelf->ShowShelfPage(first, last); },
-        topicPane->RowButtonLeft);
+        state);
     // The canon's own text: Shift+Enter in the search box, or the button at its end.
     connect(topicPane.get(), &topics::TopicPane::canonSearchRequested, this,
             [this] { openCanonSearch(); });
-    QAction* canonSearch = text1->addAction(tk::canonSearchIcon(),
-                                            QLineEdit::TrailingPosition);
+    // Its picture is drawn after the first paint, or when it first shows, whichever comes
+    // first: the box starts with the prompt, which hides the button.
+    QAction* canonSearch = text1->addAction(QIcon(), QLineEdit::TrailingPosition);
+    canonSearch_ = canonSearch;
     canonSearch->setObjectName(QStringLiteral("canonSearchAction"));
     canonSearch->setToolTip(canon::kWindowTitle);
     connect(canonSearch, &QAction::triggered, this, [this] { openCanonSearch(); });
     // The button takes room from the box's text: it shows once the prompt has gone, so the
     // prompt keeps the whole box its design gives it.
-    auto showCanonButton = [canonSearch](const QString& text) {
+    auto showCanonButton = [this, canonSearch](const QString& text) {
+        if (text != topics::kPrompt)
+            drawCanonSearchButton();
         canonSearch->setVisible(text != topics::kPrompt);
     };
     connect(text1, &QLineEdit::textChanged, canonSearch, showCanonButton);
     showCanonButton(text1->text());
+    // A list is filled when its model is reset; the note waits until the handler that
+    // filled it has finished.
+    unreadNote = new QLabel(this);
+    unreadNote->setObjectName(QStringLiteral("unreadNote"));
+    unreadNote->setFont(tk::thaiFont(QStringLiteral("Tahoma"), 11));
+    unreadNote->setStyleSheet(
+        QStringLiteral("background:#fff8d0; color:#000; border:1px solid #b0a060; padding:4px 10px;"));
+    unreadNote->hide();
+    unreadNoteTimer_ = new QTimer(this);
+    unreadNoteTimer_->setSingleShot(true);
+    unreadNoteTimer_->setInterval(8000);
+    connect(unreadNoteTimer_, &QTimer::timeout, unreadNote, &QLabel::hide);
+    connect(&topicPane->model(), &QAbstractItemModel::modelReset, this, [this] { noticeUnreadRows(); });
+    connect(&browser->model(), &QAbstractItemModel::modelReset, this, [this] { noticeUnreadRows(); });
     Timer2.onTimer = [this] { Timer2_Timer(); };
     Timer3.onTimer = [this] { Timer3_Timer(); };
 }
 
 Form1::~Form1() = default;
+
+QString Form1::unreadNoteText(long rows) {
+    return QStringLiteral("อ่านข้อมูลไม่ได้ ") + QString::number(rows) + QStringLiteral(" รายการ");
+}
+
+void Form1::noticeUnreadRows() {
+    if (unreadNoticed_)
+        return;
+    const long rows = db_.unreadRows();
+    if (rows <= 0)
+        return;
+    unreadNoticed_ = true;
+    QTimer::singleShot(0, this, [this, rows] {
+        unreadNote->setText(unreadNoteText(rows));
+        unreadNote->adjustSize();
+        // Below the count line, clear of its caption.
+        const QRect line = label1->geometry();
+        unreadNote->move(line.left(), line.bottom() + 4);
+        unreadNote->show();
+        unreadNote->raise();
+        unreadNoteTimer_->start();
+    });
+}
 
 void Form1::wireBook(int index) {
     connect(cmdBookButtons[size_t(index)], &QPushButton::clicked, this,
@@ -120,6 +163,28 @@ void Form1::Form_Resize() {
     layout->Form_Resize(isMinimized(), g.Width(), g.Height());
 }
 
+bool Form1::event(QEvent* e) {
+    const bool handled = QWidget::event(e);
+    if (e->type() == QEvent::Paint && !painted_) {
+        painted_ = true;
+        // Once the frame is on the screen: what the first paint did not need.
+        QTimer::singleShot(0, this, [this] { afterFirstPaint(); });
+    }
+    return handled;
+}
+
+void Form1::afterFirstPaint() {
+    // The table is read while the user looks at the window; nothing about it shows before
+    // the first list is asked for, which then waits only for what is left of the reading.
+    db_.Preload();
+    drawCanonSearchButton();
+}
+
+void Form1::drawCanonSearchButton() {
+    if (canonSearch_ && canonSearch_->icon().isNull())
+        canonSearch_->setIcon(tk::canonSearchIcon());
+}
+
 void Form1::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     Form_Resize();
@@ -140,8 +205,8 @@ void Form1::changeEvent(QEvent* e) {
 }
 
 void Form1::Form_Load() {
-    LeftPanelStartWidth = tk::toInt16(Frame1.Width()).value_or(0);
-    CollectionOpened = false;
+    state.LeftPanelStartWidth = tk::toInt16(Frame1.Width()).value_or(0);
+    state.CollectionOpened = false;
     Command6.setVisible(false);
     Command8.setVisible(false);
     frame1->setBackColor(QColor(85, 85, 85));

@@ -11,17 +11,20 @@
 #include "toolkit/picture.h"
 #include "toolkit/platform.h"
 #include "toolkit/timer.h"
+#include "toolkit/window_state.h"
 
 #include <QWidget>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+class QAction;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 
 namespace corpus {
 class DBFunction;
@@ -79,10 +82,8 @@ class Form1 : public QWidget {
 
     tk::Timer Timer1, Timer2, Timer3;
 
-    // Window-level values.
-    int16_t LeftPanelStartWidth = 0;
-    bool CollectionOpened = false;
-    catalogue::SavedLayout saved;
+    // The window-level values its panes share.
+    tk::WindowState state;
 
     // The subsystems that handle this window's events.
     std::unique_ptr<topics::TopicPane> topicPane;
@@ -103,12 +104,26 @@ class Form1 : public QWidget {
     tk::PictureLoader& pictures() { return pictures_; }
 
   protected:
+    bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
     void moveEvent(QMoveEvent* e) override;
 
+    // The floating note that tells, once a run, how many rows of the table could not be
+    // read; it changes no caption.
+    QLabel* unreadNote = nullptr;
+    static QString unreadNoteText(long rows);
+
   private:
+    // After a list has been filled: the note, the first time the table has unread rows.
+    void noticeUnreadRows();
+    bool unreadNoticed_ = false;
+    void afterFirstPaint();
+    void drawCanonSearchButton();
+    bool painted_ = false;
+    QAction* canonSearch_ = nullptr;
+    QTimer* unreadNoteTimer_ = nullptr;
     void buildControls();
     void nameForScreenReaders();
     void createBook(int index);

@@ -81,7 +81,8 @@ QPushButton* pictureButton(QWidget* parent, const char* name, const QPixmap& fac
 void Form1::buildControls() {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(kForm1Caption);
-    setWindowIcon(tk::programIcon()); // the windows opened over it take it too
+    const QIcon icon = tk::programIcon(); // its pictures read once
+    setWindowIcon(icon); // the windows opened over it take it too
     tk::WindowGeometry(this).setClientSize(15240, 11025);
     const QColor white(255, 255, 255);
 
@@ -162,7 +163,7 @@ void Form1::buildControls() {
                              style()->standardIcon(QStyle::SP_FileDialogContentsView));
     Command5 = tk::Control(command5, 6120, 240, 1215, 975);
     command10 = graphicButton(frame2, "Command10", QStringLiteral("เกี่ยวกับโปรแกรม"), buttons,
-                              tk::programIcon()); // drawn up to 256 pixels: sharp at any density
+                              icon); // drawn up to 256 pixels: sharp at any density
     Command10 = tk::Control(command10, 7560, 240, 1575, 975);
     command9 = graphicButton(frame2, "Command9", QStringLiteral("ปิดโปรแกรม"), buttons,
                              style()->standardIcon(QStyle::SP_DialogCloseButton));

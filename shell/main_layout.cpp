@@ -12,7 +12,7 @@ void MainLayout::Form_Resize(bool minimized, double W, double H) {
     Form1& f = f_;
     // Every step runs on its own; a placement that fails leaves its control as it was.
     auto right = [&] { return double(f.Frame1.Width()) + f.Frame1.Left(); };
-    if (auto w = tk::toInt16(double(f.LeftPanelStartWidth) + 160))
+    if (auto w = tk::toInt16(double(f.state.LeftPanelStartWidth) + 160))
         f.Frame1.Move(0, double(f.Image1.Top()) + f.Image1.Height(), *w,
                       H - (double(f.Image1.Height()) + 800));
     for (tk::Control* c : {&f.Command1, &f.Command2, &f.Command3, &f.Command4})
@@ -35,7 +35,7 @@ void MainLayout::Form_Resize(bool minimized, double W, double H) {
 
     tk::Control* cmd[4] = {&f.Command1, &f.Command2, &f.Command3, &f.Command4};
     tk::Control* pic[4] = {&f.Picture1, &f.Picture2, &f.Picture3, &f.Picture4};
-    if (!f.CollectionOpened) {
+    if (!f.state.CollectionOpened) {
         cmd[0]->Move(70, 200);
         for (int j = 1; j < 4; ++j)
             cmd[j]->Move(70, double(cmd[j - 1]->Top()) + cmd[j - 1]->Height());
@@ -44,10 +44,10 @@ void MainLayout::Form_Resize(bool minimized, double W, double H) {
         f.ListView1.Move(70, double(cmd[3]->Top()) + cmd[3]->Height());
     } else {
         for (int j = 0; j < 4; ++j)
-            cmd[j]->Move(70, f.saved.SavedTop[size_t(j)]);
-        f.ListView1.Move(70, f.saved.SavedListTop, f.ListView1.Width(), f.saved.SavedListHeight);
+            cmd[j]->Move(70, f.state.saved.SavedTop[size_t(j)]);
+        f.ListView1.Move(70, f.state.saved.SavedListTop, f.ListView1.Width(), f.state.saved.SavedListHeight);
         for (int j = 0; j < 4; ++j)
-            pic[j]->Move(double(cmd[j]->Left()) + 100, double(f.saved.SavedTop[size_t(j)]) + 100);
+            pic[j]->Move(double(cmd[j]->Left()) + 100, double(f.state.saved.SavedTop[size_t(j)]) + 100);
     }
     shelf_.RebuildShelf();
 }

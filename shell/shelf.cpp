@@ -76,8 +76,6 @@ void Shelf::ShowShelfPage(int first, int last) {
     std::vector<tk::Control>& books = *c_.cmdBook;
     for (tk::Control& b : books)
         b.setVisible(false);
-    s.ShelfPageFirst = catalogue::twoDigits(first);
-    s.ShelfPageLast = last;
     for (int v = std::max(first, 1); v <= std::min(last, kVolumes); ++v)
         books[size_t(v - 1)].setVisible(true);
     const double bw = books[0].Width(), bh = books[0].Height();

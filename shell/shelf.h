@@ -23,8 +23,6 @@ struct ShelfState {
     long ShelfPageCount = 0;
     int16_t ShelfRowLength = 0;
     int16_t ShelfFirstRowTop = 0;
-    QString ShelfPageFirst;
-    long ShelfPageLast = 0;
 };
 
 struct ShelfControls {

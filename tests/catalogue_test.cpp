@@ -84,7 +84,7 @@ TEST(Collections, EachButtonListsItsGroupsInCodeOrderTwoGroupsOfOneCodeAsTwoRows
     EXPECT_EQ(w.groups(), QStringList{"ธัมมสังคณี|75"});
     w.browser.CommandN_Click(4);
     EXPECT_EQ(w.groups(), QStringList{"อริยสัจ ๔|101"});
-    EXPECT_TRUE(w.form.CollectionOpened);
+    EXPECT_TRUE(w.form.state.CollectionOpened);
     EXPECT_EQ(w.form.listView1->model()
                   ->data(w.form.listView1->model()->index(0, 0), Qt::ToolTipRole)
                   .toString(),
@@ -114,10 +114,10 @@ TEST(Collections, AccordionPositionsFromTheDesignPlaces) {
         EXPECT_EQ(w.form.Command4.Left(), 70);
         EXPECT_EQ(w.form.Picture1.Left(), w.form.Command1.Left() + 100);
         EXPECT_EQ(w.form.Picture4.Top(), x.t4 + 100);
-        EXPECT_EQ(w.form.saved.SavedTop[0], x.t1);
-        EXPECT_EQ(w.form.saved.SavedTop[3], x.t4);
-        EXPECT_EQ(w.form.saved.SavedListTop, x.list);
-        EXPECT_EQ(w.form.saved.SavedListHeight, 1455);
+        EXPECT_EQ(w.form.state.saved.SavedTop[0], x.t1);
+        EXPECT_EQ(w.form.state.saved.SavedTop[3], x.t4);
+        EXPECT_EQ(w.form.state.saved.SavedListTop, x.list);
+        EXPECT_EQ(w.form.state.saved.SavedListHeight, 1455);
     }
 }
 
@@ -221,7 +221,7 @@ TEST(TopicPane, BackHidesThePaneAndOpenRunsTheTopicDoubleClick) {
     EXPECT_FALSE(w.form.label1->text().isEmpty());
     w.browser.Command8_Click();
     EXPECT_EQ(w.platform.modalCount, 1);
-    EXPECT_TRUE(w.form.opener->handOff.ReaderTarget.endsWith(
+    EXPECT_TRUE(w.form.state.handOff.ReaderTarget.endsWith(
         QStringLiteral("\\img_detail\\flomar_web1.htm")));
     w.browser.Command7_Click();
     EXPECT_FALSE(w.form.Frame4.Visible());

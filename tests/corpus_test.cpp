@@ -560,3 +560,49 @@ TEST(TypedStore, TheStatementKeepsTheLastErrorAndRefusesToStepAfterIt) {
     EXPECT_FALSE(error.empty());
     sqlite3_close(db);
 }
+
+TEST(Loader, AReadingBegunEarlierIsTakenOnlyForTheSameUnchangedFile) {
+    Topic a;
+    a.title = QStringLiteral("ก่อน");
+    fixtures::Folder f({a});
+    const std::string path = (f.path() + QStringLiteral("/velkaro.mdb")).toStdString();
+    {
+        corpus::CorpusStore store;
+        store.preload(path);
+        std::string error;
+        auto loaded = store.open(path, &error);
+        ASSERT_TRUE(loaded) << error;
+        EXPECT_EQ(store.loadCount(), 1);
+        EXPECT_EQ(store.open(path, &error), loaded); // kept while the file stays
+        EXPECT_EQ(store.loadCount(), 1);
+    }
+    {
+        // The file changes after the reading began: the reading is let go, the new file read.
+        corpus::CorpusStore store;
+        store.preload(path);
+        Topic b;
+        b.title = QStringLiteral("หลัง");
+        fixtures::writeDatabase(f.path(), {a, b});
+        std::string error;
+        auto loaded = store.open(path, &error);
+        ASSERT_TRUE(loaded) << error;
+        corpus::Statement st(loaded->db(), "SELECT count(*) FROM Velkaro");
+        ASSERT_EQ(st.step(), corpus::Statement::Step::Row);
+        EXPECT_EQ(st.integer(0), 2);
+    }
+    {
+        // A reading that fails reports nothing until the file is opened, then fails that.
+        QFile::remove(f.path() + QStringLiteral("/velkaro.mdb"));
+        corpus::CorpusStore store;
+        store.preload(path);
+        std::string error;
+        EXPECT_FALSE(store.open(path, &error));
+        EXPECT_FALSE(error.empty());
+    }
+    {
+        // Nobody opens it: the store still lets it go.
+        fixtures::writeDatabase(f.path(), {a});
+        corpus::CorpusStore store;
+        store.preload(path);
+    }
+}

@@ -23,6 +23,26 @@ jet4::Value number(const std::optional<int>& n) {
 }
 } // namespace
 
+bool damageSecondRow(const QString& folder) {
+    QFile file(folder + QStringLiteral("/velkaro.mdb"));
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray bytes = file.readAll();
+    // A data page that is neither the catalogue's (owner 2) nor a long value's.
+    for (int pg = 3; pg * 4096 < bytes.size(); ++pg) {
+        const int at = pg * 4096;
+        const auto owner = uchar(bytes[at + 4]) | uchar(bytes[at + 5]) << 8;
+        if (bytes[at] == 1 && owner != 2 && bytes.mid(at + 4, 4) != "LVAL") {
+            // Row 1 starts past the end of row 0.
+            bytes[at + 0x0E + 2] = char(0xFF);
+            bytes[at + 0x0E + 3] = char(0x0F);
+            file.seek(0);
+            return file.write(bytes) == bytes.size();
+        }
+    }
+    return false;
+}
+
 void writeDatabase(const QString& folder, const std::vector<Topic>& topics) {
     using jet4::ColType;
     jet4::Table t;

@@ -32,6 +32,11 @@ struct Topic {
 // Writes velkaro.mdb with these topics into the folder.
 void writeDatabase(const QString& folder, const std::vector<Topic>& topics);
 
+// Spoils the offset of the second row on the table's data page of the folder's
+// velkaro.mdb: libmdb then passes over it (and its neighbour) without a word, and the
+// loader counts them as unread. False when the file has no such page.
+bool damageSecondRow(const QString& folder);
+
 // A temporary program folder holding a database of these topics.
 struct Folder {
     QTemporaryDir dir;

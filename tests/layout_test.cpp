@@ -109,7 +109,7 @@ TEST(Layout, AfterACollectionClickResizesKeepTheSavedArrangement) {
     Window w;
     w.resize(15360, 11535);
     w.form.browser->CommandN_Click(2);
-    const auto saved = w.form.saved;
+    const auto saved = w.form.state.saved;
     w.resize(12000, 9000);
     auto& f = w.form;
     const tk::Control* cmd[4] = {&f.Command1, &f.Command2, &f.Command3, &f.Command4};
@@ -148,7 +148,7 @@ TEST(Layout, FailingStepsAreSkippedAloneAndAMinimisedWindowKeepsItsLayout) {
 TEST(Layout, ALeftPanelWidthPast16BitsSkipsOnlyThatStep) {
     Window w;
     w.resize(15360, 11535);
-    w.form.LeftPanelStartWidth = 32700; // + 160 overflows the 16-bit sum
+    w.form.state.LeftPanelStartWidth = 32700; // + 160 overflows the 16-bit sum
     w.resize(16000, 11535);
     EXPECT_EQ(w.form.Frame1.Width(), 4495);
     EXPECT_EQ(w.form.Frame2.Width(), 16000 - (4495 + 600)); // the next steps still run
@@ -316,9 +316,9 @@ TEST(TopicSelection, AClickPlacesTheOpenButtonBesideTheRowForThreeSeconds) {
     w.form.picker->ListView2_Click();
     EXPECT_TRUE(w.form.Command8.Visible());
     EXPECT_TRUE(w.form.Timer3.Enabled());
-    EXPECT_EQ(w.form.Command8.Left(), w.form.topicPane->RowButtonLeft);
+    EXPECT_EQ(w.form.Command8.Left(), w.form.state.RowButtonLeft);
     EXPECT_EQ(w.form.Command8.Top(), w.form.listView2->rowTop(1) + 200);
-    EXPECT_EQ(w.form.topicPane->RowButtonLeft, 10265 - 3700);
+    EXPECT_EQ(w.form.state.RowButtonLeft, 10265 - 3700);
     w.form.Timer3.fire();
     EXPECT_FALSE(w.form.Command8.Visible());
 }

@@ -60,7 +60,7 @@ struct Window : fixtures::AppWith {
         platform.onModal = [this](QDialog& d) {
             auto* b = dynamic_cast<reader::frmBrowser*>(&d);
             ASSERT_NE(b, nullptr);
-            opened.push_back({d.windowTitle(), opener.handOff.ReaderTarget,
+            opened.push_back({d.windowTitle(), form.state.handOff.ReaderTarget,
                               b->brwWebBrowser->shownFile(), b->brwWebBrowser->shownAnchor(),
                               b->brwWebBrowser->showsExplanation(), b->brwWebBrowser->toPlainText(),
                               d.frameGeometry().size()});
@@ -187,9 +187,9 @@ TEST(Opening, ATopicOpensItsPageAtItsAnchorAndTheValuesResetAfterwards) {
     EXPECT_EQ(w.opened[0].anchor, QStringLiteral("123"));
     EXPECT_FALSE(w.opened[0].explanation);
     EXPECT_TRUE(w.opened[0].text.contains(QStringLiteral("พระ")));
-    EXPECT_EQ(reader::numeric(w.opener.handOff.ReaderVolume), 0.0);
-    EXPECT_EQ(reader::numeric(w.opener.handOff.ReaderPage), 0.0);
-    EXPECT_EQ(w.opener.handOff.ReaderLine, 0);
+    EXPECT_EQ(reader::numeric(w.form.state.handOff.ReaderVolume), 0.0);
+    EXPECT_EQ(reader::numeric(w.form.state.handOff.ReaderPage), 0.0);
+    EXPECT_EQ(w.form.state.handOff.ReaderLine, 0);
     EXPECT_EQ(w.opener.BookFolder, QStringLiteral("book05"));
     EXPECT_EQ(w.opener.BookPagePath, QStringLiteral("91book\\book05\\101_150.htm#123"));
     EXPECT_TRUE(w.platform.boxes.empty());
@@ -249,8 +249,8 @@ TEST(Opening, NoStalePageForOutOfRangeOrUnreadableLocations) {
         EXPECT_TRUE(
             w.platform.boxes.back().text.startsWith(QStringLiteral("ไม่สามารถเปิดหน้าของหัวข้อนี้ได้")));
         EXPECT_EQ(w.opener.BookPagePath, before);
-        EXPECT_EQ(reader::numeric(w.opener.handOff.ReaderVolume), 0.0);
-        EXPECT_EQ(w.opener.handOff.ReaderLine, 0);
+        EXPECT_EQ(reader::numeric(w.form.state.handOff.ReaderVolume), 0.0);
+        EXPECT_EQ(w.form.state.handOff.ReaderLine, 0);
     }
     // Volume 0 opens nothing and says nothing.
     w.open(6);
@@ -259,8 +259,9 @@ TEST(Opening, NoStalePageForOutOfRangeOrUnreadableLocations) {
     // An unknown marker: the model never writes one, so test the opener alone.
     tk::ScriptedPlatform p(QStringLiteral("/x"));
     int shown = 0;
+    tk::WindowState state;
     reader::ContentOpener o(
-        p,
+        p, state,
         {[] { return 1; }, [] { return 0; },
          [](int, int s) { return s == 2 ? QStringLiteral("XHTM") : QString(); }},
         [](int16_t) {}, [&] { ++shown; });
@@ -268,12 +269,13 @@ TEST(Opening, NoStalePageForOutOfRangeOrUnreadableLocations) {
     EXPECT_EQ(shown, 0);
     EXPECT_EQ(p.boxes.size(), 1u);
     // An empty list does nothing at all.
+    tk::WindowState emptyState;
     reader::ContentOpener empty(
-        p, {[] { return 0; }, [] { return -1; }, [](int, int) { return QString(); }},
+        p, emptyState, {[] { return 0; }, [] { return -1; }, [](int, int) { return QString(); }},
         [](int16_t) {}, [&] { ++shown; });
-    empty.handOff.ReaderVolume = 5.0;
+    emptyState.handOff.ReaderVolume = 5.0;
     empty.ListView2_DblClick();
-    EXPECT_EQ(reader::numeric(empty.handOff.ReaderVolume), 5.0);
+    EXPECT_EQ(reader::numeric(emptyState.handOff.ReaderVolume), 5.0);
 }
 
 TEST(Opening, VolumeButtonsListTopicsUpTo86AndOpenTheFirstPageFrom87) {
@@ -296,7 +298,7 @@ TEST(Opening, VolumeButtonsListTopicsUpTo86AndOpenTheFirstPageFrom87) {
     EXPECT_EQ(w.opened[0].target,
               w.folder.path() + QStringLiteral("\\91book\\book87\\001_050.htm"));
     EXPECT_EQ(w.opened[0].title, QStringLiteral("กำลังแสดงรายการที่คุณเลือก คือ เล่ม 87"));
-    EXPECT_EQ(reader::numeric(w.opener.handOff.ReaderVolume), 87.0); // not reset on this path
+    EXPECT_EQ(reader::numeric(w.form.state.handOff.ReaderVolume), 87.0); // not reset on this path
 }
 
 TEST(Opening, ATopicOfVolume88GetsTheShortTitle) {

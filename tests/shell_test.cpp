@@ -5,10 +5,12 @@
 #include "toolkit/graphic_button.h"
 #include "toolkit/scripted_platform.h"
 #include "toolkit/twips.h"
+#include "topics/topic_pane.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,8 +30,8 @@ struct Window : fixtures::App {
 TEST(Form1, LoadStepLeavesTheDesignedStartingState) {
     Window w;
     EXPECT_EQ(w.form.windowTitle(), shell::kForm1Caption);
-    EXPECT_EQ(w.form.LeftPanelStartWidth, 4335);
-    EXPECT_FALSE(w.form.CollectionOpened);
+    EXPECT_EQ(w.form.state.LeftPanelStartWidth, 4335);
+    EXPECT_FALSE(w.form.state.CollectionOpened);
     EXPECT_FALSE(w.form.Command6.Visible());
     EXPECT_FALSE(w.form.Command8.Visible());
     EXPECT_FALSE(w.form.Frame4.Visible());
@@ -164,7 +166,7 @@ TEST(Form1, EveryButtonAndListReachesItsHandler) {
     w.form.command10->click();
     EXPECT_EQ(w.platform.modalCount, 1);
     w.form.command2->click();
-    EXPECT_TRUE(w.form.CollectionOpened);
+    EXPECT_TRUE(w.form.state.CollectionOpened);
     EXPECT_GT(w.form.listView1->rowCount(), 0);
     w.form.text1->setText(QStringLiteral("ศีล"));
     w.form.command5->click();
@@ -310,4 +312,90 @@ TEST(ScreenReader, ThePagePickerAndItsFieldAreNamedAndTellTheRangeShown) {
     QTest::keyClick(app.form.combo1, Qt::Key_Down);
     EXPECT_EQ(combo->text(QAccessible::Value), app.form.combo1->itemText(1));
     EXPECT_EQ(combo->text(QAccessible::Name), name);
+}
+
+TEST(UnreadRows, TheNoticeComesOnceAfterTheFirstListAndChangesNoCaption) {
+    std::vector<fixtures::Topic> topics(3);
+    for (int i = 0; i < 3; ++i) {
+        topics[size_t(i)].code = 7;
+        topics[size_t(i)].no = i + 1;
+    }
+    fixtures::Folder folder(topics);
+    ASSERT_TRUE(fixtures::damageSecondRow(folder.path()));
+    fixtures::App app(folder.path());
+    app.form.resize(1016, 735);
+    app.form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.form));
+    QLabel* note = app.form.findChild<QLabel*>(QStringLiteral("unreadNote"));
+    ASSERT_NE(note, nullptr);
+    EXPECT_FALSE(note->isVisible()); // nothing about the database before a list is asked for
+    // The first list: a collection's groups, by a click on its button.
+    QTest::mouseClick(app.form.command2, Qt::LeftButton);
+    QTest::qWait(50);
+    const long unread = app.db.unreadRows();
+    ASSERT_GE(unread, 1);
+    ASSERT_TRUE(note->isVisible());
+    EXPECT_EQ(note->text(), QStringLiteral("อ่านข้อมูลไม่ได้ %1 รายการ").arg(unread));
+    EXPECT_TRUE(app.form.label1->text().isEmpty()); // the count line keeps its own caption
+    EXPECT_TRUE(app.platform.boxes.empty());
+    // Later lists say nothing more, and the count caption is the list's own.
+    note->hide();
+    app.form.topicPane->ListGroupTopics(QStringLiteral("7"));
+    QTest::qWait(50);
+    EXPECT_FALSE(note->isVisible());
+    EXPECT_EQ(app.form.label1->text(),
+              QStringLiteral("กำลังแสดงจำนวน : %1 รายการ").arg(3 - unread));
+    QTest::mouseClick(app.form.command3, Qt::LeftButton);
+    QTest::qWait(50);
+    EXPECT_FALSE(note->isVisible());
+}
+
+TEST(UnreadRows, AWholeTableBringsNoNotice) {
+    fixtures::AppWith app({fixtures::Topic{}, fixtures::Topic{}});
+    app.form.resize(1016, 735);
+    app.form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.form));
+    QTest::mouseClick(app.form.command2, Qt::LeftButton);
+    QTest::qWait(50);
+    QLabel* note = app.form.findChild<QLabel*>(QStringLiteral("unreadNote"));
+    ASSERT_NE(note, nullptr);
+    EXPECT_FALSE(note->isVisible());
+}
+
+TEST(StartUp, TheTableIsReadAfterTheFirstPaintAndNothingShowsBeforeTheFirstList) {
+    fixtures::Topic t;
+    t.code = 7;
+    fixtures::AppWith app({t});
+    EXPECT_EQ(app.store.loadCount(), 0);
+    app.form.resize(1016, 735);
+    app.form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.form));
+    QTest::qWait(50); // the first paint, then the reading begins
+    EXPECT_TRUE(app.platform.boxes.empty());
+    EXPECT_TRUE(app.store.preloadPending()); // begun, not yet taken
+    EXPECT_EQ(app.store.loadCount(), 0);
+    QTest::mouseClick(app.form.command2, Qt::LeftButton);
+    EXPECT_EQ(app.form.listView1->model()->rowCount(), 1);
+    EXPECT_FALSE(app.store.preloadPending());
+    EXPECT_EQ(app.store.loadCount(), 1); // the background reading, taken by the first list
+    EXPECT_TRUE(app.platform.boxes.empty());
+}
+
+TEST(StartUp, AFailedBackgroundReadingShowsTheConnectionMessageAtTheFirstList) {
+    fixtures::Folder folder({fixtures::Topic{}});
+    QFile mdb(folder.path() + QStringLiteral("/velkaro.mdb"));
+    ASSERT_TRUE(mdb.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    mdb.write(QByteArray(8192, 'x')); // not a database
+    mdb.close();
+    fixtures::App app(folder.path());
+    app.form.resize(1016, 735);
+    app.form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.form));
+    QTest::qWait(200);
+    EXPECT_TRUE(app.platform.boxes.empty()); // nothing before the list is asked for
+    EXPECT_THROW(app.form.browser->CommandN_Click(2), tk::ProgramEnded);
+    ASSERT_EQ(app.platform.boxes.size(), 1u);
+    EXPECT_EQ(app.platform.boxes[0].text, QStringLiteral("ไม่สามารถติดต่อฐานข้อมูลได้"));
+    EXPECT_EQ(app.platform.boxes[0].title, QStringLiteral("แจ้งข้อผิดพลาด"));
+    EXPECT_EQ(app.platform.endStatus, tk::kEndFailure);
 }

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -153,4 +154,38 @@ TEST(Pictures, AChangedFileIsReadAgainAnUnchangedOneIsNotDecodedTwice) {
     junk.write("not a picture");
     junk.close();
     EXPECT_FALSE(loader.load(QString(), junk.fileName()));
+}
+
+namespace {
+QStringList* g_logged = nullptr;
+void keepMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (g_logged && type == QtWarningMsg)
+        *g_logged << QString::fromUtf8(context.category) + QStringLiteral(": ") + text;
+}
+} // namespace
+
+TEST(Logging, AFailureHandledWithoutAWordIsLoggedOnlyWhenTurnedOn) {
+    QTemporaryDir dir;
+    QFile bad(dir.path() + QStringLiteral("/bad.gif"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("not a picture");
+    bad.close();
+    QStringList logged;
+    g_logged = &logged;
+    const QtMessageHandler previous = qInstallMessageHandler(keepMessage);
+    tk::PictureLoader loader;
+    // Off by default.
+    EXPECT_FALSE(loader.load(dir.path(), dir.path() + QStringLiteral("\\missing.gif")));
+    EXPECT_TRUE(logged.isEmpty()) << logged.join('\n').toStdString();
+    QLoggingCategory::setFilterRules(QStringLiteral("velkaro.*=true"));
+    EXPECT_FALSE(loader.load(dir.path(), dir.path() + QStringLiteral("\\missing.gif")));
+    EXPECT_FALSE(loader.load(dir.path(), dir.path() + QStringLiteral("\\bad.gif")));
+    QLoggingCategory::setFilterRules(QString());
+    qInstallMessageHandler(previous);
+    g_logged = nullptr;
+    ASSERT_EQ(logged.size(), 2) << logged.join('\n').toStdString();
+    EXPECT_TRUE(logged[0].startsWith(QStringLiteral("velkaro.toolkit: no picture at")));
+    EXPECT_TRUE(logged[0].contains(QStringLiteral("missing.gif")));
+    EXPECT_TRUE(logged[1].contains(QStringLiteral("cannot read the picture")));
+    EXPECT_TRUE(logged[1].contains(QStringLiteral("bad.gif")));
 }

@@ -219,7 +219,7 @@ TEST(TopicList, AFillBuildsSevenColumnsAndOneRowPerRecordInOrder) {
     for (int col : {4, 5, 6})
         EXPECT_TRUE(w.form.listView2->isColumnHidden(col));
     EXPECT_FALSE(w.form.listView2->isColumnHidden(0));
-    EXPECT_EQ(w.pane.RowButtonLeft, 2775 - 3700);
+    EXPECT_EQ(w.form.state.RowButtonLeft, 2775 - 3700);
     EXPECT_TRUE(w.platform.boxes.empty());
 }
 
@@ -265,7 +265,7 @@ TEST(TopicList, NoRecordsOrAFailedQueryLeaveAnEmptyListAndTheCaption) {
     EXPECT_EQ(w.columns(), 0);
     EXPECT_EQ(w.form.label1->text(), caption);
     EXPECT_TRUE(w.form.Frame4.Visible());
-    EXPECT_EQ(w.pane.RowButtonLeft, 2300);
+    EXPECT_EQ(w.form.state.RowButtonLeft, 2300);
     // A code the engine cannot read: one message only, the list stays empty.
     w.pane.ListGroupTopics("1 +");
     EXPECT_EQ(w.platform.boxes.size(), 1u);

@@ -3,6 +3,7 @@
 #include "toolkit/paths.h"
 
 #include "corpus/query.h"
+#include "toolkit/log.h"
 
 namespace tk {
 
@@ -19,32 +20,45 @@ QString DBFunction::connectionString(const QString& appPath) {
            QStringLiteral("Jet OLEDB:Database Password=harbelune27kest") + QString();
 }
 
-bool DBFunction::open(Connection& c, std::string* error) {
+bool DBFunction::dataSource(const QString& connection, QString* path) {
     // The data source runs from "Data Source=" to the file name this program appended: the
     // folder between them may hold ";" or anything else.
     const QString key = QStringLiteral("Data Source=");
     const QString file = QStringLiteral("velkaro.mdb;");
-    const qsizetype at = c.ConnectionString.indexOf(key);
-    const qsizetype end = c.ConnectionString.lastIndexOf(file);
-    if (at < 0 || end < at + key.size()) {
+    const qsizetype at = connection.indexOf(key);
+    const qsizetype end = connection.lastIndexOf(file);
+    if (at < 0 || end < at + key.size())
+        return false;
+    const qsizetype from = at + key.size();
+    *path = resolvePath(platform_.AppPath(), connection.mid(from, end + file.size() - 1 - from));
+    return true;
+}
+
+bool DBFunction::open(Connection& c, std::string* error) {
+    QString path;
+    if (!dataSource(c.ConnectionString, &path)) {
         *error = "no data source";
         return false;
     }
-    const qsizetype from = at + key.size();
-    const QString source = c.ConnectionString.mid(from, end + file.size() - 1 - from);
-    const QString path = resolvePath(platform_.AppPath(), source);
     c.corpus = store_.open(path.toStdString(), error, c.ConnectionTimeout);
     return static_cast<bool>(c.corpus);
+}
+
+void DBFunction::Preload() {
+    QString path;
+    if (dataSource(connectionString(platform_.AppPath()), &path))
+        store_.preload(path.toStdString(), kConnectionTimeout);
 }
 
 void DBFunction::OpenDatabase() {
     auto conn = std::make_shared<Connection>();
     SharedConnection = conn;
     SqlText = connectionString(platform_.AppPath());
-    conn->ConnectionTimeout = 30;
+    conn->ConnectionTimeout = kConnectionTimeout;
     conn->ConnectionString = SqlText;
     std::string error;
     if (!open(*conn, &error)) {
+        qCWarning(lcToolkit, "cannot connect to the database: %s", error.c_str());
         platform_.MsgBox(kConnectMessage, OkOnly | IconStop, kErrorTitle);
         platform_.End(kEndFailure);
     }
@@ -85,6 +99,10 @@ std::vector<corpus::Group> DBFunction::OpenGroupQuery(QString sql) {
     if (!groups.ok())
         queryFailed(groups.error);
     return std::move(groups.value);
+}
+
+long DBFunction::unreadRows() const {
+    return SharedConnection && SharedConnection->corpus ? SharedConnection->corpus->unreadRows() : 0;
 }
 
 void DBFunction::queryFailed(const std::string& error) {

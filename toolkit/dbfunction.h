@@ -33,6 +33,10 @@ class DBFunction {
     std::shared_ptr<corpus::Recordset> SharedRecordset;
     QString SqlText;
 
+    // Starts reading the database file in the background, showing nothing: the first
+    // OpenDatabase then finds it read, or reports what went wrong as it always does.
+    void Preload();
+
     // Opens a new connection, or shows the connection message and ends the program with a
     // failure status.
     void OpenDatabase();
@@ -51,10 +55,16 @@ class DBFunction {
     // reported failure.
     std::vector<corpus::Group> OpenGroupQuery(QString sql);
 
+    // Rows of the connected table that could not be read; 0 before the first connection.
+    long unreadRows() const;
+
     // The text of the connection string for a program folder.
     static QString connectionString(const QString& appPath);
 
   private:
+    static constexpr int kConnectionTimeout = 30; // seconds
+    // The file the connection string names, under the program folder.
+    bool dataSource(const QString& connection, QString* path);
     // Opens the file named by the connection string; a reason when it cannot.
     bool open(Connection& c, std::string* error);
     void queryFailed(const std::string& error);

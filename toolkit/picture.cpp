@@ -1,5 +1,6 @@
 #include "toolkit/picture.h"
 
+#include "toolkit/log.h"
 #include "toolkit/paths.h"
 
 #include <QFileInfo>
@@ -10,8 +11,10 @@ namespace tk {
 std::optional<QPixmap> PictureLoader::load(const QString& folder, const QString& location) {
     const QString path = resolvePath(folder, location);
     const QFileInfo fi(path);
-    if (!fi.isFile())
+    if (!fi.isFile()) {
+        qCWarning(lcToolkit) << "no picture at" << path;
         return std::nullopt;
+    }
     const qint64 size = fi.size();
     const qint64 mtime = fi.lastModified().toMSecsSinceEpoch();
     auto it = cache_.find(path);
@@ -22,6 +25,7 @@ std::optional<QPixmap> PictureLoader::load(const QString& folder, const QString&
     const QImage img = reader.read();
     ++decodes_;
     if (img.isNull()) {
+        qCWarning(lcToolkit) << "cannot read the picture" << path << ":" << reader.errorString();
         cache_.remove(path);
         return std::nullopt;
     }

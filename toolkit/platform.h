@@ -18,6 +18,9 @@ enum MsgStyle : int {
 };
 enum MsgAnswer : int { AnswerOk = 1, AnswerYes = 6, AnswerNo = 7 };
 
+// The titles of the program's message boxes.
+inline const QString kNoticeTitle = QStringLiteral("แจ้งให้ทราบ");
+
 // The program's exit status: an end the user asked for, and an end forced by a failure.
 constexpr int kEndNormally = 0;
 constexpr int kEndFailure = 1;

@@ -28,8 +28,9 @@ QString str(const corpus::TopicText& t) {
 }
 } // namespace
 
-TopicPane::TopicPane(tk::Platform& platform, tk::DBFunction& db, TopicControls controls)
-    : platform_(platform), db_(db), c_(controls) {
+TopicPane::TopicPane(tk::Platform& platform, tk::DBFunction& db, tk::WindowState& state,
+                     TopicControls controls)
+    : platform_(platform), db_(db), state_(state), c_(controls) {
     c_.listView2->setModel(&model_);
     c_.text1->installEventFilter(this);
     // Enter that no control of the window took reaches the window itself.
@@ -66,7 +67,7 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
     model_.clear();
     searchWord_ = kind == Kind::Search ? word : QString();
     if (auto left = tk::toInt16(double(c_.ListView2->Width()) - 3700))
-        RowButtonLeft = *left;
+        state_.RowButtonLeft = *left;
     // Open the database, build the text in the shared buffer, run it.
     db_.OpenDatabase();
     db_.SqlText = sql;
@@ -91,6 +92,7 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
     const std::vector<corpus::Topic>& topics = list->topics;
     // The widest title sets the first column's width.
     long widest = 0;
+    size_t widestRecord = 0;
     std::vector<std::pair<long, size_t>> cellsOf; // cells, record
     cellsOf.reserve(size_t(count));
     // The shown columns after the first, by their cells too: blue, file, red.
@@ -100,7 +102,10 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
     for (size_t record = 0; record < topics.size(); ++record) {
         const corpus::Topic& tp = topics[record];
         const long cells = measureCellsUtf8(tp.title().view());
-        widest = std::max(widest, cells);
+        if (cells > widest) {
+            widest = cells;
+            widestRecord = record;
+        }
         cellsOf.emplace_back(cells, record);
         // These short columns go by their length in bytes: close enough to choose the few
         // texts that are shaped, and no scan. Only texts near the longest so far can be
@@ -117,7 +122,8 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
             keep(1, tp.no()); // "HTML" + number only for a topic with a page of its own
         keep(2, tp.red());
     }
-    module.MeasuredCells = int16_t(std::min(widest, 32767L));
+    // The widest title counted the module's way leaves its count where the module keeps it.
+    module.MeasureThaiText(str(topics[widestRecord].title()));
     const int16_t width0 =
         fittedTitleColumnWidth(widest, widestDrawnRow(*list, std::move(cellsOf)),
                                tk::twipsPerPixel());

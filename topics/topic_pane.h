@@ -5,6 +5,7 @@
 #include "toolkit/control.h"
 #include "toolkit/listview.h"
 #include "toolkit/platform.h"
+#include "toolkit/window_state.h"
 #include "topics/measure.h"
 #include "topics/topic_model.h"
 
@@ -22,7 +23,7 @@ class QPushButton;
 namespace topics {
 
 inline const QString kPrompt = QStringLiteral("ป้อนหัวข้อธรรมที่ต้องการค้นหา");
-inline const QString kNotice = QStringLiteral("แจ้งให้ทราบ");
+inline const QString& kNotice = tk::kNoticeTitle;
 // The most characters of a searched word that a notice repeats; a longer one is shortened
 // in the middle.
 constexpr int kWordShownInNotices = 60;
@@ -44,7 +45,8 @@ int widestAdvance(const QFontMetrics& fm, const QStringList& texts);
 class TopicPane : public QObject {
     Q_OBJECT
   public:
-    TopicPane(tk::Platform& platform, tk::DBFunction& db, TopicControls controls);
+    TopicPane(tk::Platform& platform, tk::DBFunction& db, tk::WindowState& state,
+              TopicControls controls);
 
     void ListVolumeTopics(const int16_t& volume);
     void ListGroupTopics(const QString& code);
@@ -55,7 +57,6 @@ class TopicPane : public QObject {
     void Text1_KeyPress();
     void Command5_Click();
 
-    int16_t RowButtonLeft = 0;
     ModuleAll module;
     TopicModel& model() { return model_; }
     bool command5IsDefault() const { return command5Default_; }
@@ -86,6 +87,7 @@ class TopicPane : public QObject {
 
     tk::Platform& platform_;
     tk::DBFunction& db_;
+    tk::WindowState& state_;
     TopicControls c_;
     TopicModel model_;
     bool command5Default_ = false;

@@ -1,0 +1,5 @@
+#include "canon/log.h"
+
+// Warnings stay off until a rule turns them on: the program tells its user through its
+// boxes, and these are for whoever looks into a failure.
+Q_LOGGING_CATEGORY(lcCanon, "velkaro.canon", QtCriticalMsg)
