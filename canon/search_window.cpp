@@ -242,17 +242,22 @@ void SearchWindow::addVolume(VolumeHits v) {
 
 void SearchWindow::addPending() {
     addTimer_->stop();
-    for (VolumeHits& v : pending_) {
+    if (pending_.empty())
+        return;
+    // The volumes that came together are put in first and opened after: the list then lays
+    // its rows out once for them all, not once for each.
+    const int first = model_.rowCount();
+    for (VolumeHits& v : pending_)
         model_.addVolume(std::move(v));
-        const QModelIndex volume = model_.index(model_.rowCount() - 1, 0);
-        results->setFirstColumnSpanned(volume.row(), QModelIndex(), true);
-        results->expand(volume);
-        if (model_.rowCount() == 1) {
-            results->setColumnWidth(0, 260);
-            results->setCurrentIndex(model_.index(0, 0, volume));
-        }
-    }
     pending_.clear();
+    for (int row = first; row < model_.rowCount(); ++row)
+        results->setFirstColumnSpanned(row, QModelIndex(), true);
+    for (int row = first; row < model_.rowCount(); ++row)
+        results->expand(model_.index(row, 0));
+    if (first == 0 && model_.rowCount() > 0) {
+        results->setColumnWidth(0, 260);
+        results->setCurrentIndex(model_.index(0, 0, model_.index(0, 0)));
+    }
 }
 
 void SearchWindow::finished(const Summary& s) {
