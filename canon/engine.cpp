@@ -127,12 +127,8 @@ std::optional<std::vector<PageHit>> searchFile(const CanonFile& f, const std::ve
                                           : "cannot be read");
         return std::nullopt;
     }
-    QFile file(f.path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        qCWarning(lcCanon) << "cannot read the page file" << f.path << ":" << file.errorString();
-        return std::nullopt;
-    }
-    // The quick way reads the file through a mapping, without copying it.
+    // The quick way reads the file through a mapping, without copying it; the
+    // file is opened for the full reading only where that is needed.
     if (q.linesLater)
         if (auto quick = quickMapped(f, words, q.allWords, stop)) {
             if (quick->stopped)
@@ -140,6 +136,11 @@ std::optional<std::vector<PageHit>> searchFile(const CanonFile& f, const std::ve
             if (quick->pages)
                 return std::move(quick->pages);
         }
+    QFile file(f.path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcCanon) << "cannot read the page file" << f.path << ":" << file.errorString();
+        return std::nullopt;
+    }
     PageSearch search(words, q.allWords);
     bool whole;
     if (f.size <= kAtOnce) {

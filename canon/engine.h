@@ -22,7 +22,7 @@ struct Query {
     QString word;
     bool allWords = false; // every word (split at blanks) on the same printed page
     int firstVolume = 1, lastVolume = pagefile::CanonLayout::kVolumes;
-    // The result lines are made when shown (fillLines), not during the scan: plain page
+    // The result lines are made when shown (linesOf), not during the scan: plain page
     // files are then searched the quick way.
     bool linesLater = false;
 };

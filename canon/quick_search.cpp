@@ -636,11 +636,6 @@ QuickOutcome quickRun(const typename T::Ch* text, qsizetype n, const std::vector
 
 } // namespace
 
-std::optional<std::vector<PageHit>> quickSearch(QStringView html, const std::vector<SearchWord>& words,
-                                                bool allWords) {
-    return quickRun<Wide>(reinterpret_cast<const char16_t*>(html.utf16()), html.size(), words, allWords, {}).pages;
-}
-
 QuickOutcome quickSearchRaw(const char* bytes, qsizetype n, const std::vector<SearchWord>& words, bool allWords,
                             const QuickInput& in) {
     if (!quickWords(words))

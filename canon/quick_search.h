@@ -17,11 +17,6 @@
 
 namespace canon {
 
-// html: the page's whole text. firstAt of each page is where its first place stands in
-// html, not in the shown text.
-std::optional<std::vector<PageHit>> quickSearch(QStringView html, const std::vector<SearchWord>& words,
-                                                bool allWords);
-
 struct QuickInput {
     // Checked a stretch at a time: once set, the search ends where it is.
     const std::atomic<bool>* stop = nullptr;
@@ -32,6 +27,8 @@ struct QuickOutcome {
     std::optional<std::vector<PageHit>> pages; // nothing: the page is of another kind
     bool stopped = false;
 };
+// firstAt of each page is where its first place stands in the page's own text, not in the
+// shown text (pages of a file compare in order either way).
 // A page file's bytes: windows-874 ones as they stand, a stretch at a time, so that a page
 // of any size takes little memory beside its bytes; UTF-8 up to a few megabytes, decoded.
 QuickOutcome quickSearchRaw(const char* bytes, qsizetype n, const std::vector<SearchWord>& words, bool allWords,

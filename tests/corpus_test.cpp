@@ -404,26 +404,9 @@ TEST(Loader, ASlowDiskWithinTheConnectionTimeOutIsWaitedFor) {
 TEST(Loader, RowsThatCannotBeReadAreCounted) {
     std::vector<Topic> topics(3);
     fixtures::Folder f(topics);
-    QFile file(f.path() + QStringLiteral("/velkaro.mdb"));
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    QByteArray bytes = file.readAll();
-    // The table's data page: a data page that is not the catalogue's (owner 2) nor a long value.
-    int damaged = 0;
-    for (int pg = 3; pg * 4096 < bytes.size(); ++pg) {
-        const int at = pg * 4096;
-        const auto owner = uchar(bytes[at + 4]) | uchar(bytes[at + 5]) << 8;
-        if (bytes[at] == 1 && owner != 2 && bytes.mid(at + 4, 4) != "LVAL") {
-            // Row 1 starts past the end of row 0: libmdb passes over it without a word.
-            bytes[at + 0x0E + 2] = char(0xFF);
-            bytes[at + 0x0E + 3] = char(0x0F);
-            ++damaged;
-            break;
-        }
-    }
-    ASSERT_EQ(damaged, 1);
-    file.seek(0);
-    file.write(bytes);
-    file.close();
+    // Row 1 of the table's data page starts past the end of row 0: libmdb passes over it
+    // without a word.
+    ASSERT_TRUE(fixtures::damageSecondRow(f.path()));
     corpus::CorpusStore store;
     std::string error;
     auto loaded = store.open((f.path() + QStringLiteral("/velkaro.mdb")).toStdString(), &error);
