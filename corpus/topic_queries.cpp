@@ -3,6 +3,9 @@
 #include "corpus/query.h"
 #include "corpus/schema.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace corpus {
 
 namespace {
@@ -52,6 +55,42 @@ QString pageTopicsSql() {
     return selectAll() + QStringLiteral(" WHERE CAST(") + qualified(col::kBook) +
            QStringLiteral(" AS INTEGER) = ?1 AND CAST(") + qualified(col::kPage) +
            QStringLiteral(" AS INTEGER) = ?2");
+}
+
+namespace {
+QString asNumber(std::string_view column) {
+    return QStringLiteral("CAST(") + qualified(column) + QStringLiteral(" AS INTEGER)");
+}
+} // namespace
+
+QString topicPlacesSql() {
+    // The expressions of the page index, so that it orders and limits the rows.
+    return QStringLiteral("SELECT ") + asNumber(col::kBook) + QStringLiteral(", ") +
+           asNumber(col::kPage) + QStringLiteral(", ") + qualified(col::kNo) +
+           QStringLiteral(" From ") + name(kTableName) + QStringLiteral(" WHERE ") +
+           asNumber(col::kBook) + QStringLiteral(" BETWEEN ?1 AND ?2 ORDER BY ") +
+           asNumber(col::kBook) + QStringLiteral(", ") + asNumber(col::kPage) +
+           QStringLiteral(", rowid");
+}
+
+Result<std::vector<TopicPlace>> topicPlaces(sqlite3* db, long firstVolume, long lastVolume) {
+    Result<std::vector<TopicPlace>> r;
+    auto st = prepareReading(db, topicPlacesSql(), {qlonglong(firstVolume), qlonglong(lastVolume)},
+                             &r.error);
+    if (!st)
+        return r;
+    Statement::Step step;
+    while ((step = st->step()) == Statement::Step::Row) {
+        const std::string_view no = st->text(2);
+        const auto clamp = [](int64_t v) { return int(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+        r.value.push_back({clamp(st->integer(0)), clamp(st->integer(1)),
+                           QString::fromUtf8(no.data(), qsizetype(no.size()))});
+    }
+    if (step == Statement::Step::Error) {
+        r.error = st->error();
+        r.value.clear();
+    }
+    return r;
 }
 
 namespace {

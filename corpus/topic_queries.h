@@ -45,6 +45,18 @@ Result<Topics> topicsOfVolume(sqlite3* db, int16_t volume);
 Result<Topics> topicsOfWord(sqlite3* db, const QString& word);
 Result<Topics> topicsAtPage(sqlite3* db, long volume, long page);
 
+// Where the index points: each topic's volume and page as numbers, with its number as
+// written, for the volumes first to last; in volume and page order, a page's topics in the
+// table's order. A topic whose volume or page holds no number counts as at 0.
+struct TopicPlace {
+    int volume = 0;
+    int page = 0;
+    QString no;
+};
+// "SELECT CAST(...) , CAST(...), no From Velkaro WHERE volume BETWEEN ?1 AND ?2 ORDER BY ...".
+QString topicPlacesSql();
+Result<std::vector<TopicPlace>> topicPlaces(sqlite3* db, long firstVolume, long lastVolume);
+
 // Reads the rows of a group query: the group and code columns of every row.
 Result<std::vector<Group>> readGroups(sqlite3* db, const QString& sql,
                                       const std::vector<QVariant>& params = {});

@@ -1,5 +1,6 @@
 #pragma once
 // The reader window: one page, titled with the volume, page and line the user chose.
+#include "corpus/store.h"
 #include "reader/go_to.h"
 #include "reader/locations.h"
 #include "reader/page_view.h"
@@ -8,6 +9,8 @@
 
 #include <QDialog>
 #include <QString>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -32,6 +35,8 @@ struct ReaderSession {
     QString markWord; // the search word the topic was found by, highlighted on its page
     QStringList markWords; // or the words of a search for all of them on one page
     bool pageTitle = false; // titled by volume and page from the start (no line to show)
+    // The loaded topic table, for the topics of the pages read; unset or null for none.
+    std::function<std::shared_ptr<corpus::LoadedCorpus>()> topicTable;
 };
 
 class FindBar;

@@ -39,6 +39,7 @@ Form1::Form1(tk::Platform& platform, tk::DBFunction& db, QWidget* parent)
         [this](int16_t volume) { topicPane->ListVolumeTopics(volume); },
         [this] { reader::showReader(platform_, state.handOff, opener->session, this); });
     opener->searchWord = [this] { return topicPane->searchWord(); };
+    opener->session.topicTable = [this] { return db_.loadedTable(); };
     connect(listView2, &tk::ListView::listDblClick, this, [this] { opener->ListView2_DblClick(); });
     wireBook(0);
     browser = std::make_unique<catalogue::CategoryBrowser>(

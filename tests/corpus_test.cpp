@@ -504,6 +504,26 @@ TEST(TypedStore, QueriesReturnTheirValuesOrTheEnginesReason) {
     EXPECT_EQ(corpus::topicsAtPage(db, 5, 124).value->size(), 1u);
     EXPECT_EQ(corpus::topicsAtPage(db, 6, 123).value->size(), 0u);
 
+    // Where the index points, by number ("0123" is page 123), in volume and page order.
+    const auto places = corpus::topicPlaces(db, 1, 91);
+    ASSERT_TRUE(places.ok()) << places.error;
+    ASSERT_EQ(places.value.size(), 3u);
+    for (size_t k = 1; k < places.value.size(); ++k)
+        EXPECT_LE(std::pair(places.value[k - 1].volume, places.value[k - 1].page),
+                  std::pair(places.value[k].volume, places.value[k].page));
+    EXPECT_EQ(places.value[0].page, 123);
+    EXPECT_EQ(places.value[2].page, 124);
+    EXPECT_TRUE(corpus::topicPlaces(db, 6, 91).value.empty());
+    // Both page queries are answered from the page index, not by reading the whole table.
+    for (QString sql : {corpus::pageTopicsSql(), corpus::topicPlacesSql()}) {
+        corpus::Statement plan(db, ("EXPLAIN QUERY PLAN " + sql).toStdString());
+        ASSERT_TRUE(plan.ok()) << plan.error();
+        std::string steps;
+        while (plan.step() == corpus::Statement::Step::Row)
+            steps += std::string(plan.text(3)) + "\n";
+        EXPECT_NE(steps.find("velkaro_by_page"), std::string::npos) << steps;
+    }
+
     // A code that is not SQL the engine takes, a second statement, a writing one: each is an
     // error value with the reason, never a list.
     for (const QString& code : {QStringLiteral("7 AND"), QStringLiteral("7; DELETE FROM Velkaro"),

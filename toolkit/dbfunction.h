@@ -55,6 +55,12 @@ class DBFunction {
     // reported failure.
     std::vector<corpus::Group> OpenGroupQuery(QString sql);
 
+    // The table of the last connection, for readers of their own (the topics of a page);
+    // null before the first connection.
+    std::shared_ptr<corpus::LoadedCorpus> loadedTable() const {
+        return SharedConnection ? SharedConnection->corpus : nullptr;
+    }
+
     // Rows of the connected table that could not be read; 0 before the first connection.
     long unreadRows() const;
 
