@@ -275,6 +275,7 @@ void SearchWindow::openResult(const QModelIndex& index) {
     if (file.isEmpty())
         return; // a volume's row
     reader::HandOff h;
+    const QModelIndex pageRow = index.sibling(index.row(), 0);
     const QString page = index.data(PageRole).toString();
     h.ReaderTarget = page.isEmpty() ? file : file + QLatin1Char('#') + page;
     h.ReaderVolume = double(index.data(VolumeRole).toInt());
@@ -282,11 +283,82 @@ void SearchWindow::openResult(const QModelIndex& index) {
     session_.markWord = searchedWord_;
     session_.markWords = searchedWords_; // all of them marked, as the search found them
     session_.pageTitle = true;
+    // The reader steps through the results as the list shows them, from this one.
+    auto steps = std::make_shared<reader::ResultSteps>();
+    steps->count = [this] { return listedPages(); };
+    steps->at = [this](long k) -> std::optional<reader::ResultPlace> {
+        const QModelIndex i = listedPage(k);
+        if (!i.isValid())
+            return std::nullopt;
+        return reader::ResultPlace{i.data(VolumeRole).toInt(), i.data(FileRole).toString(),
+                                   i.data(PageRole).toString()};
+    };
+    steps->current = listedPosition(pageRow);
+    session_.results = steps;
     reader::showReader(platform_, h, session_, this);
+    session_.results.reset();
     session_.markWord.clear();
     session_.markWords.clear();
     session_.pageTitle = false;
+    // Back at the result the reader was reading last.
+    const QModelIndex last = listedPage(steps->current);
+    if (last.isValid()) {
+        results->setCurrentIndex(last);
+        results->scrollTo(last);
+    }
     results->setFocus();
+}
+
+long SearchWindow::listedPages() const {
+    const QAbstractItemModel* m = results->model();
+    long n = 0;
+    for (int v = 0; v < m->rowCount(); ++v) {
+        const QModelIndex volume = m->index(v, 0);
+        if (results->isRowHidden(v, QModelIndex()))
+            continue;
+        const int rows = m->rowCount(volume);
+        for (int p = 0; p < rows; ++p)
+            n += results->isRowHidden(p, volume) ? 0 : 1;
+    }
+    return n;
+}
+
+QModelIndex SearchWindow::listedPage(long k) const {
+    const QAbstractItemModel* m = results->model();
+    if (k < 0)
+        return {};
+    for (int v = 0; v < m->rowCount(); ++v) {
+        if (results->isRowHidden(v, QModelIndex()))
+            continue;
+        const QModelIndex volume = m->index(v, 0);
+        const int rows = m->rowCount(volume);
+        for (int p = 0; p < rows; ++p) {
+            if (results->isRowHidden(p, volume))
+                continue;
+            if (k-- == 0)
+                return m->index(p, 0, volume);
+        }
+    }
+    return {};
+}
+
+long SearchWindow::listedPosition(const QModelIndex& page) const {
+    const QAbstractItemModel* m = results->model();
+    const QModelIndex volume = page.parent();
+    if (!volume.isValid())
+        return -1;
+    long n = 0;
+    for (int v = 0; v < volume.row(); ++v) {
+        if (results->isRowHidden(v, QModelIndex()))
+            continue;
+        const QModelIndex before = m->index(v, 0);
+        const int rows = m->rowCount(before);
+        for (int p = 0; p < rows; ++p)
+            n += results->isRowHidden(p, before) ? 0 : 1;
+    }
+    for (int p = 0; p < page.row(); ++p)
+        n += results->isRowHidden(p, volume) ? 0 : 1;
+    return n;
 }
 
 void SearchWindow::reject() {

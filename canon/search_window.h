@@ -64,6 +64,10 @@ class SearchWindow : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The result pages as the list shows them, counted from 0 over the volumes.
+    long listedPages() const;
+    QModelIndex listedPage(long k) const;
+    long listedPosition(const QModelIndex& page) const;
     void addVolume(VolumeHits v);
     void finished(const Summary& s);
 

@@ -3,6 +3,7 @@
 #include "reader/find_bar.h"
 #include "reader/navigator.h"
 #include "reader/printing.h"
+#include "reader/topics_panel.h"
 #include "toolkit/control.h"
 #include "toolkit/fonts.h"
 #include "toolkit/twips.h"
@@ -19,6 +20,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScrollBar>
 #include <QTextDocumentFragment>
 #include <QTimer>
 #include <functional>
@@ -72,10 +74,35 @@ frmBrowser::frmBrowser(tk::Platform& platform, const HandOff& handOff, ReaderSes
     connect(noteTimer_, &QTimer::timeout, noteLabel, &QLabel::hide);
     navigator = new Navigator(brwWebBrowser, platform.AppPath(),
                               [this](const QString& text) { note(text); });
-    connect(navigator, &Navigator::placeChanged, this, [this] {
-        if (navigator->moved() && navigator->volume() > 0)
-            setWindowTitle(movedTitle(navigator->volume(), brwWebBrowser->currentPage()));
+    topicsPanel = new TopicsPanel(this);
+    topicChip = new TopicChip(this);
+    resultIndicator = new ResultIndicator(this);
+    connect(topicChip, &QPushButton::clicked, this, &frmBrowser::openTopics);
+    connect(topicsPanel, &TopicsPanel::chosen, this, [this](int page) {
+        for (const PageParts::Anchor& a : brwWebBrowser->pageAnchors())
+            if (pageNumber(a.name) == page) {
+                navigator->open(brwWebBrowser->shownFile() + QLatin1Char('#') + a.name);
+                return;
+            }
     });
+    connect(topicsPanel, &TopicsPanel::closed, this, [this] {
+        brwWebBrowser->setFocus();
+        follow();
+    });
+    connect(resultIndicator, &ResultIndicator::step, this, &frmBrowser::stepResult);
+    // Scrolling moves the page at the top a pixel at a time: followed once the moves of an
+    // event have all been made.
+    follow_ = new QTimer(this);
+    follow_->setSingleShot(true);
+    follow_->setInterval(0);
+    connect(follow_, &QTimer::timeout, this, &frmBrowser::follow);
+    connect(brwWebBrowser->verticalScrollBar(), &QScrollBar::valueChanged, follow_,
+            qOverload<>(&QTimer::start));
+    // A search still running adds results while the reader is open.
+    resultCount_ = new QTimer(this);
+    resultCount_->setInterval(700);
+    connect(resultCount_, &QTimer::timeout, this, &frmBrowser::showResultPosition);
+    connect(navigator, &Navigator::placeChanged, this, &frmBrowser::placeChanged);
     connect(brwWebBrowser, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { contextMenu()->popup(brwWebBrowser->mapToGlobal(at)); });
     buildActions();
@@ -120,6 +147,11 @@ void frmBrowser::buildActions() {
         {QStringLiteral("เลือกทั้งหมด"), {QKeySequence(Qt::CTRL | Qt::Key_A)},
          [this] { brwWebBrowser->selectAll(); }},
         {QStringLiteral("พิมพ์…"), {QKeySequence(Qt::CTRL | Qt::Key_P)}, [this] { print(); }},
+        {kTopicsPanelTitle, {QKeySequence(Qt::CTRL | Qt::Key_T)}, [this] { openTopics(); }},
+        {QStringLiteral("ผลลัพธ์ถัดไป"), {QKeySequence(Qt::ALT | Qt::Key_PageDown)},
+         [this] { stepResult(1); }},
+        {QStringLiteral("ผลลัพธ์ก่อน"), {QKeySequence(Qt::ALT | Qt::Key_PageUp)},
+         [this] { stepResult(-1); }},
     };
     for (const Entry& e : entries) {
         auto* a = new QAction(e.text, this);
@@ -137,13 +169,17 @@ QMenu* frmBrowser::contextMenu() {
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->setFont(tk::thaiFont(QStringLiteral("Tahoma"), 11));
     for (size_t i = 0; i < actions_.size(); ++i) {
-        // Groups: finding, moving, size, copying, printing.
-        if (i == 3 || i == 8 || i == 11 || i == 14)
+        // Groups: finding, moving, size, copying, printing, the index, the search's results.
+        if (i == 3 || i == 8 || i == 11 || i == 14 || i == 15 || i == 16)
             menu->addSeparator();
         if (i == 1 || i == 2)
             continue; // the find box's own keys
+        if (i >= 16 && !session_.results)
+            break; // not opened from a search
         menu->addAction(actions_[i]);
     }
+    // Stand-alone pages have no page of the canon to list topics for.
+    actions_[15]->setEnabled(navigator->volume() > 0 && session_.topicTable);
     return menu;
 }
 
@@ -161,6 +197,102 @@ void frmBrowser::note(const QString& text) {
     noteLabel->show();
     noteLabel->raise();
     noteTimer_->start();
+}
+
+QRect frmBrowser::textArea() const {
+    const QWidget* v = brwWebBrowser->viewport();
+    return QRect(v->mapTo(this, QPoint(0, 0)), v->size());
+}
+
+void frmBrowser::placeFloating() {
+    const QRect area = textArea();
+    topicsPanel->place(area);
+    topicChip->place(area);
+    resultIndicator->place(area);
+}
+
+void frmBrowser::placeChanged() {
+    const int volume = navigator->volume();
+    if (brwWebBrowser->shownFile() != topicsFile_) {
+        topicsFile_ = brwWebBrowser->shownFile();
+        pageTopics_.read(volume > 0 && session_.topicTable ? session_.topicTable() : nullptr,
+                         volume, brwWebBrowser->pageAnchors());
+    }
+    if (navigator->moved() && volume > 0) {
+        titledPage_ = brwWebBrowser->currentPage();
+        setWindowTitle(movedTitle(volume, titledPage_));
+    }
+    followedPage_ = QString::fromLatin1("\x01"); // whatever the top shows now is news
+    follow();
+}
+
+void frmBrowser::follow() {
+    follow_->stop();
+    const int volume = navigator->volume();
+    const QString page = volume > 0 ? brwWebBrowser->currentPage() : QString();
+    if (page != followedPage_) {
+        followedPage_ = page;
+        // The title names the page being read once the reading has left the one it opened at.
+        if (volume > 0 && !page.isEmpty() && page != titledPage_ && isVisible()) {
+            titledPage_ = page;
+            setWindowTitle(movedTitle(volume, page));
+        }
+        if (topicsPanel->isVisible())
+            topicsPanel->setTopics(pageTopics_, page);
+    }
+    const size_t count = pageTopics_.at(page).size();
+    if (count > 0 && !topicsPanel->isVisible()) {
+        topicChip->setCount(long(count));
+        topicChip->place(textArea());
+        topicChip->show();
+        topicChip->raise();
+    } else {
+        topicChip->hide();
+    }
+}
+
+void frmBrowser::openTopics() {
+    if (navigator->volume() <= 0 || !session_.topicTable) {
+        note(QStringLiteral("หน้านี้ไม่ใช่หน้าพระไตรปิฎก จึงไม่มีหัวข้อธรรมของหน้า"));
+        return;
+    }
+    topicsPanel->setTopics(pageTopics_, brwWebBrowser->currentPage());
+    topicsPanel->place(textArea());
+    topicChip->hide();
+    topicsPanel->open();
+}
+
+void frmBrowser::showResultPosition() {
+    const auto& r = session_.results;
+    if (!r || !r->count) {
+        resultIndicator->hide();
+        resultCount_->stop();
+        return;
+    }
+    resultIndicator->setPosition(r->current, r->count());
+    resultIndicator->place(textArea());
+    resultIndicator->show();
+    resultIndicator->raise();
+    if (!resultCount_->isActive())
+        resultCount_->start();
+}
+
+void frmBrowser::stepResult(int by) {
+    const auto& r = session_.results;
+    if (!r || !r->count || !r->at)
+        return;
+    const long k = r->current + by;
+    if (k < 0 || k >= r->count()) {
+        note(by < 0 ? QStringLiteral("นี่คือผลลัพธ์แรกของการค้นหา")
+                    : QStringLiteral("นี่คือผลลัพธ์สุดท้ายของการค้นหา"));
+        return;
+    }
+    const std::optional<ResultPlace> place = r->at(k);
+    if (!place)
+        return;
+    r->current = k;
+    navigator->open(place->page.isEmpty() ? place->file : place->file + QLatin1Char('#') + place->page);
+    showResultPosition();
 }
 
 void frmBrowser::goToPage() {
@@ -227,9 +359,13 @@ bool frmBrowser::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmBrowser::reject() {
-    // Esc closes the find box first, then the window.
+    // Esc closes the find box first, then the topics panel, then the window.
     if (findBar->isVisible()) {
         findBar->close();
+        return;
+    }
+    if (topicsPanel->isVisible()) {
+        topicsPanel->close();
         return;
     }
     QDialog::reject();
@@ -248,6 +384,9 @@ void frmBrowser::Form_Load() {
         brwWebBrowser->navigate(handOff_.ReaderTarget);
     if (session_.pageTitle && navigator->volume() > 0)
         setWindowTitle(movedTitle(navigator->volume(), brwWebBrowser->shownPage()));
+    // The title names the page asked for until the reading leaves it.
+    titledPage_ = brwWebBrowser->shownPage();
+    showResultPosition();
     if (!session_.markWords.isEmpty()) {
         // Every word of the search, marked on the page; F3 steps through all their places.
         findBar->setWords(session_.markWords);
@@ -273,6 +412,8 @@ void frmBrowser::Form_Resize() {
         brwWebBrowser->setGeometry(0, 0, tk::twipsToPixels(w), tk::twipsToPixels(h));
     if (findBar && findBar->isVisible())
         findBar->place();
+    if (topicsPanel)
+        placeFloating();
 }
 
 void frmBrowser::resizeEvent(QResizeEvent* e) {

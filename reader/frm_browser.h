@@ -3,7 +3,9 @@
 #include "corpus/store.h"
 #include "reader/go_to.h"
 #include "reader/locations.h"
+#include "reader/page_topics.h"
 #include "reader/page_view.h"
+#include "reader/result_steps.h"
 #include "toolkit/control.h"
 #include "toolkit/platform.h"
 
@@ -37,10 +39,14 @@ struct ReaderSession {
     bool pageTitle = false; // titled by volume and page from the start (no line to show)
     // The loaded topic table, for the topics of the pages read; unset or null for none.
     std::function<std::shared_ptr<corpus::LoadedCorpus>()> topicTable;
+    // The results of the canon search the reader was opened from; null for none.
+    std::shared_ptr<ResultSteps> results;
 };
 
 class FindBar;
 class Navigator;
+class TopicsPanel;
+class TopicChip;
 
 // (screen width - window width) \ 3.
 std::optional<long long> readerLeft(double screenWidth, double windowWidth);
@@ -57,6 +63,9 @@ class frmBrowser : public QDialog {
     FindBar* findBar = nullptr;
     Navigator* navigator = nullptr;
     QLabel* noteLabel = nullptr;
+    TopicsPanel* topicsPanel = nullptr;
+    TopicChip* topicChip = nullptr;
+    ResultIndicator* resultIndicator = nullptr;
 
     // What the reader can do, each with its shortcut; the context menu shows them all.
     QMenu* contextMenu();
@@ -64,6 +73,11 @@ class frmBrowser : public QDialog {
     void copyWithReference();
     void print();
     void note(const QString& text);
+    // The index's topics of the page at the top, in the floating panel (canon pages only).
+    void openTopics();
+    // To the next (1) or previous (-1) result of the search the reader was opened from.
+    void stepResult(int by);
+    const PageTopics& pageTopics() const { return pageTopics_; }
 
   protected:
     void resizeEvent(QResizeEvent* e) override;
@@ -85,6 +99,21 @@ class frmBrowser : public QDialog {
     void buildActions();
     void zoomBy(int steps);
     QSize sizedFor_; // the outer size of the last snap, in pixels
+
+    // The page at the top of the view, followed as the reading moves: the title, the chip
+    // and the panel go with it.
+    void follow();
+    void placeChanged();
+    QRect textArea() const; // the view's text area, in this window
+    void placeFloating();
+    void showResultPosition();
+    QTimer* follow_ = nullptr;
+    QTimer* resultCount_ = nullptr;
+    QString followedPage_; // the page at the top when last followed
+    QString titledPage_;   // the page the title names
+    PageTopics pageTopics_;
+    QString topicsFile_; // the file pageTopics_ was read for
+    QAction* topicsAction_ = nullptr;
 };
 
 // Opens the reader window modally and returns when it has been closed.

@@ -1,0 +1,76 @@
+#include "reader/page_topics.h"
+
+#include "corpus/topic_queries.h"
+#include "reader/log.h"
+#include "thai/digits.h"
+
+#include <set>
+
+namespace reader {
+
+QString pageTopicText(const PageTopic& t) {
+    return QLatin1Char('(') + t.no + QStringLiteral(") ") + t.title;
+}
+
+QString topicCountText(long count) {
+    return thai::thaiDigits(count) + QStringLiteral(" หัวข้อ");
+}
+
+int pageNumber(const QString& name) {
+    bool ok = false;
+    const int n = name.trimmed().toInt(&ok);
+    return ok && n >= 0 ? n : -1;
+}
+
+void PageTopics::clear() {
+    volume_ = 0;
+    byPage_.clear();
+}
+
+namespace {
+QString text(corpus::TopicText t) {
+    return QString::fromUtf8(t.p, qsizetype(t.len));
+}
+} // namespace
+
+void PageTopics::read(const std::shared_ptr<corpus::LoadedCorpus>& table, int volume,
+                      const std::vector<PageParts::Anchor>& pages) {
+    clear();
+    if (!table || volume <= 0 || pages.empty())
+        return;
+    volume_ = volume;
+    std::set<int> inFile;
+    for (const PageParts::Anchor& a : pages)
+        if (const int n = pageNumber(a.name); n >= 0)
+            inFile.insert(n);
+    // Where the volume's topics point, in one reading by the page index; then the topics
+    // of each page of this file that has any.
+    const auto places = corpus::topicPlaces(table->db(), volume, volume);
+    if (!places.ok()) {
+        qCWarning(lcReader) << "topics of volume" << volume << "not read:" << places.error.c_str();
+        return;
+    }
+    std::set<int> wanted;
+    for (const corpus::TopicPlace& p : places.value)
+        if (inFile.count(p.page))
+            wanted.insert(p.page);
+    for (const int page : wanted) {
+        const auto topics = corpus::topicsAtPage(table->db(), volume, page);
+        if (!topics.ok()) {
+            qCWarning(lcReader) << "topics of page" << page << "not read:" << topics.error.c_str();
+            continue;
+        }
+        std::vector<PageTopic>& out = byPage_[page];
+        for (const corpus::Topic& t : topics.value->topics)
+            out.push_back({page, text(t.no()), text(t.title()), text(t.blue()), text(t.red()), t.marked});
+    }
+}
+
+const std::vector<PageTopic>& PageTopics::at(const QString& page) const {
+    static const std::vector<PageTopic> none;
+    const int n = pageNumber(page);
+    const auto it = byPage_.find(n);
+    return it == byPage_.end() ? none : it->second;
+}
+
+} // namespace reader
