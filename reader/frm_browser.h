@@ -78,6 +78,7 @@ class frmBrowser : public QDialog {
     // To the next (1) or previous (-1) result of the search the reader was opened from.
     void stepResult(int by);
     const PageTopics& pageTopics() const { return pageTopics_; }
+    QRect textArea() const; // the view's text area, in this window
 
   protected:
     void resizeEvent(QResizeEvent* e) override;
@@ -104,7 +105,6 @@ class frmBrowser : public QDialog {
     // and the panel go with it.
     void follow();
     void placeChanged();
-    QRect textArea() const; // the view's text area, in this window
     void placeFloating();
     void showResultPosition();
     QTimer* follow_ = nullptr;
