@@ -23,6 +23,7 @@ int pageNumber(const QString& name) {
 }
 
 void PageTopics::clear() {
+    ++generation_;
     volume_ = 0;
     byPage_.clear();
 }
@@ -39,27 +40,20 @@ void PageTopics::read(const std::shared_ptr<corpus::LoadedCorpus>& table, int vo
     if (!table || volume <= 0 || pages.empty())
         return;
     volume_ = volume;
+    // Each page of the file asked for on its own, by the page index: a file has some fifty
+    // pages, and a volume may have twenty thousand topics elsewhere.
     std::set<int> inFile;
     for (const PageParts::Anchor& a : pages)
         if (const int n = pageNumber(a.name); n >= 0)
             inFile.insert(n);
-    // Where the volume's topics point, in one reading by the page index; then the topics
-    // of each page of this file that has any.
-    const auto places = corpus::topicPlaces(table->db(), volume, volume);
-    if (!places.ok()) {
-        qCWarning(lcReader) << "topics of volume" << volume << "not read:" << places.error.c_str();
-        return;
-    }
-    std::set<int> wanted;
-    for (const corpus::TopicPlace& p : places.value)
-        if (inFile.count(p.page))
-            wanted.insert(p.page);
-    for (const int page : wanted) {
+    for (const int page : inFile) {
         const auto topics = corpus::topicsAtPage(table->db(), volume, page);
         if (!topics.ok()) {
             qCWarning(lcReader) << "topics of page" << page << "not read:" << topics.error.c_str();
             continue;
         }
+        if (topics.value->topics.empty())
+            continue;
         std::vector<PageTopic>& out = byPage_[page];
         for (const corpus::Topic& t : topics.value->topics)
             out.push_back({page, text(t.no()), text(t.title()), text(t.blue()), text(t.red()), t.marked});

@@ -36,8 +36,11 @@ class PageTopics {
     // Every page of the file that has topics, in page order.
     const std::map<int, std::vector<PageTopic>>& pages() const { return byPage_; }
     bool empty() const { return byPage_.empty(); }
+    // Grows with every reading, so that a list made from the topics knows it is out of date.
+    int generation() const { return generation_; }
 
   private:
+    int generation_ = 0;
     int volume_ = 0;
     std::map<int, std::vector<PageTopic>> byPage_;
 };

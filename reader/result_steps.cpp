@@ -32,7 +32,7 @@ ResultIndicator::ResultIndicator(QWidget* parent) : QFrame(parent) {
         b->setFocusPolicy(Qt::NoFocus); // the reading keeps the focus
     }
     label = new QLabel(this);
-    label->setFont(tk::thaiFont(QStringLiteral("Tahoma"), 10));
+    label->setFont(tk::thaiFont(QStringLiteral("Tahoma"), 11));
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(4, 1, 4, 1);
     row->setSpacing(2);

@@ -56,7 +56,9 @@ TopicsPanel::TopicsPanel(QWidget* parent) : QFrame(parent) {
     list->setModel(model);
     list->setHeaderHidden(true);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setWordWrap(true);
+    // A row is two lines, the topic and its references, each cut short with "…" when the
+    // panel is narrow: the tool tip holds them whole.
+    list->setWordWrap(false);
     list->setTextElideMode(Qt::ElideRight);
     list->setFont(tk::thaiFont(QStringLiteral("Tahoma"), 11));
     list->installEventFilter(this);
@@ -69,50 +71,90 @@ TopicsPanel::TopicsPanel(QWidget* parent) : QFrame(parent) {
 }
 
 void TopicsPanel::setTopics(const PageTopics& topics, const QString& page) {
-    const QModelIndex was = list->currentIndex();
-    const QString wasText = was.data().toString();
-    const int wasPage = was.data(PageRole).toInt();
+    const bool again = &topics != listed_ || topics.generation() != listedGeneration_;
+    if (again)
+        listFile(topics);
+    if (again || page != listedPage_)
+        listPage(topics, page);
+}
+
+void TopicsPanel::listFile(const PageTopics& topics) {
+    listed_ = &topics;
+    listedGeneration_ = topics.generation();
+    listedPage_ = QString::fromLatin1("\x01");
     model->clear();
+    rowOfPage_.clear();
+    othersRow_ = -1;
+    size_t total = 0;
+    constexpr size_t kOpenUpTo = 300;
+    model->appendRow(pageItem(QStringLiteral("หน้านี้"), -1)); // filled by listPage
+    for (const auto& [n, list] : topics.pages()) {
+        if (othersRow_ < 0) {
+            auto* title = new QStandardItem(QStringLiteral("หัวข้อธรรมในหน้าอื่นของไฟล์นี้"));
+            title->setFlags(Qt::ItemIsEnabled); // a heading: nothing to choose
+            title->setForeground(QColor(90, 80, 60));
+            QFont f = title->font();
+            f.setItalic(true);
+            title->setFont(f);
+            othersRow_ = model->rowCount();
+            model->appendRow(title);
+        }
+        auto* p = pageItem(QStringLiteral("หน้า %1 — %2").arg(n).arg(topicCountText(long(list.size()))), n);
+        for (const PageTopic& t : list)
+            p->appendRow(topicItem(t));
+        rowOfPage_[n] = model->rowCount();
+        model->appendRow(p);
+        total += list.size();
+    }
+    // The other pages open, unless they hold so many topics that the list would be laid out
+    // at length on every page turned: then each page opens on its own (Right, a click).
+    if (total <= kOpenUpTo)
+        list->expandAll();
+    else
+        list->expand(model->index(0, 0));
+}
+
+void TopicsPanel::listPage(const PageTopics& topics, const QString& page) {
+    const QPersistentModelIndex was = list->currentIndex();
+    const QString wasText = was.data().toString();
+    const bool wasOfThisPart = was.isValid() && (was.row() == 0 ? !was.parent().isValid()
+                                                                 : was.parent().row() == 0);
     const int here = pageNumber(page);
     heading->setText(page.isEmpty() ? kTopicsPanelTitle
                                     : kTopicsPanelTitle + QStringLiteral(" (หน้า ") + page +
                                           QLatin1Char(')'));
     // The page at the top of the view first.
-    auto* first = pageItem(page.isEmpty() ? QStringLiteral("หน้านี้") : QStringLiteral("หน้า ") + page, here);
+    QStandardItem* first = model->item(0);
+    first->removeRows(0, first->rowCount());
+    first->setText(page.isEmpty() ? QStringLiteral("หน้านี้") : QStringLiteral("หน้า ") + page);
+    first->setData(here, PageRole);
     const std::vector<PageTopic>& own = topics.at(page);
+    QList<QStandardItem*> rows;
     if (own.empty()) {
         auto* none = new QStandardItem(QStringLiteral("ไม่มีหัวข้อธรรมของหน้านี้ในดัชนี"));
         none->setEnabled(false);
-        first->appendRow(none);
+        rows << none;
     }
     for (const PageTopic& t : own)
-        first->appendRow(topicItem(t));
-    model->appendRow(first);
-    // Then the file's other pages that have topics, in page order.
-    bool others = false;
-    for (const auto& [n, list] : topics.pages()) {
-        if (n == here)
-            continue;
-        if (!others) {
-            auto* title = new QStandardItem(QStringLiteral("หัวข้อธรรมในหน้าอื่นของไฟล์นี้"));
-            title->setEnabled(false);
-            model->appendRow(title);
-            others = true;
-        }
-        auto* p = pageItem(QStringLiteral("หน้า %1 — %2").arg(n).arg(topicCountText(long(list.size()))), n);
-        for (const PageTopic& t : list)
-            p->appendRow(topicItem(t));
-        model->appendRow(p);
-    }
-    list->expandAll();
-    // The row chosen before, when the list still has it; else the first topic of the page.
+        rows << topicItem(t);
+    first->appendRows(rows); // in one change: a page may have a hundred topics
+    list->expand(first->index());
+    // The second part holds the file's other pages: this one's row is hidden there.
+    for (const auto& [n, row] : rowOfPage_)
+        list->setRowHidden(row, QModelIndex(), n == here);
+    if (othersRow_ >= 0)
+        list->setRowHidden(othersRow_, QModelIndex(), rowOfPage_.size() == (rowOfPage_.count(here) ? 1u : 0u));
+    // The row chosen before stays chosen while it is listed; one of the page now at the top
+    // is found among its topics; else the page's first topic.
     QModelIndex keep;
-    if (!wasText.isEmpty()) {
-        const auto found = model->match(model->index(0, 0), Qt::DisplayRole, wasText, -1,
-                                        Qt::MatchExactly | Qt::MatchRecursive);
-        for (const QModelIndex& i : found)
-            if (i.data(PageRole).toInt() == wasPage)
-                keep = i;
+    const bool hidden = was.isValid() && was.parent().isValid() &&
+                        list->isRowHidden(was.parent().row(), QModelIndex());
+    if (was.isValid() && !wasOfThisPart && !hidden) {
+        keep = was;
+    } else if (!wasText.isEmpty()) {
+        for (int r = 0; r < first->rowCount() && !keep.isValid(); ++r)
+            if (first->child(r)->text() == wasText)
+                keep = first->child(r)->index();
     }
     if (!keep.isValid())
         keep = own.empty() ? model->index(0, 0) : model->index(0, 0, model->index(0, 0));
@@ -121,7 +163,7 @@ void TopicsPanel::setTopics(const PageTopics& topics, const QString& page) {
 }
 
 void TopicsPanel::place(const QRect& textArea) {
-    const int w = std::clamp(textArea.width() * 2 / 5, std::min(260, textArea.width()), 420);
+    const int w = std::clamp(textArea.width() * 9 / 20, std::min(300, textArea.width()), 480);
     setGeometry(textArea.right() + 1 - w, textArea.top(), w, textArea.height());
 }
 
@@ -164,7 +206,7 @@ TopicChip::TopicChip(QWidget* parent) : QPushButton(parent) {
     setObjectName(QStringLiteral("topicChip"));
     setFocusPolicy(Qt::NoFocus); // the reading keeps the focus; Ctrl+T reaches the panel
     setCursor(Qt::PointingHandCursor);
-    setFont(tk::thaiFont(QStringLiteral("Tahoma"), 10));
+    setFont(tk::thaiFont(QStringLiteral("Tahoma"), 11));
     setStyleSheet(QStringLiteral(
         "QPushButton { background:#f3e7c0; color:#5a4300; border:1px solid #b59a4a;"
         " border-radius:9px; padding:2px 10px; }"

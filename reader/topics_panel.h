@@ -6,6 +6,7 @@
 
 #include <QFrame>
 #include <QPushButton>
+#include <map>
 
 class QLabel;
 class QStandardItemModel;
@@ -43,7 +44,15 @@ class TopicsPanel : public QFrame {
 
   private:
     void choose(const class QModelIndex& index);
+    // The file's pages, each under a row of its own, made once for each reading of them; a
+    // move to another page then changes the first part only.
+    void listFile(const PageTopics& topics);
+    void listPage(const PageTopics& topics, const QString& page);
+    const PageTopics* listed_ = nullptr;
+    int listedGeneration_ = -1;
     QString listedPage_;
+    std::map<int, int> rowOfPage_; // the top row of each page of the second part
+    int othersRow_ = -1;           // the second part's heading; -1 without one
 };
 
 // The small button in a corner of the view that says how many topics the page at the top
