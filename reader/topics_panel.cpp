@@ -18,7 +18,7 @@ const QColor kMarked(255, 0, 0); // as the topic list shows a marked topic
 QStandardItem* topicItem(const PageTopic& t) {
     QString text = pageTopicText(t);
     if (!t.blue.isEmpty() || !t.red.isEmpty())
-        text += QStringLiteral("\nเล่มสีน้ำเงิน ") + t.blue + QStringLiteral("   เล่มสีแดง ") + t.red;
+        text += QStringLiteral("\nน้ำเงิน ") + t.blue + QStringLiteral(" · แดง ") + t.red;
     auto* item = new QStandardItem(text);
     item->setData(t.page, TopicsPanel::PageRole);
     item->setToolTip(text);
