@@ -208,6 +208,8 @@ class Quick {
                 }
                 continue;
             }
+            if (phase == Body && commonTag(pos))
+                continue;
             const Lexed tag = lex(pos);
             if (tag.kind == Lexed::Bad)
                 return Result::Other;
@@ -311,6 +313,26 @@ class Quick {
             in_.release(reading);
         keysTo_ = to;
         return true;
+    }
+
+    // The tags a body holds by the thousand, "<p>", "</p>", "<b>", "</i>" and the like, taken
+    // as lex() would take them (a plain element, no anchor), without lexing: pos is moved
+    // past one when it stands there.
+    bool commonTag(int& pos) const {
+        const auto one = [](Ch c) {
+            const char16_t l = char16_t(c | 0x20);
+            return l == u'p' || l == u'b' || l == u'i' || l == u'u';
+        };
+        const int at = pos;
+        if (at + 2 < n_ && one(t_[at + 1]) && t_[at + 2] == Ch('>')) {
+            pos = at + 3;
+            return true;
+        }
+        if (at + 3 < n_ && t_[at + 1] == Ch('/') && one(t_[at + 2]) && t_[at + 3] == Ch('>')) {
+            pos = at + 4;
+            return true;
+        }
+        return false;
     }
 
     // Whether the run [from, to) holds a key; the keys before it are passed over.

@@ -1,4 +1,5 @@
-// A page file's bytes decoded: windows-874 sixteen bytes at a step as byte by byte, every
+// A page file's bytes decoded: the charset label read by hand as its pattern reads it,
+// windows-874 sixteen bytes at a step as byte by byte, every
 // encoding a stretch at a time as at once, and the page read through from its bytes as its
 // decoded text shows.
 //
@@ -33,6 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     const int stretch = 1 + data[0] % 37;
     const QByteArray b(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
+    if (pagefile::charsetLabel(b) != pagefile::charsetLabelByPattern(b))
+        fail("the charset label by hand and by its pattern", b);
     std::vector<char16_t> fast(size_t(b.size()));
     pagefile::decodeWindows874(b.constData(), b.size(), fast.data());
     for (qsizetype i = 0; i < b.size(); ++i)

@@ -63,14 +63,8 @@ std::optional<Encoding> Sniffer::readHead() const {
         return Encoding::Utf16Le;
     if (head_.startsWith("\xFE\xFF"))
         return Encoding::Utf16Be;
-    // A label in a file saved as "Unicode" has a zero byte after each letter.
-    QByteArray head = head_.toLower();
-    head.replace('\0', QByteArray());
-    static const QRegularExpression label(
-        QStringLiteral("charset\\s*=\\s*[\"']?\\s*([a-z0-9_:.-]+)"));
-    const auto m = label.match(QString::fromLatin1(head));
-    if (m.hasMatch()) {
-        const QString name = m.captured(1);
+    if (const auto label = charsetLabel(head_)) {
+        const QString& name = *label;
         if (name == QLatin1String("utf-8") || name == QLatin1String("utf8"))
             return Encoding::Utf8;
         // UTF-16 without a byte order mark is little endian, as Windows writes it.
@@ -81,6 +75,75 @@ std::optional<Encoding> Sniffer::readHead() const {
             name.contains(QLatin1String("8859-11")))
             return Encoding::Windows874;
         // Any other label (often a Western one on a Thai page) is not trusted: the bytes decide.
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> charsetLabelByPattern(const QByteArray& bytes) {
+    // A label in a file saved as "Unicode" has a zero byte after each letter.
+    QByteArray head = bytes.toLower();
+    head.replace('\0', QByteArray());
+    static const QRegularExpression label(
+        QStringLiteral("charset\\s*=\\s*[\"']?\\s*([a-z0-9_:.-]+)"));
+    const auto m = label.match(QString::fromLatin1(head));
+    if (!m.hasMatch())
+        return std::nullopt;
+    return m.captured(1);
+}
+
+std::optional<QString> charsetLabel(const QByteArray& bytes) {
+    // A label in a file saved as "Unicode" has a zero byte after each letter.
+    QByteArray withoutZeros;
+    const QByteArray* head = &bytes;
+    if (memchr(bytes.constData(), 0, size_t(bytes.size()))) {
+        withoutZeros = bytes;
+        withoutZeros.replace('\0', QByteArray());
+        head = &withoutZeros;
+    }
+    const char* h = head->constData();
+    const qsizetype n = head->size();
+    const auto lower = [&](qsizetype i) -> char {
+        const char c = h[i];
+        return c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+    };
+    // The pattern's \s: ASCII blanks, the vertical tab among them.
+    const auto blank = [&](qsizetype i) { return i < n && (h[i] == ' ' || (h[i] >= '\t' && h[i] <= '\r')); };
+    const auto named = [&](qsizetype i) {
+        if (i >= n)
+            return false;
+        const char c = lower(i);
+        return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == ':' || c == '.' || c == '-';
+    };
+    static constexpr char kWord[] = "charset";
+    for (qsizetype i = 0; i + 7 <= n; ++i) {
+        if (lower(i) != 'c')
+            continue;
+        qsizetype k = 1;
+        while (k < 7 && lower(i + k) == kWord[k])
+            ++k;
+        if (k < 7)
+            continue;
+        qsizetype j = i + 7;
+        while (blank(j))
+            ++j;
+        if (j >= n || h[j] != '=')
+            continue;
+        ++j;
+        while (blank(j))
+            ++j;
+        if (j < n && (h[j] == '"' || h[j] == '\''))
+            ++j;
+        while (blank(j))
+            ++j;
+        const qsizetype from = j;
+        while (named(j))
+            ++j;
+        if (j == from)
+            continue;
+        QString name(j - from, Qt::Uninitialized);
+        for (qsizetype c = from; c < j; ++c)
+            name[c - from] = QLatin1Char(lower(c));
+        return name;
     }
     return std::nullopt;
 }

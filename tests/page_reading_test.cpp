@@ -140,6 +140,26 @@ TEST(PageDecoding, TheEncodingIsKnownFromTheMarkTheLabelOrTheBytesFedInAnyStretc
     }
 }
 
+TEST(PageDecoding, TheCharsetLabelIsReadByHandAsItsPatternReadsIt) {
+    const QByteArray labels[] = {
+        "<meta charset=utf-8>", "<META CHARSET = 'UTF-8'>", "charset=\"  tis-620\"",
+        "charset=", "charset=\"\"", "charset = ;charset=windows-874", "charsetcharset=x",
+        "chArSeT\v=\fUtf8", "charset=\xA0utf8", "charset=a:b.c_d-e9 rest", "c", "charse",
+        "charset==x",
+        "charset=''x", "charset\x85=x", "\xC3\x89charset=\xC9x", "content=\"text/html; charset=windows-874\"",
+    };
+    for (const QByteArray& l : labels)
+        EXPECT_EQ(pagefile::charsetLabel(l), pagefile::charsetLabelByPattern(l)) << l.toStdString();
+    QByteArray wide; // as Windows saves "Unicode" text: a zero byte after each letter
+    for (char c : QByteArray("<meta charset=utf-16>"))
+        wide += c, wide += '\0';
+    EXPECT_EQ(pagefile::charsetLabel(wide), QStringLiteral("utf-16"));
+    EXPECT_EQ(pagefile::charsetLabelByPattern(wide), QStringLiteral("utf-16"));
+    EXPECT_EQ(pagefile::charsetLabel("<META CHARSET = 'UTF-8'>"), QStringLiteral("utf-8"));
+    EXPECT_EQ(pagefile::charsetLabel("charset = ;charset=windows-874"), QStringLiteral("windows-874"));
+    EXPECT_EQ(pagefile::charsetLabel("charset="), std::nullopt);
+}
+
 namespace {
 
 struct Collected : pagefile::TextSink {
