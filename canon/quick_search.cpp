@@ -150,6 +150,11 @@ class Quick {
     using Ch = typename T::Ch;
     Quick(const Ch* text, qsizetype n, const std::vector<SearchWord>& words, const QuickInput& in)
         : t_(text), n_(int(n)), words_(words), in_(in) {
+        if constexpr (sizeof(Ch) == 1)
+            for (int b = 0; b < 256; ++b) {
+                freshByte_[size_t(b)] = thai::startsAfresh(T::u(Ch(b)));
+                oddByte_[size_t(b)] = unusual(T::u(Ch(b)));
+            }
         keys_.resize(words_.size());
         next_.assign(words_.size(), 0);
         for (const SearchWord& w : words_) {
@@ -186,7 +191,8 @@ class Quick {
                 return stopped_ ? Result::Stopped : Result::Other;
             if (e > pos) {
                 if (phase == Body) {
-                    if (!segment(pos, e))
+                    // Most runs hold no key: passed without looking at them.
+                    if (holdsKey(pos, e) && !segment(pos, e))
                         return Result::Other;
                 } else if (!(phase == Head && (inHead || inTitle)) && holdsKey(pos, e)) {
                     return Result::Other; // text outside the body that the view may show
@@ -196,6 +202,11 @@ class Quick {
             if (pos >= n_)
                 break;
             if (t_[pos] == u'&') {
+                // "&nbsp;" by the thousand, in runs, first.
+                while (nbsp(pos))
+                    pos += 6;
+                if (pos >= n_ || t_[pos] != Ch('&'))
+                    continue;
                 if (int r = plainReference(t_ + pos, t_ + n_)) {
                     // References stand in runs ("&nbsp;&nbsp;"): taken together.
                     do
@@ -313,6 +324,25 @@ class Quick {
             in_.release(reading);
         keysTo_ = to;
         return true;
+    }
+
+    // Whether "&nbsp;" stands at pos.
+    bool nbsp(int pos) const {
+        if (n_ - pos < 6)
+            return false;
+        if constexpr (sizeof(Ch) == 1) {
+            static constexpr char kRef[6] = {'&', 'n', 'b', 's', 'p', ';'};
+            uint32_t four, wantFour;
+            uint16_t two, wantTwo;
+            std::memcpy(&four, t_ + pos, 4);
+            std::memcpy(&two, t_ + pos + 4, 2);
+            std::memcpy(&wantFour, kRef, 4); // the bytes as they lie, in either byte order
+            std::memcpy(&wantTwo, kRef + 4, 2);
+            return four == wantFour && two == wantTwo;
+        } else {
+            return t_[pos] == u'&' && t_[pos + 1] == u'n' && t_[pos + 2] == u'b' && t_[pos + 3] == u's' &&
+                   t_[pos + 4] == u'p' && t_[pos + 5] == u';';
+        }
     }
 
     // The tags a body holds by the thousand, "<p>", "</p>", "<b>", "</i>" and the like, taken
@@ -552,7 +582,7 @@ class Quick {
                 if (reachesEnd)
                     b = e;
                 for (int q = a; q < b; ++q)
-                    if (unusual(T::u(t_[q])))
+                    if (odd(t_[q]))
                         return false;
                 const int start = p - j;
                 const std::basic_string<Ch>& as = encoded_[w];
@@ -589,7 +619,20 @@ class Quick {
         return true;
     }
 
-    static bool fresh(Ch c) { return thai::startsAfresh(T::u(c)); }
+    // Whether the folding starts afresh at c, and whether the view may show c otherwise than
+    // the page holds it: for bytes, looked up in tables made once for each file.
+    bool fresh(Ch c) const {
+        if constexpr (sizeof(Ch) == 1)
+            return freshByte_[c];
+        else
+            return thai::startsAfresh(c);
+    }
+    bool odd(Ch c) const {
+        if constexpr (sizeof(Ch) == 1)
+            return oddByte_[c];
+        else
+            return unusual(c);
+    }
 
     // An anchor's name as the view takes it: an attribute without a value has "1".
     QString anchorName(const Lexed& tag) const {
@@ -608,6 +651,7 @@ class Quick {
         }
     }
 
+    std::array<bool, 256> freshByte_{}, oddByte_{};
     const Ch* t_;
     const int n_;
     const std::vector<SearchWord>& words_;
