@@ -329,8 +329,11 @@ QVariant ResultModel::topicData(const QModelIndex& index, int role) const {
         return text(t->title());
     }
     case Qt::ForegroundRole: {
+        // Marked ones in red, as in the topic list; the number quieter than the title.
         const corpus::Topic* t = topic(v, page, index.row());
-        return t && t->marked ? QVariant(QColor(255, 0, 0)) : QVariant(); // as in the topic list
+        if (t && t->marked)
+            return QColor(255, 0, 0);
+        return index.column() == 0 ? QVariant(QColor(100, 100, 100)) : QVariant();
     }
     default:
         return {};

@@ -71,6 +71,13 @@ class SnippetDelegate : public QStyledItemDelegate {
     }
 };
 
+// The results' list, which can be told to lay its rows out on its next turn.
+class ResultsView : public QTreeView {
+  public:
+    using QTreeView::QTreeView;
+    void layOutLater() { scheduleDelayedItemsLayout(); }
+};
+
 } // namespace
 
 SearchWindow::SearchWindow(tk::Platform& platform, reader::ReaderSession& session,
@@ -104,7 +111,7 @@ SearchWindow::SearchWindow(tk::Platform& platform, reader::ReaderSession& sessio
     progress->setRange(0, 1000);
     progress->setValue(0);
     progress->setFormat(QStringLiteral("%p%"));
-    results = new QTreeView(this);
+    results = new ResultsView(this);
     results->setModel(&model_);
     results->setItemDelegateForColumn(1, new SnippetDelegate(results));
     results->setUniformRowHeights(true);
@@ -279,22 +286,22 @@ void SearchWindow::addPending() {
 }
 
 void SearchWindow::openRows(int firstVolumeRow) {
-    // The pages with topics are opened first, while the list is still to lay its rows out
-    // again: it notes them then, instead of laying out the rows below each one.
+    // Rows opened while the list is still to lay itself out are only noted, and laid out all
+    // at once when the spans are set; opened after, each would be looked for and its rows put
+    // in among all the others, and a one-letter search has thousands of pages with topics.
+    static_cast<ResultsView*>(results)->layOutLater();
     for (int row = firstVolumeRow; row < model_.rowCount(); ++row) {
         const QModelIndex volume = model_.index(row, 0);
-        if (model_.pagesWithTopics() == 0)
-            break;
-        for (int page = 0, pages = model_.rowCount(volume); page < pages; ++page) {
+        for (int page = 0, pages = model_.pagesWithTopics() > 0 ? model_.rowCount(volume) : 0;
+             page < pages; ++page) {
             const QModelIndex at = model_.index(page, 0, volume);
             if (model_.rowCount(at) > 0)
                 results->expand(at);
         }
+        results->expand(volume);
     }
     for (int row = firstVolumeRow; row < model_.rowCount(); ++row)
         results->setFirstColumnSpanned(row, QModelIndex(), true);
-    for (int row = firstVolumeRow; row < model_.rowCount(); ++row)
-        results->expand(model_.index(row, 0));
 }
 
 void SearchWindow::showOnlyWithTopics(bool only) {

@@ -1,6 +1,8 @@
 // Writes a complete sample program folder: the topic database, canon page files, the two
 // stand-alone pages and the pictures. Every run writes identical bytes.
 //   make-sample [--scale small|large|canon] FOLDER
+// large and canon write a table of about 100,000 topics; canon writes the canon's full shape
+// of page files, the same whatever the table.
 #include "gif_writer.h"
 #include "jet4_writer.h"
 #include "pagefile/canon_layout.h"
@@ -260,12 +262,16 @@ int main(int argc, char** argv) {
     QDir().mkpath(root);
 
     sample::CorpusSize size;
-    if (large) {
+    if (large || canon) {
         size.firstVolume = 20000;
         size.perVolume = 930;
         size.listRepeat = 5;
     }
     const std::vector<Topic> topics = sample::makeTopics(size);
+    // The canon's page files are written for the small table's topics whatever the table
+    // holds: its text, and so the canon search's figures, stay as they were.
+    const std::vector<Topic> smallTopics = canon ? sample::makeTopics({}) : std::vector<Topic>{};
+    const std::vector<Topic>& pageTopics = canon ? smallTopics : topics;
 
     jet4::Options opt;
     opt.password = u"harbelune27kest";
@@ -275,7 +281,7 @@ int main(int argc, char** argv) {
     // Page files: every range that a topic points into, and the first file of 87 to 91.
     std::multimap<std::pair<int, int>, const Topic*> onPage;
     std::set<std::pair<int, int>> files;
-    for (const Topic& t : topics) {
+    for (const Topic& t : pageTopics) {
         if (t.book < 1 || t.book > 91 || t.page < 0 || t.page > 1550)
             continue;
         if (!large || t.code >= 100)

@@ -2,6 +2,7 @@
 
 #include "pagefile/canon_layout.h"
 #include "thai/measure.h"
+#include "toolkit/fonts.h"
 #include "toolkit/twips.h"
 #include "topics/topic_row.h"
 
@@ -57,6 +58,7 @@ void TopicPane::topicMenu(const QPoint& at) {
     auto* menu = new QMenu(c_.listView2);
     menu->setObjectName(QStringLiteral("topicMenu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->setFont(tk::thaiFont(QStringLiteral("Tahoma"), 11)); // as the windows it leads to
     QAction* search = menu->addAction(kSearchTitleInCanon);
     search->setEnabled(!title.trimmed().isEmpty());
     connect(search, &QAction::triggered, this, [this, title, searched] {
