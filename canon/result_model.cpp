@@ -294,43 +294,62 @@ QString topicCount(uint32_t n) {
 QString text(const corpus::TopicText& t) {
     return QString::fromUtf8(t.p, qsizetype(t.len));
 }
+// Where a page's row opens, and its topics' rows with it; nothing for another role.
+QVariant placeData(const PageHit& h, int role) {
+    switch (role) {
+    case ResultModel::VolumeRole:
+        return h.volume;
+    case ResultModel::FileRole:
+        return h.file;
+    case ResultModel::PageRole:
+        return h.page;
+    default:
+        return {};
+    }
+}
+bool isPlaceRole(int role) {
+    return role == ResultModel::VolumeRole || role == ResultModel::FileRole || role == ResultModel::PageRole;
+}
 } // namespace
 
-const corpus::Topic* ResultModel::topic(const Volume& v, uint32_t page, int row) const {
+const ResultModel::Volume::TopicRow* ResultModel::topic(const Volume& v, uint32_t page, int row) const {
     auto it = v.titles.find(page);
-    if (it == v.titles.end()) // read once, when the page's first topic row is shown
-        it = v.titles.emplace(page, v.index ? v.index->topicsAt(v.volume, v.pages[page].page) : nullptr).first;
-    const corpus::Topics& list = it->second;
-    return list && row < int(list->size()) ? &list->topics[size_t(row)] : nullptr;
+    if (it == v.titles.end()) { // read once, when the page's first topic row is shown
+        std::optional<std::vector<Volume::TopicRow>> rows;
+        if (const corpus::Topics list = v.index ? v.index->topicsAt(v.volume, v.pages[page].page) : nullptr) {
+            rows.emplace();
+            rows->reserve(list->size());
+            for (const corpus::Topic& t : list->topics)
+                rows->push_back({text(t.no()), text(t.title()), t.marked});
+        }
+        it = v.titles.emplace(page, std::move(rows)).first;
+    }
+    const auto& rows = it->second;
+    return rows && row < int(rows->size()) ? &(*rows)[size_t(row)] : nullptr;
 }
 
 QVariant ResultModel::topicData(const QModelIndex& index, int role) const {
     const quintptr id = index.internalId();
     const Volume& v = volumes_[size_t(volumeOfTopicRow(id))];
     const uint32_t page = pageOfTopicRow(id);
-    const PageHit& h = v.pages[page];
+    if (isPlaceRole(role))
+        return placeData(v.pages[page], role);
     const PageTopics::Span span = topicsOf(v, page);
     switch (role) {
-    case VolumeRole:
-        return h.volume;
-    case FileRole:
-        return h.file;
-    case PageRole:
-        return h.page;
     case TopicNoRole:
         return span.count > uint32_t(index.row()) ? v.index->no(span.first + uint32_t(index.row())) : QString();
     case Qt::DisplayRole:
     case Qt::ToolTipRole: {
-        const corpus::Topic* t = topic(v, page, index.row());
+        const Volume::TopicRow* t = topic(v, page, index.row());
         if (!t)
             return QStringLiteral("(อ่านหัวข้อนี้ไม่ได้)");
         if (index.column() == 0)
-            return QStringLiteral("หัวข้อที่ ") + text(t->no());
-        return text(t->title());
+            return QStringLiteral("หัวข้อที่ ") + t->no;
+        return t->title;
     }
     case Qt::ForegroundRole: {
         // Marked ones in red, as in the topic list; the number quieter than the title.
-        const corpus::Topic* t = topic(v, page, index.row());
+        const Volume::TopicRow* t = topic(v, page, index.row());
         if (t && t->marked)
             return QColor(255, 0, 0);
         return index.column() == 0 ? QVariant(QColor(100, 100, 100)) : QVariant();
@@ -356,13 +375,9 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
     const Volume& v = volumes_[size_t(index.internalId() - 1)];
     const uint32_t page = pageOfRow(v, index.row());
     const PageHit& h = v.pages[page];
+    if (isPlaceRole(role))
+        return placeData(h, role);
     switch (role) {
-    case VolumeRole:
-        return h.volume;
-    case FileRole:
-        return h.file;
-    case PageRole:
-        return h.page;
     case TopicCountRole:
         return int(topicsOf(v, page).count);
     case Qt::DisplayRole:

@@ -78,7 +78,13 @@ class ResultModel : public QAbstractItemModel {
         std::shared_ptr<const PageTopics> index; // where the spans below point
         std::vector<PageTopics::Span> topics; // of each page; empty when none has any
         std::vector<uint32_t> withTopics;      // the pages that have some, in order
-        mutable std::unordered_map<uint32_t, corpus::Topics> titles; // by page, when first shown
+        // A page's topics as its rows show them, by page, read when first shown (kept as
+        // texts: a read topic list holds far more room than a page's few topics take).
+        struct TopicRow {
+            QString no, title;
+            bool marked = false;
+        };
+        mutable std::unordered_map<uint32_t, std::optional<std::vector<TopicRow>>> titles;
     };
     const Snippet& line(const Volume& v, size_t page) const;
     // The pages a volume shows as rows, and the page of a row.
@@ -86,7 +92,7 @@ class ResultModel : public QAbstractItemModel {
     uint32_t pageOfRow(const Volume& v, int row) const;
     int rowOfPage(const Volume& v, uint32_t page) const; // -1 when not shown
     PageTopics::Span topicsOf(const Volume& v, uint32_t page) const;
-    const corpus::Topic* topic(const Volume& v, uint32_t page, int row) const;
+    const Volume::TopicRow* topic(const Volume& v, uint32_t page, int row) const;
     QVariant topicData(const QModelIndex& index, int role) const;
     // The volumes shown as rows, by their place among those found.
     void showVolumes();

@@ -223,11 +223,17 @@ QMenu* rightClick(fixtures::App& app, int row) {
 }
 } // namespace
 
+// The main window shown at its design size.
+struct Shown : Connected {
+    Shown() {
+        form.resize(1016, 735);
+        form.show();
+        (void)QTest::qWaitForWindowExposed(&form);
+    }
+};
+
 TEST(TopicList, TheMenuOfARowSearchesItsTitleInTheCanonTextOfItsVolume) {
-    Connected app;
-    app.form.resize(1016, 735);
-    app.form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.form));
+    Shown app;
     app.form.topicPane->SearchTopics(QStringLiteral("ปัญญาเป็นแสงสว่าง"));
     ASSERT_EQ(app.form.topicPane->model().rowCount(), 1);
     struct Seen {
@@ -284,10 +290,7 @@ TEST(TopicList, TheMenuOfARowSearchesItsTitleInTheCanonTextOfItsVolume) {
 }
 
 TEST(TopicList, ALeftClickAndADoubleClickDoWhatTheyDidBeforeTheMenu) {
-    Connected app;
-    app.form.resize(1016, 735);
-    app.form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.form));
+    Shown app;
     app.form.topicPane->SearchTopics(QStringLiteral("สติในชีวิต"));
     ASSERT_EQ(app.form.topicPane->model().rowCount(), 1);
     int readers = 0;
