@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QColor>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -281,6 +282,23 @@ TEST(TopicList, TheMenuOfARowSearchesItsTitleInTheCanonTextOfItsVolume) {
     EXPECT_EQ(seen[1].from, 1);
     EXPECT_EQ(seen[1].to, 91);
     EXPECT_EQ(app.platform.modalCount, 2);
+    // The menu key opens it for the current row: the window system asks the focused list for
+    // a menu where its current row is, as Qt does on the key.
+    tk::ListView* list = app.form.listView2;
+    list->setFocus();
+    list->setCurrentIndex(app.form.topicPane->model().index(0, 0));
+    const QPoint cursor = list->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, cursor, list->mapToGlobal(cursor));
+    QApplication::sendEvent(list, &key);
+    QApplication::processEvents();
+    menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    QTest::keyClick(menu, Qt::Key_Down);
+    QTest::keyClick(menu, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return seen.size() == 3; }, 20000));
+    EXPECT_EQ(seen[2].word, QStringLiteral("หน้าไม่เป็นตัวเลข"));
+    EXPECT_EQ(seen[2].from, 5);
+    EXPECT_EQ(seen[2].to, 5);
     // Below the rows there is no topic, and no menu.
     const QRect last = app.form.listView2->visualRect(app.form.topicPane->model().index(1, 0));
     QTest::mouseClick(app.form.windowHandle(), Qt::RightButton, {},
