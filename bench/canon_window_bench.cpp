@@ -1,16 +1,20 @@
 // The canon search's window during a search of one letter over the canon-size sample (its
 // results run to some hundred thousand pages): how long the whole search takes, and the
 // longest the window's event loop went without turning, that is, without answering; then the
-// same with the folder's topic table beside the results, and the check box that keeps only the
-// pages with topics turned on and off over them.
+// same with the folder's topic table beside the results, and with one whose topics stand on
+// nearly every page, and the check box that keeps only the pages with topics turned on and off
+// over them.
 #include "bench_util.h"
 #include "canon/search_window.h"
 #include "corpus/store.h"
+#include "sample_corpus.h"
 #include "toolkit/scripted_platform.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -18,7 +22,7 @@ namespace {
 
 struct Round {
     double total = 0, stall = 0, toggle = 0;
-    long pages = 0;
+    long pages = 0, withTopics = 0;
 };
 
 // One search of the letter in a fresh window; with topics, the check box turned on and off
@@ -55,6 +59,7 @@ Round searchOnce(tk::Platform& platform, reader::ReaderSession& session, bool to
     tick.stop();
     r.stall = longest;
     r.pages = w.model().pageRows();
+    r.withTopics = w.model().pagesWithTopics();
     if (toggle)
         for (bool on : {true, false}) {
             const qint64 from = clock.nsecsElapsed();
@@ -69,6 +74,62 @@ Round searchOnce(tk::Platform& platform, reader::ReaderSession& session, bool to
 double middle(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
+}
+
+// Rounds with a topic table beside the results, and the check box turned on and off.
+void withTopics(tk::ScriptedPlatform& platform, std::shared_ptr<corpus::LoadedCorpus> table,
+                const std::string& name, int rounds) {
+    reader::ReaderSession session;
+    session.topicTable = [table] { return table; };
+    std::vector<double> totals, stalls, toggles;
+    long pages = 0;
+    for (int round = 0; round < rounds; ++round) {
+        const Round r = searchOnce(platform, session, true);
+        totals.push_back(r.total);
+        stalls.push_back(r.stall);
+        toggles.push_back(r.toggle);
+        pages = r.withTopics;
+    }
+    const auto figure = [&](const std::string& what, double value, const char* unit) {
+        bench::figure(("canon_search." + what).c_str(), value, unit);
+    };
+    figure("one_letter_" + name + "_pages", double(pages), "pages");
+    figure("one_letter_" + name + "_ms", middle(totals), "ms");
+    figure("ui_stall_" + name + "_max_ms", middle(stalls), "ms");
+    figure("topic_filter_toggle_" + name + "_ms", middle(toggles), "ms");
+}
+
+// 100,000 topics over the pages of every volume, a third of them marked, written to the folder
+// and loaded.
+std::shared_ptr<corpus::LoadedCorpus> spreadTopics(const QString& folder, corpus::CorpusStore& store) {
+    std::vector<sample::Topic> topics(100000);
+    for (int i = 0; i < int(topics.size()); ++i) {
+        sample::Topic& t = topics[size_t(i)];
+        t.group = QStringLiteral("หมวดทดลอง");
+        t.code = 1 + i % 50;
+        t.category = QStringLiteral("พระสุตตันตปิฎก");
+        t.title = QStringLiteral("หัวข้อธรรมทดลองที่ %1").arg(i);
+        t.no = i;
+        t.mark = i % 3 == 0 ? QStringLiteral("TRUE") : QString();
+        t.book = 1 + i % 91;
+        t.page = (i * 7) % 701;
+        t.line = 1;
+        t.blue = QStringLiteral("เล่มที่ %1 หน้า %2").arg(t.book).arg(t.page);
+        t.red = QStringLiteral("ล.%1").arg(t.book);
+    }
+    const jet4::Table t = sample::topicTable(topics);
+    jet4::Options o;
+    o.password = u"harbelune27kest";
+    const std::string bytes = jet4::writeDatabase(t, o);
+    QFile f(folder + "/velkaro.mdb");
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
+        return nullptr;
+    f.close();
+    std::string error;
+    auto table = store.open((folder + "/velkaro.mdb").toStdString(), &error);
+    if (!table)
+        std::fprintf(stderr, "bench-canon-window: the spread table: %s\n", error.c_str());
+    return table;
 }
 
 } // namespace
@@ -88,7 +149,9 @@ int main(int argc, char** argv) {
     }
     bench::figure("canon_search.one_letter_ms", middle(totals), "ms");
     bench::figure("canon_search.ui_stall_max_ms", middle(stalls), "ms");
-    // The same with the folder's topic table loaded, as the main window hands it over.
+    // The same with the folder's topic table loaded, as the main window hands it over; then
+    // with a table whose topics stand on nearly every page, as a real index spreads them (the
+    // sample's crowd onto a few thousand pages).
     corpus::CorpusStore store;
     std::string error;
     const std::shared_ptr<corpus::LoadedCorpus> table =
@@ -97,18 +160,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench-canon-window: no topic table (%s)\n", error.c_str());
         return 0;
     }
-    session.topicTable = [table] { return table; };
-    totals.clear();
-    stalls.clear();
-    std::vector<double> toggles;
-    for (int round = 0; round < 3; ++round) {
-        const Round r = searchOnce(platform, session, true);
-        totals.push_back(r.total);
-        stalls.push_back(r.stall);
-        toggles.push_back(r.toggle);
-    }
-    bench::figure("canon_search.one_letter_with_topics_ms", middle(totals), "ms");
-    bench::figure("canon_search.ui_stall_with_topics_max_ms", middle(stalls), "ms");
-    bench::figure("canon_search.topic_filter_toggle_ms", middle(toggles), "ms");
+    withTopics(platform, table, "with_topics", 3);
+    QTemporaryDir spread;
+    QFile::link(folder + "/91book", spread.path() + "/91book");
+    tk::ScriptedPlatform spreadPlatform(spread.path());
+    const std::shared_ptr<corpus::LoadedCorpus> spreadTable = spreadTopics(spread.path(), store);
+    if (spreadTable)
+        withTopics(spreadPlatform, spreadTable, "spread_topics", 2);
     return 0;
 }

@@ -197,6 +197,7 @@ void SearchWindow::start() {
     model_.clear();
     model_.setQuery(q);
     model_.setTopics(withTopics ? topics : nullptr);
+    openedTopicPages_ = 0;
     pending_.clear();
     addTimer_->stop();
     showSummary(QStringLiteral("กำลังค้นหา…"));
@@ -288,15 +289,19 @@ void SearchWindow::addPending() {
 void SearchWindow::openRows(int firstVolumeRow) {
     // Rows opened while the list is still to lay itself out are only noted, and laid out all
     // at once when the spans are set; opened after, each would be looked for and its rows put
-    // in among all the others, and a one-letter search has thousands of pages with topics.
+    // in among all the others. The list keeps every opened row apart, at a cost that grows
+    // faster than their number: past the first pages with topics, a page shows its count and
+    // opens when asked.
     static_cast<ResultsView*>(results)->layOutLater();
     for (int row = firstVolumeRow; row < model_.rowCount(); ++row) {
         const QModelIndex volume = model_.index(row, 0);
         for (int page = 0, pages = model_.pagesWithTopics() > 0 ? model_.rowCount(volume) : 0;
-             page < pages; ++page) {
+             page < pages && openedTopicPages_ < kOpenedTopicPages; ++page) {
             const QModelIndex at = model_.index(page, 0, volume);
-            if (model_.rowCount(at) > 0)
+            if (model_.rowCount(at) > 0) {
                 results->expand(at);
+                ++openedTopicPages_;
+            }
         }
         results->expand(volume);
     }
@@ -309,6 +314,7 @@ void SearchWindow::showOnlyWithTopics(bool only) {
     const ResultModel::Place at = model_.placeOf(results->currentIndex());
     const int width = results->columnWidth(0);
     model_.setOnlyWithTopics(only);
+    openedTopicPages_ = 0;
     openRows(0);
     results->setColumnWidth(0, width);
     QModelIndex current = model_.indexOf(at);

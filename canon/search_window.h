@@ -74,6 +74,9 @@ class SearchWindow : public QDialog {
     // The volume rows from this one on span both columns and are opened, with their pages
     // that have topics.
     void openRows(int firstVolumeRow);
+    // The pages with topics opened so far, up to this many.
+    static constexpr int kOpenedTopicPages = 1000;
+    int openedTopicPages_ = 0;
     void showOnlyWithTopics(bool only);
     // The summary, with the pages that have topics where there is a topic table.
     void showSummary(const QString& line);
