@@ -54,6 +54,8 @@ class SearchWindow : public QDialog {
     // Keeps only the pages with topics; shown where there is a topic table.
     QCheckBox* onlyWithTopics = nullptr;
     ResultModel& model() { return model_; }
+    // The pages with topics opened as they come, at most; the others open when asked.
+    static constexpr int kOpenedTopicPages = 1000;
 
     // The data of a page row.
     enum Role { VolumeRole = ResultModel::VolumeRole, FileRole = ResultModel::FileRole,
@@ -74,9 +76,7 @@ class SearchWindow : public QDialog {
     // The volume rows from this one on span both columns and are opened, with their pages
     // that have topics.
     void openRows(int firstVolumeRow);
-    // The pages with topics opened so far, up to this many.
-    static constexpr int kOpenedTopicPages = 1000;
-    int openedTopicPages_ = 0;
+    int openedTopicPages_ = 0; // up to kOpenedTopicPages
     void showOnlyWithTopics(bool only);
     // The summary, with the pages that have topics where there is a topic table.
     void showSummary(const QString& line);

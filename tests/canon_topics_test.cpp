@@ -4,6 +4,7 @@
 #include "canon/page_topics.h"
 #include "canon/search_window.h"
 #include "fixtures.h"
+#include "pagefile/canon_layout.h"
 #include "reader/content_opener.h"
 #include "reader/frm_browser.h"
 #include "topics/topic_pane.h"
@@ -179,6 +180,40 @@ TEST(TopicsBesideResults, TheCheckBoxKeepsOnlyPagesWithTopicsAndGivesTheOthersBa
     EXPECT_TRUE(w.summary->text().endsWith(QStringLiteral("แสดง 0 หน้าที่มีหัวข้อธรรม")));
     QTest::mouseClick(w.onlyWithTopics, Qt::LeftButton);
     EXPECT_EQ(pageRows(w), QStringList{"6:123:0"});
+}
+
+TEST(TopicsBesideResults, PastTheFirstThousandPagesWithTopicsAPageOpensWhenAsked) {
+    // Volume 5's pages 1 to 1050 each have the word and one topic.
+    const int pages = canon::SearchWindow::kOpenedTopicPages + 50;
+    std::vector<Topic> topics;
+    for (int p = 1; p <= pages; ++p)
+        topics.push_back(topicAt("5", QString::number(p), QStringLiteral("หัวข้อของหน้า %1").arg(p), p));
+    fixtures::AppWith app(topics);
+    for (int k = 0; 50 * k < pages; ++k) {
+        QString html;
+        for (int p = std::max(1, 50 * k + 1); p <= 50 * (k + 1) && p <= pages; ++p)
+            html += QStringLiteral("<a name=\"%1\"></a><p>สมาธิ</p>").arg(p);
+        fixtures::writePage(app.folder.path(), 5, pagefile::CanonLayout::rangeFile(k), html);
+    }
+    app.form.topicPane->ListGroupTopics(QStringLiteral("1"));
+    canon::SearchWindow w(app.platform, app.form.opener->session, QStringLiteral("สมาธิ"));
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    searchBy(w, w.searchButton);
+    ASSERT_EQ(w.model().rowCount(w.model().index(0, 0)), pages);
+    const QModelIndex lastOpened = pageRow(w, 0, canon::SearchWindow::kOpenedTopicPages - 1);
+    const QModelIndex closed = pageRow(w, 0, canon::SearchWindow::kOpenedTopicPages);
+    EXPECT_TRUE(w.results->isExpanded(lastOpened));
+    EXPECT_FALSE(w.results->isExpanded(closed));
+    EXPECT_EQ(closed.data().toString(), QStringLiteral("หน้า 1001  ·  ๑ หัวข้อ"));
+    // The right arrow on it shows its topic.
+    w.results->setCurrentIndex(closed);
+    w.results->setFocus();
+    QTest::keyClick(w.results, Qt::Key_Right);
+    ASSERT_TRUE(w.results->isExpanded(closed));
+    const QModelIndex title = w.model().index(0, 1, closed);
+    EXPECT_TRUE(w.results->visualRect(title).isValid());
+    EXPECT_EQ(title.data().toString(), QStringLiteral("หัวข้อของหน้า 1001"));
 }
 
 TEST(TopicsBesideResults, WithoutATopicTableTheWindowSearchesAsBefore) {
