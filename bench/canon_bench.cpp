@@ -1,9 +1,12 @@
 // The search of the canon's text over the full shape (91 volumes, about 500 MB, and one
 // page file of 64 MB): the whole scan against grep and ripgrep over the same files in the
-// same run, taking turns; the command line's whole process; the first result; a stop in the
-// middle of the large file; and the memory the scan takes.
+// same run, taking turns; the same search with the topics of a 100,000-topic table beside its
+// results, as the window has them; the command line's whole process; the first result; a stop
+// in the middle of the large file; and the memory the scan takes.
 #include "bench_util.h"
 #include "canon/engine.h"
+#include "canon/result_model.h"
+#include "corpus/store.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -13,6 +16,7 @@
 #include <cstring>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -29,19 +33,32 @@ long statusKb(const char* key) {
 struct Run {
     double firstMs = -1, totalMs = 0;
     canon::Summary summary;
+    long pagesWithTopics = 0;
 };
 
-Run search(const QString& folder, const QString& word, int firstVolume = 1, int lastVolume = 91) {
+// With a topic table, the results go into the window's model with the topics beside them:
+// where the topics are read as the search starts, each page's looked up as its volume comes,
+// and the titles of the first screen of pages with topics read at the end.
+Run search(const QString& folder, const QString& word, int firstVolume = 1, int lastVolume = 91,
+           std::shared_ptr<corpus::LoadedCorpus> table = nullptr) {
     Run r;
     std::mutex m;
     std::condition_variable cv;
     bool done = false;
     const auto start = std::chrono::steady_clock::now();
+    std::optional<canon::ResultModel> model;
+    if (table) {
+        model.emplace();
+        model->setTopics(std::make_shared<canon::PageTopics>(
+            canon::PageTopics::read(table, firstVolume, lastVolume)));
+    }
     canon::Search::Callbacks cb;
     cb.volume = [&](canon::VolumeHits v) {
         std::lock_guard<std::mutex> l(m);
         if (r.firstMs < 0 && !v.pages.empty())
             r.firstMs = bench::ms(std::chrono::steady_clock::now() - start);
+        if (model)
+            model->addVolume(std::move(v)); // one volume at a time, as the window's thread takes them
     };
     cb.finished = [&](canon::Summary s) {
         std::lock_guard<std::mutex> l(m);
@@ -60,6 +77,18 @@ Run search(const QString& folder, const QString& word, int firstVolume = 1, int 
         cv.wait(l, [&] { return done; });
     }
     s.wait();
+    if (model) {
+        int shown = 0;
+        for (int v = 0; v < model->rowCount() && shown < 40; ++v) {
+            const QModelIndex volume = model->index(v, 0);
+            for (int p = 0; p < model->rowCount(volume) && shown < 40; ++p) {
+                const QModelIndex page = model->index(p, 0, volume);
+                for (int t = 0; t < model->rowCount(page); ++t, ++shown)
+                    (void)model->index(t, 1, page).data();
+            }
+        }
+        r.pagesWithTopics = model->pagesWithTopics();
+    }
     r.totalMs = bench::ms(std::chrono::steady_clock::now() - start);
     return r;
 }
@@ -112,15 +141,26 @@ int main(int argc, char** argv) {
     };
     const QString tool = QCoreApplication::applicationDirPath() + "/velkaro-search";
     auto cli = [&] { return processMs(tool, {word, folder}); };
+    // The topic table as the main window has it loaded.
+    corpus::CorpusStore store;
+    std::string error;
+    const std::shared_ptr<corpus::LoadedCorpus> table =
+        store.open((folder + "/velkaro.mdb").toStdString(), &error);
+    if (!table)
+        std::fprintf(stderr, "bench-canon: no topic table (%s): no figure with topics\n", error.c_str());
     // Warm the file cache, then take turns.
     search(folder, word);
     grep();
     rg();
-    std::vector<double> ours, greps, rgs, clis, first, vsGrep, vsRg, cliVsGrep;
-    Run last;
+    std::vector<double> ours, greps, rgs, clis, first, vsGrep, vsRg, cliVsGrep, withTopics;
+    Run last, lastWithTopics;
     for (int i = 0; i < 5; ++i) {
         last = search(folder, word);
         const double g = grep(), r = rg(), c = cli();
+        if (table) {
+            lastWithTopics = search(folder, word, 1, 91, table);
+            withTopics.push_back(lastWithTopics.totalMs);
+        }
         ours.push_back(last.totalMs);
         first.push_back(last.firstMs);
         greps.push_back(g);
@@ -133,6 +173,10 @@ int main(int argc, char** argv) {
     bench::figure("canon_search.bytes", double(last.summary.bytes), "bytes");
     bench::figure("canon_search.hits", double(last.summary.hits), "hits");
     bench::figure("canon_search.full_ms", median(ours), "ms");
+    if (table) {
+        bench::figure("canon_search.full_with_topics_ms", median(withTopics), "ms");
+        bench::figure("canon_search.pages_with_topics", double(lastWithTopics.pagesWithTopics), "pages");
+    }
     bench::figure("canon_search.grep_ms", median(greps), "ms");
     bench::figure("canon_search.rg_ms", median(rgs), "ms");
     bench::figure("canon_search.cli_ms", median(clis), "ms");

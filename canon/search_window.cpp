@@ -1,5 +1,6 @@
 #include "canon/search_window.h"
 
+#include "canon/log.h"
 #include "pagefile/canon_layout.h"
 
 #include "topics/topic_pane.h"
@@ -8,6 +9,7 @@
 #include "toolkit/twips.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -69,6 +71,13 @@ class SnippetDelegate : public QStyledItemDelegate {
     }
 };
 
+// The results' list, which can be told to lay its rows out on its next turn.
+class ResultsView : public QTreeView {
+  public:
+    using QTreeView::QTreeView;
+    void layOutLater() { scheduleDelayedItemsLayout(); }
+};
+
 } // namespace
 
 SearchWindow::SearchWindow(tk::Platform& platform, reader::ReaderSession& session,
@@ -102,7 +111,7 @@ SearchWindow::SearchWindow(tk::Platform& platform, reader::ReaderSession& sessio
     progress->setRange(0, 1000);
     progress->setValue(0);
     progress->setFormat(QStringLiteral("%p%"));
-    results = new QTreeView(this);
+    results = new ResultsView(this);
     results->setModel(&model_);
     results->setItemDelegateForColumn(1, new SnippetDelegate(results));
     results->setUniformRowHeights(true);
@@ -110,6 +119,8 @@ SearchWindow::SearchWindow(tk::Platform& platform, reader::ReaderSession& sessio
     results->setAccessibleName(QStringLiteral("ผลการค้นหาในเนื้อความ"));
     results->installEventFilter(this);
     summary = new QLabel(this);
+    onlyWithTopics = new QCheckBox(QStringLiteral("เฉพาะหน้าที่มีหัวข้อธรรม"), this);
+    onlyWithTopics->setVisible(session_.topicTable && session_.topicTable());
 
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("ค้นหา:"), this));
@@ -124,6 +135,8 @@ SearchWindow::SearchWindow(tk::Platform& platform, reader::ReaderSession& sessio
     options->addWidget(fromVolume);
     options->addWidget(new QLabel(QStringLiteral("ถึงเล่ม"), this));
     options->addWidget(toVolume);
+    options->addSpacing(20);
+    options->addWidget(onlyWithTopics);
     options->addStretch(1);
     auto* box = new QVBoxLayout(this);
     box->addLayout(top);
@@ -139,6 +152,7 @@ SearchWindow::SearchWindow(tk::Platform& platform, reader::ReaderSession& sessio
     connect(searchButton, &QPushButton::clicked, this, &SearchWindow::start);
     connect(cancelButton, &QPushButton::clicked, this, &SearchWindow::cancel);
     connect(results, &QTreeView::activated, this, &SearchWindow::openResult);
+    connect(onlyWithTopics, &QCheckBox::toggled, this, &SearchWindow::showOnlyWithTopics);
     // Enter in any field searches with what the fields hold; on the focused stop button it
     // stops, and on a result it opens the result (the list keeps Enter for itself).
     searchButton->setDefault(true);
@@ -168,11 +182,25 @@ void SearchWindow::start() {
                          tk::OkOnly | tk::IconInformation, tk::kNoticeTitle);
         return;
     }
+    // Where the topics of the volumes searched are: read once, before the results come.
+    std::shared_ptr<const PageTopics> topics;
+    if (std::shared_ptr<corpus::LoadedCorpus> table = session_.topicTable ? session_.topicTable() : nullptr) {
+        std::string why;
+        topics = std::make_shared<PageTopics>(PageTopics::read(table, q.firstVolume, q.lastVolume, &why));
+        if (!why.empty())
+            qCWarning(lcCanon, "the topics of the pages cannot be read: %s", why.c_str());
+    }
+    const bool withTopics = topics && topics->hasTable();
+    if (!withTopics && onlyWithTopics->isChecked())
+        onlyWithTopics->setChecked(false); // no topics to keep pages by
+    onlyWithTopics->setVisible(withTopics);
     model_.clear();
     model_.setQuery(q);
+    model_.setTopics(withTopics ? topics : nullptr);
+    openedTopicPages_ = 0;
     pending_.clear();
     addTimer_->stop();
-    summary->setText(QStringLiteral("กำลังค้นหา…"));
+    showSummary(QStringLiteral("กำลังค้นหา…"));
     progress->setValue(0);
     searchedWord_ = word;
     searchedWords_ = q.allWords ? word.split(QLatin1Char(' '), Qt::SkipEmptyParts) : QStringList();
@@ -223,9 +251,9 @@ void SearchWindow::cancel() {
     if (running_) {
         running_ = false;
         cancelButton->setEnabled(false);
-        summary->setText(summary->text() == QStringLiteral("กำลังค้นหา…")
-                             ? QStringLiteral("หยุดค้นหาแล้ว")
-                             : summary->text() + QStringLiteral(" (หยุดค้นหาแล้ว)"));
+        showSummary(summaryLine_ == QStringLiteral("กำลังค้นหา…")
+                        ? QStringLiteral("หยุดค้นหาแล้ว")
+                        : summaryLine_ + QStringLiteral(" (หยุดค้นหาแล้ว)"));
     }
 }
 
@@ -250,14 +278,65 @@ void SearchWindow::addPending() {
     for (VolumeHits& v : pending_)
         model_.addVolume(std::move(v));
     pending_.clear();
-    for (int row = first; row < model_.rowCount(); ++row)
-        results->setFirstColumnSpanned(row, QModelIndex(), true);
-    for (int row = first; row < model_.rowCount(); ++row)
-        results->expand(model_.index(row, 0));
+    openRows(first);
     if (first == 0 && model_.rowCount() > 0) {
         results->setColumnWidth(0, 260);
         results->setCurrentIndex(model_.index(0, 0, model_.index(0, 0)));
     }
+    showSummary(summaryLine_);
+}
+
+void SearchWindow::openRows(int firstVolumeRow) {
+    // Rows opened while the list is still to lay itself out are only noted, and laid out all
+    // at once when the spans are set; opened after, each would be looked for and its rows put
+    // in among all the others. The list keeps every opened row apart, at a cost that grows
+    // faster than their number: past the first pages with topics, a page shows its count and
+    // opens when asked.
+    static_cast<ResultsView*>(results)->layOutLater();
+    for (int row = firstVolumeRow; row < model_.rowCount(); ++row) {
+        const QModelIndex volume = model_.index(row, 0);
+        for (int page = 0, pages = model_.pagesWithTopics() > 0 ? model_.rowCount(volume) : 0;
+             page < pages && openedTopicPages_ < kOpenedTopicPages; ++page) {
+            const QModelIndex at = model_.index(page, 0, volume);
+            if (model_.rowCount(at) > 0) {
+                results->expand(at);
+                ++openedTopicPages_;
+            }
+        }
+        results->expand(volume);
+    }
+    for (int row = firstVolumeRow; row < model_.rowCount(); ++row)
+        results->setFirstColumnSpanned(row, QModelIndex(), true);
+}
+
+void SearchWindow::showOnlyWithTopics(bool only) {
+    // The row the user was on stays current where it is still shown (else its volume's).
+    const ResultModel::Place at = model_.placeOf(results->currentIndex());
+    const int width = results->columnWidth(0);
+    model_.setOnlyWithTopics(only);
+    openedTopicPages_ = 0;
+    openRows(0);
+    results->setColumnWidth(0, width);
+    QModelIndex current = model_.indexOf(at);
+    if (!current.isValid() && model_.rowCount() > 0)
+        current = model_.index(0, 0, model_.index(0, 0));
+    if (current.isValid()) {
+        results->setCurrentIndex(current);
+        results->scrollTo(current);
+    }
+    showSummary(summaryLine_);
+}
+
+void SearchWindow::showSummary(const QString& line) {
+    summaryLine_ = line;
+    QString shown = line;
+    if (!onlyWithTopics->isHidden()) {
+        const long with = model_.pagesWithTopics();
+        shown += onlyWithTopics->isChecked()
+                     ? QStringLiteral(" — แสดง %1 หน้าที่มีหัวข้อธรรม").arg(with)
+                     : QStringLiteral(" — มีหัวข้อธรรม %1 หน้า").arg(with);
+    }
+    summary->setText(shown);
 }
 
 void SearchWindow::finished(const Summary& s) {
@@ -265,7 +344,7 @@ void SearchWindow::finished(const Summary& s) {
     running_ = false;
     cancelButton->setEnabled(false);
     progress->setValue(1000);
-    summary->setText(summaryLine(s));
+    showSummary(summaryLine(s));
     search_.reset();
     emit searchFinished();
 }
@@ -392,8 +471,10 @@ void SearchWindow::showEvent(QShowEvent* e) {
 }
 
 void showSearchWindow(tk::Platform& platform, reader::ReaderSession& session,
-                      const QString& word, QWidget* parent) {
+                      const QString& word, QWidget* parent, int firstVolume, int lastVolume) {
     SearchWindow window(platform, session, word, parent);
+    window.fromVolume->setValue(firstVolume);
+    window.toVolume->setValue(lastVolume);
     if (!window.wordEdit->text().trimmed().isEmpty())
         window.start();
     platform.ShowModal(window);

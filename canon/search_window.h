@@ -1,6 +1,7 @@
 #pragma once
 // "ค้นหาในเนื้อความพระไตรปิฎก": the canon's text searched page file by page file, results
-// listed by volume as the scan goes on, each opening the reader at its page.
+// listed by volume as the scan goes on, each opening the reader at its page; the topics the
+// index has on a result page are listed beneath it.
 #include "canon/engine.h"
 #include "canon/result_model.h"
 #include "reader/frm_browser.h"
@@ -11,6 +12,7 @@
 #include <QTimer>
 #include <memory>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -49,11 +51,16 @@ class SearchWindow : public QDialog {
     QProgressBar* progress = nullptr;
     QTreeView* results = nullptr;
     QLabel* summary = nullptr;
+    // Keeps only the pages with topics; shown where there is a topic table.
+    QCheckBox* onlyWithTopics = nullptr;
     ResultModel& model() { return model_; }
+    // The pages with topics opened as they come, at most; the others open when asked.
+    static constexpr int kOpenedTopicPages = 1000;
 
     // The data of a page row.
     enum Role { VolumeRole = ResultModel::VolumeRole, FileRole = ResultModel::FileRole,
-                PageRole = ResultModel::PageRole, MarksRole = ResultModel::MarksRole };
+                PageRole = ResultModel::PageRole, MarksRole = ResultModel::MarksRole,
+                TopicCountRole = ResultModel::TopicCountRole, TopicNoRole = ResultModel::TopicNoRole };
 
   signals:
     void searchFinished();
@@ -70,6 +77,14 @@ class SearchWindow : public QDialog {
     long listedPosition(const QModelIndex& page) const;
     void addVolume(VolumeHits v);
     void finished(const Summary& s);
+    // The volume rows from this one on span both columns and are opened, with their pages
+    // that have topics.
+    void openRows(int firstVolumeRow);
+    int openedTopicPages_ = 0; // up to kOpenedTopicPages
+    void showOnlyWithTopics(bool only);
+    // The summary, with the pages that have topics where there is a topic table.
+    void showSummary(const QString& line);
+    QString summaryLine_;
 
     tk::Platform& platform_;
     reader::ReaderSession& session_;
@@ -88,8 +103,9 @@ class SearchWindow : public QDialog {
     void centre();
 };
 
-// Opens the window modally over the main window.
+// Opens the window modally over the main window, searching the volumes first to last.
 void showSearchWindow(tk::Platform& platform, reader::ReaderSession& session,
-                      const QString& word, QWidget* parent);
+                      const QString& word, QWidget* parent, int firstVolume = 1,
+                      int lastVolume = pagefile::CanonLayout::kVolumes);
 
 } // namespace canon

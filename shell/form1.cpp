@@ -76,6 +76,14 @@ Form1::Form1(tk::Platform& platform, tk::DBFunction& db, QWidget* parent)
     // The canon's own text: Shift+Enter in the search box, or the button at its end.
     connect(topicPane.get(), &topics::TopicPane::canonSearchRequested, this,
             [this] { openCanonSearch(); });
+    // A topic's title, from the topic list's menu: in its own volume, or in all when it has
+    // none the canon has.
+    connect(topicPane.get(), &topics::TopicPane::canonSearchOfTopicRequested, this,
+            [this](const QString& title, int volume) {
+                canon::showSearchWindow(platform_, opener->session, title, this,
+                                        volume > 0 ? volume : 1,
+                                        volume > 0 ? volume : pagefile::CanonLayout::kVolumes);
+            });
     // Its picture is drawn after the first paint, or when it first shows, whichever comes
     // first: the box starts with the prompt, which hides the button.
     QAction* canonSearch = text1->addAction(QIcon(), QLineEdit::TrailingPosition);

@@ -7,9 +7,11 @@
 #include "shell/dialog.h"
 #include "toolkit/graphic_button.h"
 #include "toolkit/program_icon.h"
+#include "topics/topic_pane.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -233,12 +235,15 @@ TEST(Fit, TheCanonSearchWindowFitsItsTextsAndNamesItsControls) {
     w.form.show();
     w.form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w.form));
+    // A topic list shown first: the table is loaded, and the window has its topic check box.
+    w.form.topicPane->ListVolumeTopics(5);
     bool seen = false;
     w.platform.onModal = [&](QDialog& d) {
         auto* s = dynamic_cast<canon::SearchWindow*>(&d);
         if (!s)
             return;
         seen = true;
+        EXPECT_TRUE(s->onlyWithTopics->isVisible());
         ASSERT_TRUE(QTest::qWaitFor([&] { return !s->running(); }, 10000));
         EXPECT_EQ(clipped(&d).join(QLatin1Char('\n')).toStdString(), "");
         EXPECT_EQ(unnamed(&d).join(QLatin1Char('\n')).toStdString(), "");

@@ -76,6 +76,14 @@ void typeText(QWidget* widget, const QString& text) {
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
 }
 
+void writePage(const QString& folder, int volume, const QString& file, const QString& html) {
+    const QString dir = folder + QStringLiteral("/91book/book%1/").arg(volume, 2, 10, QLatin1Char('0'));
+    QDir().mkpath(dir);
+    QFile f(dir + file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << qPrintable(dir + file);
+    f.write("<meta charset=\"utf-8\">" + html.toUtf8());
+}
+
 QString sampleFolder() {
     static QTemporaryDir dir;
     static bool written = false;

@@ -48,6 +48,9 @@ struct Folder {
 // Latin letters only).
 void typeText(QWidget* widget, const QString& text);
 
+// Writes a canon page file of the folder (91book/bookNN/file) in UTF-8.
+void writePage(const QString& folder, int volume, const QString& file, const QString& html);
+
 // The sample program folder, written once per test run.
 QString sampleFolder();
 

@@ -1,6 +1,8 @@
 // Writes a complete sample program folder: the topic database, canon page files, the two
 // stand-alone pages and the pictures. Every run writes identical bytes.
 //   make-sample [--scale small|large|canon] FOLDER
+// large and canon write a table of about 100,000 topics; canon writes the canon's full shape
+// of page files, the same whatever the table.
 #include "gif_writer.h"
 #include "jet4_writer.h"
 #include "pagefile/canon_layout.h"
@@ -204,41 +206,6 @@ QImage arrow(bool down) {
     return img;
 }
 
-jet4::Value text(const QString& s) {
-    if (s.isNull())
-        return jet4::Null{};
-    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size()));
-}
-
-jet4::Table topicTable(const std::vector<Topic>& topics) {
-    using jet4::ColType;
-    jet4::Table t;
-    t.name = u"Velkaro";
-    t.columns = {
-        {u"velkaro_group", ColType::Text, 255},
-        {u"velkaro_code", ColType::Long},
-        {u"velkaro_category", ColType::Text, 100},
-        {u"velkaro_title", ColType::Memo},
-        {u"velkaro_no", ColType::Long},
-        {u"velkaro_mark", ColType::Text, 10},
-        {u"velkaro_book_blue", ColType::Text, 100},
-        {u"velkaro_book_red", ColType::Text, 100},
-        {u"velkaro_book", ColType::Text, 10},
-        {u"velkaro_page", ColType::Text, 10},
-        {u"velkaro_line", ColType::Text, 10},
-        {u"velkaro_readfromfile", ColType::Text, 5},
-    };
-    for (const Topic& x : topics) {
-        t.rows.push_back(
-            {text(x.group), int64_t(x.code), text(x.category), text(x.title), int64_t(x.no),
-             x.mark.isEmpty() ? jet4::Value(jet4::Null{}) : text(x.mark), text(x.blue), text(x.red),
-             text(QString::number(x.book)), text(QString::number(x.page)),
-             text(QString::number(x.line)),
-             x.readFromFile.isEmpty() ? jet4::Value(jet4::Null{}) : text(x.readFromFile)});
-    }
-    return t;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -260,22 +227,26 @@ int main(int argc, char** argv) {
     QDir().mkpath(root);
 
     sample::CorpusSize size;
-    if (large) {
+    if (large || canon) {
         size.firstVolume = 20000;
         size.perVolume = 930;
         size.listRepeat = 5;
     }
     const std::vector<Topic> topics = sample::makeTopics(size);
+    // The canon's page files are written for the small table's topics whatever the table
+    // holds: its text, and so the canon search's figures, stay as they were.
+    const std::vector<Topic> smallTopics = canon ? sample::makeTopics({}) : std::vector<Topic>{};
+    const std::vector<Topic>& pageTopics = canon ? smallTopics : topics;
 
     jet4::Options opt;
     opt.password = u"harbelune27kest";
-    const std::string mdb = jet4::writeDatabase(topicTable(topics), opt);
+    const std::string mdb = jet4::writeDatabase(sample::topicTable(topics), opt);
     bool ok = writeFile(root + "/velkaro.mdb", QByteArray(mdb.data(), qsizetype(mdb.size())));
 
     // Page files: every range that a topic points into, and the first file of 87 to 91.
     std::multimap<std::pair<int, int>, const Topic*> onPage;
     std::set<std::pair<int, int>> files;
-    for (const Topic& t : topics) {
+    for (const Topic& t : pageTopics) {
         if (t.book < 1 || t.book > 91 || t.page < 0 || t.page > 1550)
             continue;
         if (!large || t.code >= 100)

@@ -250,4 +250,42 @@ std::vector<Topic> makeTopics(const CorpusSize& size) {
     return out;
 }
 
+namespace {
+jet4::Value text(const QString& s) {
+    if (s.isNull())
+        return jet4::Null{};
+    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size()));
+}
+
+} // namespace
+
+jet4::Table topicTable(const std::vector<Topic>& topics) {
+    using jet4::ColType;
+    jet4::Table t;
+    t.name = u"Velkaro";
+    t.columns = {
+        {u"velkaro_group", ColType::Text, 255},
+        {u"velkaro_code", ColType::Long},
+        {u"velkaro_category", ColType::Text, 100},
+        {u"velkaro_title", ColType::Memo},
+        {u"velkaro_no", ColType::Long},
+        {u"velkaro_mark", ColType::Text, 10},
+        {u"velkaro_book_blue", ColType::Text, 100},
+        {u"velkaro_book_red", ColType::Text, 100},
+        {u"velkaro_book", ColType::Text, 10},
+        {u"velkaro_page", ColType::Text, 10},
+        {u"velkaro_line", ColType::Text, 10},
+        {u"velkaro_readfromfile", ColType::Text, 5},
+    };
+    for (const Topic& x : topics) {
+        t.rows.push_back(
+            {text(x.group), int64_t(x.code), text(x.category), text(x.title), int64_t(x.no),
+             x.mark.isEmpty() ? jet4::Value(jet4::Null{}) : text(x.mark), text(x.blue), text(x.red),
+             text(QString::number(x.book)), text(QString::number(x.page)),
+             text(QString::number(x.line)),
+             x.readFromFile.isEmpty() ? jet4::Value(jet4::Null{}) : text(x.readFromFile)});
+    }
+    return t;
+}
+
 } // namespace sample

@@ -1,6 +1,8 @@
 #pragma once
 // The sample topic index: realistic Thai topic titles written for this program, spread
 // over the four collections and the 91 volumes. Deterministic for a given size.
+#include "jet4_writer.h"
+
 #include <QString>
 #include <vector>
 
@@ -25,6 +27,9 @@ struct CorpusSize {
 };
 
 std::vector<Topic> makeTopics(const CorpusSize& size);
+
+// Table Velkaro holding these topics, as the writer writes it.
+jet4::Table topicTable(const std::vector<Topic>& topics);
 
 // The category values as the table stores them.
 extern const QString kVinaya, kSutta, kAbhidhamma, kImportant;

@@ -1,6 +1,8 @@
 #include "topics/topic_pane.h"
 
+#include "pagefile/canon_layout.h"
 #include "thai/measure.h"
+#include "toolkit/fonts.h"
 #include "toolkit/twips.h"
 #include "topics/topic_row.h"
 
@@ -18,6 +20,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 
 namespace topics {
@@ -36,6 +39,35 @@ TopicPane::TopicPane(tk::Platform& platform, tk::DBFunction& db, tk::WindowState
     // Enter that no control of the window took reaches the window itself.
     c_.text1->window()->installEventFilter(this);
     connect(c_.command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
+    // The list's own handling of the mouse and keys stays as it is: the menu comes by the
+    // window system's request (right button, menu key).
+    c_.listView2->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(c_.listView2, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { topicMenu(at); });
+}
+
+void TopicPane::topicMenu(const QPoint& at) {
+    const QModelIndex row = c_.listView2->indexAt(at);
+    if (!row.isValid())
+        return;
+    const QString title = model_.toolTip(row.row());
+    // The volume as the reader reads it from the row; any other value searches them all.
+    bool isNumber = false;
+    const int volume = model_.subItem(row.row(), 4).trimmed().toInt(&isNumber);
+    const int searched = isNumber && volume >= 1 && volume <= pagefile::CanonLayout::kVolumes ? volume : 0;
+    auto* menu = new QMenu(c_.listView2);
+    menu->setObjectName(QStringLiteral("topicMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->setFont(tk::thaiFont(QStringLiteral("Tahoma"), 11)); // as the windows it leads to
+    QAction* search = menu->addAction(kSearchTitleInCanon);
+    search->setEnabled(!title.trimmed().isEmpty());
+    connect(search, &QAction::triggered, this, [this, title, searched] {
+        // After the menu has closed and returned: the search window is modal.
+        QMetaObject::invokeMethod(
+            this, [this, title, searched] { emit canonSearchOfTopicRequested(title, searched); },
+            Qt::QueuedConnection);
+    });
+    menu->popup(c_.listView2->viewport()->mapToGlobal(at));
 }
 
 void TopicPane::ListVolumeTopics(const int16_t& volume) {

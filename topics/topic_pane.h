@@ -23,6 +23,8 @@ class QPushButton;
 namespace topics {
 
 inline const QString kPrompt = QStringLiteral("ป้อนหัวข้อธรรมที่ต้องการค้นหา");
+// The entry of the topic list's context menu.
+inline const QString kSearchTitleInCanon = QStringLiteral("ค้นหาชื่อหัวข้อนี้ในเนื้อความพระไตรปิฎก");
 inline const QString& kNotice = tk::kNoticeTitle;
 // The most characters of a searched word that a notice repeats; a longer one is shortened
 // in the middle.
@@ -66,6 +68,8 @@ class TopicPane : public QObject {
   signals:
     // Shift+Enter in the search box: the word is to be searched in the canon's own text.
     void canonSearchRequested();
+    // A topic's title is to be searched in the canon's text of its volume (0: of all).
+    void canonSearchOfTopicRequested(const QString& title, int volume);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -75,6 +79,8 @@ class TopicPane : public QObject {
     void fill(const QString& sql, const std::vector<QVariant>& params, Kind kind,
               const QString& word);
     void setLabel1(const QString& caption);
+    // The context menu of the row at this point of the list's viewport, if any.
+    void topicMenu(const QPoint& at);
     // Pixels the widest row text takes as the list draws it.
     // The records of the most cells, at most this many.
     static std::vector<size_t> widestByCells(std::vector<std::pair<long, size_t>> cellsOf,
