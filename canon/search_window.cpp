@@ -354,7 +354,11 @@ void SearchWindow::openResult(const QModelIndex& index) {
     if (file.isEmpty())
         return; // a volume's row
     reader::HandOff h;
-    const QModelIndex pageRow = index.sibling(index.row(), 0);
+    // A topic's row, beneath its page's, opens that page: the results are stepped through
+    // from the page.
+    QModelIndex pageRow = index.sibling(index.row(), 0);
+    if (pageRow.parent().parent().isValid())
+        pageRow = pageRow.parent();
     const QString page = index.data(PageRole).toString();
     h.ReaderTarget = page.isEmpty() ? file : file + QLatin1Char('#') + page;
     h.ReaderVolume = double(index.data(VolumeRole).toInt());

@@ -10,7 +10,9 @@ namespace corpus {
 
 char* TopicList::room(size_t len) {
     if (used_ + len > blockSize_) {
-        blockSize_ = std::max(kBlock, len);
+        // Small at first (a page's few topics), twice as large each time up to kBlock.
+        const size_t next = blocks_.empty() ? kFirstBlock : std::min(kBlock, blockSize_ * 2);
+        blockSize_ = std::max(next, len);
         // Not zeroed: every byte is written before it is read.
         blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize_));
         used_ = 0;

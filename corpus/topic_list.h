@@ -57,7 +57,7 @@ class TopicList {
     char* room(size_t len);
 
   private:
-    static constexpr size_t kBlock = size_t(1) << 18;
+    static constexpr size_t kBlock = size_t(1) << 18, kFirstBlock = size_t(1) << 12;
     std::vector<std::unique_ptr<char[]>> blocks_;
     size_t used_ = kBlock, blockSize_ = 0;
 };

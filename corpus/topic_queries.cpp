@@ -51,10 +51,20 @@ QString groupsSql(const QString& category) {
            groupAndCode + QStringLiteral(" ORDER BY ") + qualified(col::kCode);
 }
 
+namespace {
+// A text of digits only: "0123" is page 123, "12abc" or "abc" is no page at all (a cast alone
+// would make them 12 and 0).
+QString digitsOnly(std::string_view column) {
+    const QString t = QStringLiteral("trim(") + qualified(column) + QLatin1Char(')');
+    return t + QStringLiteral(" GLOB '[0-9]*' AND ") + t + QStringLiteral(" NOT GLOB '*[^0-9]*'");
+}
+} // namespace
+
 QString pageTopicsSql() {
     return selectAll() + QStringLiteral(" WHERE CAST(") + qualified(col::kBook) +
            QStringLiteral(" AS INTEGER) = ?1 AND CAST(") + qualified(col::kPage) +
-           QStringLiteral(" AS INTEGER) = ?2");
+           QStringLiteral(" AS INTEGER) = ?2 AND ") + digitsOnly(col::kBook) + QStringLiteral(" AND ") +
+           digitsOnly(col::kPage);
 }
 
 namespace {
@@ -68,7 +78,8 @@ QString topicPlacesSql() {
     return QStringLiteral("SELECT ") + asNumber(col::kBook) + QStringLiteral(", ") +
            asNumber(col::kPage) + QStringLiteral(", ") + qualified(col::kNo) +
            QStringLiteral(" From ") + name(kTableName) + QStringLiteral(" WHERE ") +
-           asNumber(col::kBook) + QStringLiteral(" BETWEEN ?1 AND ?2 ORDER BY ") +
+           asNumber(col::kBook) + QStringLiteral(" BETWEEN ?1 AND ?2 AND ") + digitsOnly(col::kBook) +
+           QStringLiteral(" AND ") + digitsOnly(col::kPage) + QStringLiteral(" ORDER BY ") +
            asNumber(col::kBook) + QStringLiteral(", ") + asNumber(col::kPage) +
            QStringLiteral(", rowid");
 }

@@ -22,7 +22,8 @@ QString searchSql();
 QString searchPattern(const QString& word);
 // The groups of a collection, by its category text, in code order.
 QString groupsSql(const QString& category);
-// Topics whose volume and page, texts in the table, equal parameters 1 and 2 as numbers.
+// Topics whose volume and page, texts in the table, equal parameters 1 and 2 as numbers;
+// a volume or page that is not written in digits alone is no place.
 QString pageTopicsSql();
 
 struct Group {
@@ -47,7 +48,7 @@ Result<Topics> topicsAtPage(sqlite3* db, long volume, long page);
 
 // Where the index points: each topic's volume and page as numbers, with its number as
 // written, for the volumes first to last; in volume and page order, a page's topics in the
-// table's order. A topic whose volume or page holds no number counts as at 0.
+// table's order. A topic whose volume or page is not written in digits alone has no place.
 struct TopicPlace {
     int volume = 0;
     int page = 0;

@@ -216,11 +216,23 @@ TEST(TopicsBesideResults, PastTheFirstThousandPagesWithTopicsAPageOpensWhenAsked
     EXPECT_EQ(title.data().toString(), QStringLiteral("หัวข้อของหน้า 1001"));
 }
 
-TEST(TopicsBesideResults, WithoutATopicTableTheWindowSearchesAsBefore) {
-    fixtures::AppWith app(kTopics); // no list shown: the table is not loaded
+TEST(TopicsBesideResults, RightAfterStartTheyShowAndWithoutATopicTableTheWindowSearchesAsBefore) {
+    fixtures::AppWith app(kTopics);
     writeCanon(app.folder.path());
+    {
+        // No list shown yet: the table is read quietly for the topics, the shared connection
+        // left as it was.
+        canon::SearchWindow w(app.platform, app.form.opener->session, QStringLiteral("สมาธิ"));
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        EXPECT_TRUE(w.onlyWithTopics->isVisible());
+        searchBy(w, w.searchButton);
+        EXPECT_TRUE(pageRow(w, 0, 1).data().toString().startsWith(QStringLiteral("หน้า 123  ·  ")))
+            << pageRow(w, 0, 1).data().toString().toStdString();
+        EXPECT_FALSE(app.db.SharedConnection);
+    }
     reader::ReaderSession unset;
-    for (reader::ReaderSession* session : {&app.form.opener->session, &unset}) {
+    for (reader::ReaderSession* session : {&unset}) {
         canon::SearchWindow w(app.platform, *session, QStringLiteral("สมาธิ"));
         w.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));

@@ -470,7 +470,13 @@ TEST(TypedStore, QueriesReturnTheirValuesOrTheEnginesReason) {
     c.group = QStringLiteral("หมวดแปด");
     c.title = QStringLiteral("ศีล");
     c.page = QStringLiteral("124");
-    fixtures::Folder f({a, b, c});
+    Topic odd = a; // pages that are no page number: not at page 0, not at page 12
+    odd.code = 9;
+    odd.category = QStringLiteral("อื่น ๆ");
+    odd.page = QStringLiteral("abc");
+    Topic odder = odd;
+    odder.page = QStringLiteral("12abc");
+    fixtures::Folder f({a, b, c, odd, odder});
     corpus::CorpusStore store;
     std::string error;
     auto loaded = store.open((f.path() + QStringLiteral("/velkaro.mdb")).toStdString(), &error);
@@ -503,6 +509,8 @@ TEST(TypedStore, QueriesReturnTheirValuesOrTheEnginesReason) {
     ASSERT_EQ(page.value->size(), 2u);
     EXPECT_EQ(corpus::topicsAtPage(db, 5, 124).value->size(), 1u);
     EXPECT_EQ(corpus::topicsAtPage(db, 6, 123).value->size(), 0u);
+    EXPECT_EQ(corpus::topicsAtPage(db, 5, 0).value->size(), 0u);
+    EXPECT_EQ(corpus::topicsAtPage(db, 5, 12).value->size(), 0u);
 
     // Where the index points, by number ("0123" is page 123), in volume and page order.
     const auto places = corpus::topicPlaces(db, 1, 91);

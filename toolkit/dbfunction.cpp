@@ -44,6 +44,22 @@ bool DBFunction::open(Connection& c, std::string* error) {
     return static_cast<bool>(c.corpus);
 }
 
+std::shared_ptr<corpus::LoadedCorpus> DBFunction::loadedTable() {
+    if (SharedConnection && SharedConnection->corpus)
+        return SharedConnection->corpus;
+    QString path;
+    if (quietFailed_ || !dataSource(connectionString(platform_.AppPath()), &path))
+        return nullptr;
+    std::string error;
+    auto table = store_.open(path.toStdString(), &error, kConnectionTimeout);
+    if (!table) {
+        // Tried once: a file that cannot be read is not read again for every window.
+        quietFailed_ = true;
+        qCWarning(lcToolkit, "the topics of pages are not shown: %s", error.c_str());
+    }
+    return table;
+}
+
 void DBFunction::Preload() {
     QString path;
     if (dataSource(connectionString(platform_.AppPath()), &path))

@@ -55,11 +55,10 @@ class DBFunction {
     // reported failure.
     std::vector<corpus::Group> OpenGroupQuery(QString sql);
 
-    // The table of the last connection, for readers of their own (the topics of a page);
-    // null before the first connection.
-    std::shared_ptr<corpus::LoadedCorpus> loadedTable() const {
-        return SharedConnection ? SharedConnection->corpus : nullptr;
-    }
+    // The table, for readers of their own (the topics of a page): that of the last
+    // connection, else the file read quietly (no message, no end of the program, the
+    // shared values untouched); null when it cannot be read.
+    std::shared_ptr<corpus::LoadedCorpus> loadedTable();
 
     // Rows of the connected table that could not be read; 0 before the first connection.
     long unreadRows() const;
@@ -77,6 +76,7 @@ class DBFunction {
 
     Platform& platform_;
     corpus::CorpusStore& store_;
+    bool quietFailed_ = false;
 };
 
 } // namespace tk
