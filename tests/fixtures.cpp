@@ -3,6 +3,7 @@
 #include "jet4_writer.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
@@ -76,12 +77,17 @@ void typeText(QWidget* widget, const QString& text) {
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
 }
 
+void writeFile(const QString& folder, const QString& path, const QByteArray& bytes) {
+    const QString p = folder + QLatin1Char('/') + path;
+    QDir().mkpath(QFileInfo(p).absolutePath());
+    QFile f(p);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << qPrintable(p);
+    f.write(bytes);
+}
+
 void writePage(const QString& folder, int volume, const QString& file, const QString& html) {
-    const QString dir = folder + QStringLiteral("/91book/book%1/").arg(volume, 2, 10, QLatin1Char('0'));
-    QDir().mkpath(dir);
-    QFile f(dir + file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << qPrintable(dir + file);
-    f.write("<meta charset=\"utf-8\">" + html.toUtf8());
+    writeFile(folder, QStringLiteral("91book/book%1/").arg(volume, 2, 10, QLatin1Char('0')) + file,
+              "<meta charset=\"utf-8\">" + html.toUtf8());
 }
 
 QString sampleFolder() {

@@ -48,6 +48,8 @@ struct Folder {
 // Latin letters only).
 void typeText(QWidget* widget, const QString& text);
 
+// Writes a file of the folder by its path under it, its folders made as needed.
+void writeFile(const QString& folder, const QString& path, const QByteArray& bytes);
 // Writes a canon page file of the folder (91book/bookNN/file) in UTF-8.
 void writePage(const QString& folder, int volume, const QString& file, const QString& html);
 

@@ -73,13 +73,7 @@ struct Reader : fixtures::AppWith {
             }
         };
     }
-    void write(const QString& rel, const QByteArray& bytes) {
-        const QString p = folder.path() + "/" + rel;
-        QDir().mkpath(QFileInfo(p).absolutePath());
-        QFile f(p);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
+    void write(const QString& rel, const QByteArray& bytes) { fixtures::writeFile(folder.path(), rel, bytes); }
     void openTopic() {
         form.topicPane->ListGroupTopics("7");
         form.listView2->setCurrentIndex(form.topicPane->model().index(0, 0));

@@ -87,13 +87,7 @@ struct Reader : fixtures::AppWith {
             }
         };
     }
-    void write(const QString& rel, const QByteArray& bytes) {
-        const QString p = folder.path() + "/" + rel;
-        QDir().mkpath(QFileInfo(p).absolutePath());
-        QFile f(p);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
+    void write(const QString& rel, const QByteArray& bytes) { fixtures::writeFile(folder.path(), rel, bytes); }
     // Opens the first topic of the list (page 3 of volume 5).
     void openFirstTopic() {
         form.topicPane->ListGroupTopics("7");
