@@ -6,6 +6,7 @@
 #include "toolkit/platform.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -41,6 +42,9 @@ class Shelf {
           std::function<void(int index)> createButton);
 
     void RebuildShelf();
+    // The pictures a first page of the shelf shows, the likeliest first: the background
+    // of two rows, which the window's design size gives, and the first covers.
+    static QStringList firstPagePictures(const QString& appPath);
     void ShowShelfPage(int first, int last);
     ShelfState state;
 
