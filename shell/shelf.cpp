@@ -12,8 +12,8 @@ namespace shell {
 
 namespace {
 constexpr int kVolumes = pagefile::CanonLayout::kVolumes;
-// The covers of a page of 3 x 2, the design size's, and of the larger screens' first page.
-constexpr int kDesignPage = 6, kFirstCovers = 12;
+// The covers of the first page at the window's design size: 3 x 2.
+constexpr int kDesignPage = 6;
 
 QString backgroundLocation(const QString& appPath, long rows) {
     return appPath + (rows == 2 ? QStringLiteral("\\img_book\\bgbook02.jpg")
@@ -28,11 +28,8 @@ QString coverLocation(const QString& appPath, int volume) {
 
 QStringList Shelf::firstPagePictures(const QString& appPath) {
     QStringList out{backgroundLocation(appPath, 2)};
-    for (int v = 1; v <= kFirstCovers; ++v) {
+    for (int v = 1; v <= kDesignPage; ++v)
         out << coverLocation(appPath, v);
-        if (v == kDesignPage)
-            out << backgroundLocation(appPath, 1);
-    }
     return out;
 }
 

@@ -42,8 +42,9 @@ class Shelf {
           std::function<void(int index)> createButton);
 
     void RebuildShelf();
-    // The pictures a first page of the shelf shows, the likeliest first: the background
-    // of two rows, which the window's design size gives, and the first covers.
+    // The pictures the shelf's first page shows at the window's design size: the
+    // background of two rows and the first covers. Only those are worth decoding ahead;
+    // any other is decoded when it is shown.
     static QStringList firstPagePictures(const QString& appPath);
     void ShowShelfPage(int first, int last);
     ShelfState state;
