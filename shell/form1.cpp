@@ -26,6 +26,10 @@ namespace shell {
 Form1::Form1(tk::Platform& platform, tk::DBFunction& db, QWidget* parent)
     : QWidget(parent), Timer1(100, this), Timer2(2000, this), Timer3(3000, this),
       platform_(platform), db_(db) {
+    // The program icon's and the shelf's pictures are decoded beside the building of the
+    // window, which needs the icon at its end and the shelf's only at its first layout.
+    tk::decodeProgramIconAhead();
+    pictures_.prefetch(platform_.AppPath(), Shelf::firstPagePictures(platform_.AppPath()));
     buildControls();
     topicPane = std::make_unique<topics::TopicPane>(
         platform_, db_, state,

@@ -81,8 +81,6 @@ QPushButton* pictureButton(QWidget* parent, const char* name, const QPixmap& fac
 void Form1::buildControls() {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(kForm1Caption);
-    const QIcon icon = tk::programIcon(); // its pictures read once
-    setWindowIcon(icon); // the windows opened over it take it too
     tk::WindowGeometry(this).setClientSize(15240, 11025);
     const QColor white(255, 255, 255);
 
@@ -162,8 +160,9 @@ void Form1::buildControls() {
     command5 = graphicButton(frame2, "Command5", QStringLiteral("ค้นหา"), buttons,
                              style()->standardIcon(QStyle::SP_FileDialogContentsView));
     Command5 = tk::Control(command5, 6120, 240, 1215, 975);
+    // Its picture is the program's icon, set below once decoded.
     command10 = graphicButton(frame2, "Command10", QStringLiteral("เกี่ยวกับโปรแกรม"), buttons,
-                              icon); // drawn up to 256 pixels: sharp at any density
+                              QIcon());
     Command10 = tk::Control(command10, 7560, 240, 1575, 975);
     command9 = graphicButton(frame2, "Command9", QStringLiteral("ปิดโปรแกรม"), buttons,
                              style()->standardIcon(QStyle::SP_DialogCloseButton));
@@ -197,6 +196,11 @@ void Form1::buildControls() {
     command6 = pictureButton(this, "Command6", openGroupPicture());
     Command6 = tk::Control(command6, 3120, 1560, 2175, 495);
     command6->raise();
+
+    // Last: its pictures are decoded beside the building of the rest.
+    const QIcon icon = tk::programIcon(); // its pictures read once
+    setWindowIcon(icon); // the windows opened over it take it too
+    command10->setIcon(icon); // drawn up to 256 pixels: sharp at any density
 
     nameForScreenReaders();
 }

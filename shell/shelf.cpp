@@ -12,7 +12,26 @@ namespace shell {
 
 namespace {
 constexpr int kVolumes = pagefile::CanonLayout::kVolumes;
+// The covers of the first page at the window's design size: 3 x 2.
+constexpr int kDesignPage = 6;
+
+QString backgroundLocation(const QString& appPath, long rows) {
+    return appPath + (rows == 2 ? QStringLiteral("\\img_book\\bgbook02.jpg")
+                                : QStringLiteral("\\img_book\\bgbook.jpg"));
+}
+
+QString coverLocation(const QString& appPath, int volume) {
+    return appPath + QStringLiteral("\\img_book\\velkaro_book") + QString::number(volume) +
+           QStringLiteral(".jpg");
+}
 } // namespace
+
+QStringList Shelf::firstPagePictures(const QString& appPath) {
+    QStringList out{backgroundLocation(appPath, 2)};
+    for (int v = 1; v <= kDesignPage; ++v)
+        out << coverLocation(appPath, v);
+    return out;
+}
 
 Shelf::Shelf(tk::Platform& platform, tk::PictureLoader& pictures, ShelfControls controls,
              std::function<void(int)> createButton)
@@ -28,9 +47,7 @@ void Shelf::RebuildShelf() {
     if (auto cols = tk::intDiv(fw, 3200); cols && tk::toInt16(double(*cols)))
         s.ShelfColumns = int16_t(*cols);
     c_.ImageBox->Move(0, 0, fw, fh);
-    const QString bg =
-        platform_.AppPath() + (s.ShelfRows == 2 ? QStringLiteral("\\img_book\\bgbook02.jpg")
-                                                : QStringLiteral("\\img_book\\bgbook.jpg"));
+    const QString bg = backgroundLocation(platform_.AppPath(), s.ShelfRows);
     if (auto pm = pictures_.load(platform_.AppPath(), bg))
         c_.imageBox->setPixmap(*pm);
     s.ShelfPageSize = long(s.ShelfColumns) * s.ShelfRows;
@@ -62,8 +79,7 @@ void Shelf::RebuildShelf() {
 }
 
 void Shelf::cover(int index, int volume) {
-    const QString file = platform_.AppPath() + QStringLiteral("\\img_book\\velkaro_book") +
-                         QString::number(volume) + QStringLiteral(".jpg");
+    const QString file = coverLocation(platform_.AppPath(), volume);
     QPushButton* b = (*c_.cmdBookButtons)[size_t(index)];
     if (auto pm = pictures_.load(platform_.AppPath(), file)) { // a missing cover leaves the button's picture as it was
         b->setIcon(QIcon(*pm));

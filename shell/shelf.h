@@ -6,6 +6,7 @@
 #include "toolkit/platform.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -41,6 +42,10 @@ class Shelf {
           std::function<void(int index)> createButton);
 
     void RebuildShelf();
+    // The pictures the shelf's first page shows at the window's design size: the
+    // background of two rows and the first covers. Only those are worth decoding ahead;
+    // any other is decoded when it is shown.
+    static QStringList firstPagePictures(const QString& appPath);
     void ShowShelfPage(int first, int last);
     ShelfState state;
 

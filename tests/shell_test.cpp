@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QAbstractItemView>
@@ -398,4 +399,40 @@ TEST(StartUp, AFailedBackgroundReadingShowsTheConnectionMessageAtTheFirstList) {
     EXPECT_EQ(app.platform.boxes[0].text, QStringLiteral("ไม่สามารถติดต่อฐานข้อมูลได้"));
     EXPECT_EQ(app.platform.boxes[0].title, QStringLiteral("แจ้งข้อผิดพลาด"));
     EXPECT_EQ(app.platform.endStatus, tk::kEndFailure);
+}
+
+// Straight after the window is shown, before anything has been painted, the next shelf page
+// is asked for by the keyboard and a cover on it clicked: the page's covers and the shelf's
+// background are the files', however far the pictures decoded beside the start had come.
+TEST(Form1, TheNextShelfPageRightAfterTheStartShowsItsCoversAndTheirClicksAsk) {
+    const QString folder = fixtures::sampleFolder();
+    const QImage background =
+        QImage(folder + "/img_book/bgbook02.jpg").convertToFormat(QImage::Format_RGB32);
+    for (int start = 0; start < 30; ++start) {
+        SCOPED_TRACE(start);
+        Window w;
+        w.form.resize(1016, 735);
+        w.form.show();
+        w.form.combo1->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(w.form.combo1, Qt::Key_Down);
+        ASSERT_EQ(w.form.combo1->currentText(), QStringLiteral("พระไตรปิฎกเล่ม 07-12"));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.form));
+        for (int v = 1; v <= 91; ++v)
+            ASSERT_EQ(w.form.cmdBookButtons[size_t(v - 1)]->isVisible(), v >= 7 && v <= 12) << v;
+        for (int v = 7; v <= 12; ++v) {
+            QPushButton* cover = w.form.cmdBookButtons[size_t(v - 1)];
+            const QImage file = QImage(folder + QStringLiteral("/img_book/velkaro_book%1.jpg").arg(v))
+                                    .convertToFormat(QImage::Format_RGB32);
+            ASSERT_EQ(cover->icon().pixmap(file.size()).toImage().convertToFormat(QImage::Format_RGB32),
+                      file)
+                << v;
+        }
+        EXPECT_EQ(w.form.imageBox->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
+                  background);
+        w.platform.answers = {tk::AnswerNo};
+        QTest::mouseClick(w.form.cmdBookButtons[7], Qt::LeftButton);
+        ASSERT_EQ(w.platform.boxes.size(), 1u);
+        EXPECT_EQ(w.platform.boxes.back().text,
+                  QStringLiteral("คุณต้องการเปิดอ่านพระไตรปิฎกเล่มที่ 8 ใช่หรือไม่"));
+    }
 }

@@ -156,6 +156,50 @@ TEST(Pictures, AChangedFileIsReadAgainAnUnchangedOneIsNotDecodedTwice) {
     EXPECT_FALSE(loader.load(QString(), junk.fileName()));
 }
 
+TEST(Pictures, APictureDecodedAheadIsTheFilesAndAFileChangedSinceIsReadAgain) {
+    QTemporaryDir dir;
+    const QString a = dir.path() + QStringLiteral("/a.jpg"), b = dir.path() + QStringLiteral("/b.jpg");
+    QImage red(30, 20, QImage::Format_RGB32), blue(40, 10, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    blue.fill(Qt::blue);
+    ASSERT_TRUE(red.save(a, "JPG"));
+    ASSERT_TRUE(red.save(b, "JPG"));
+    tk::PictureLoader loader;
+    loader.prefetch(QString(), {a, b, dir.path() + QStringLiteral("/missing.jpg")});
+    ASSERT_TRUE(blue.save(b, "JPG")); // replaced while, or after, it is decoded ahead
+    const auto first = loader.load(QString(), a);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->toImage().convertToFormat(QImage::Format_RGB32),
+              QImage(a).convertToFormat(QImage::Format_RGB32));
+    const auto second = loader.load(QString(), b);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->size(), QSize(40, 10));
+    EXPECT_EQ(second->toImage().convertToFormat(QImage::Format_RGB32),
+              QImage(b).convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(loader.decodeCount(), 2);
+    EXPECT_FALSE(loader.load(QString(), dir.path() + QStringLiteral("/missing.jpg")));
+    // Loaded again unchanged: from the cache, not decoded a third time.
+    ASSERT_TRUE(loader.load(QString(), a));
+    EXPECT_EQ(loader.decodeCount(), 2);
+}
+
+TEST(Pictures, ALoaderGoneBeforeItsPicturesAreDecodedAheadLeavesNothingRunning) {
+    QTemporaryDir dir;
+    QImage img(400, 400, QImage::Format_RGB32);
+    img.fill(Qt::green);
+    QStringList files;
+    for (int i = 0; i < 20; ++i) {
+        files << dir.path() + QStringLiteral("/p%1.jpg").arg(i);
+        ASSERT_TRUE(img.save(files.back(), "JPG"));
+    }
+    for (int round = 0; round < 10; ++round) {
+        tk::PictureLoader loader;
+        loader.prefetch(QString(), files);
+        if (round % 2)
+            ASSERT_TRUE(loader.load(QString(), files[19]));
+    }
+}
+
 namespace {
 QStringList* g_logged = nullptr;
 void keepMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {

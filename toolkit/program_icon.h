@@ -5,6 +5,9 @@
 namespace tk {
 
 QIcon programIcon();
+// Starts decoding the program icon's pictures on a thread of their own; the next
+// programIcon() takes them from there instead of decoding them itself.
+void decodeProgramIconAhead();
 // The canon search's: the button in the search box.
 QIcon canonSearchIcon();
 
