@@ -61,14 +61,14 @@ std::optional<QPixmap> PictureLoader::load(const QString& folder, const QString&
     const qint64 size = fi.size();
     const qint64 mtime = modified(fi);
     auto it = cache_.find(path);
-    if (it != cache_.end() && it->size == size && it->mtimeNs == mtime)
+    if (it != cache_.end() && it->size == size && it->mtimeMs == mtime)
         return it->pixmap;
     Decoded d;
     if (auto ahead = ahead_.find(path); ahead != ahead_.end()) {
         d = ahead->get(); // waits for it, if it is still being decoded
         ahead_.erase(ahead);
     }
-    if (d.size != size || d.mtimeNs != mtime)
+    if (d.size != size || d.mtimeMs != mtime)
         d = decode(path);
     ++decodes_;
     if (d.image.isNull()) {

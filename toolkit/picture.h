@@ -35,13 +35,13 @@ class PictureLoader {
   private:
     struct Entry {
         qint64 size;
-        qint64 mtimeNs;
+        qint64 mtimeMs;
         QPixmap pixmap;
     };
     // A picture decoded ahead, with the size and time of the file it was read from.
     struct Decoded {
         qint64 size = -1;
-        qint64 mtimeNs = 0;
+        qint64 mtimeMs = 0;
         QImage image;
         QString error;
     };
