@@ -16,12 +16,18 @@ namespace {
 const QColor kMarked(255, 0, 0); // as the topic list shows a marked topic
 
 QStandardItem* topicItem(const PageTopic& t) {
+    // The second line holds the two references as they are written (the blue volume's
+    // "เล่มที่ … หน้า …", the red one's "ล. … น. …"), so that both fit a narrow panel;
+    // the tool tip names them.
     QString text = pageTopicText(t);
-    if (!t.blue.isEmpty() || !t.red.isEmpty())
-        text += QStringLiteral("\nน้ำเงิน ") + t.blue + QStringLiteral(" · แดง ") + t.red;
+    QString tip = text;
+    if (!t.blue.isEmpty() || !t.red.isEmpty()) {
+        text += QLatin1Char('\n') + t.blue + QStringLiteral(" · ") + t.red;
+        tip += QStringLiteral("\nเล่มสีน้ำเงิน ") + t.blue + QStringLiteral("\nเล่มสีแดง ") + t.red;
+    }
     auto* item = new QStandardItem(text);
     item->setData(t.page, TopicsPanel::PageRole);
-    item->setToolTip(text);
+    item->setToolTip(tip);
     if (t.marked)
         item->setForeground(kMarked);
     return item;
