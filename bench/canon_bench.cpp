@@ -47,17 +47,31 @@ Run search(const QString& folder, const QString& word, int firstVolume = 1, int 
     bool done = false;
     const auto start = std::chrono::steady_clock::now();
     std::optional<canon::ResultModel> model;
+    // As the window reads them: on a thread of their own while the scan goes on, the
+    // volumes that come before waiting for them.
+    bool topicsReady = !table;
+    std::vector<canon::VolumeHits> waiting;
+    std::thread places;
     if (table) {
         model.emplace();
-        model->setTopics(std::make_shared<canon::PageTopics>(
-            canon::PageTopics::read(table, firstVolume, lastVolume)));
+        places = std::thread([&] {
+            auto topics = std::make_shared<canon::PageTopics>(canon::PageTopics::read(table, firstVolume, lastVolume));
+            std::lock_guard<std::mutex> l(m);
+            model->setTopics(std::move(topics));
+            topicsReady = true;
+            for (canon::VolumeHits& v : waiting)
+                model->addVolume(std::move(v));
+            waiting.clear();
+        });
     }
     canon::Search::Callbacks cb;
     cb.volume = [&](canon::VolumeHits v) {
         std::lock_guard<std::mutex> l(m);
         if (r.firstMs < 0 && !v.pages.empty())
             r.firstMs = bench::ms(std::chrono::steady_clock::now() - start);
-        if (model)
+        if (model && !topicsReady)
+            waiting.push_back(std::move(v));
+        else if (model)
             model->addVolume(std::move(v)); // one volume at a time, as the window's thread takes them
     };
     cb.finished = [&](canon::Summary s) {
@@ -77,6 +91,8 @@ Run search(const QString& folder, const QString& word, int firstVolume = 1, int 
         cv.wait(l, [&] { return done; });
     }
     s.wait();
+    if (places.joinable())
+        places.join();
     if (model) {
         int shown = 0;
         for (int v = 0; v < model->rowCount() && shown < 40; ++v) {

@@ -161,6 +161,8 @@ SearchWindow::SearchWindow(tk::Platform& platform, reader::ReaderSession& sessio
 
 SearchWindow::~SearchWindow() {
     search_.reset(); // stopped and joined before the window goes
+    if (placesReader_.joinable())
+        placesReader_.join();
 }
 
 void SearchWindow::start() {
@@ -182,21 +184,21 @@ void SearchWindow::start() {
                          tk::OkOnly | tk::IconInformation, tk::kNoticeTitle);
         return;
     }
-    // Where the topics of the volumes searched are: read once, before the results come.
-    std::shared_ptr<const PageTopics> topics;
-    if (std::shared_ptr<corpus::LoadedCorpus> table = session_.topicTable ? session_.topicTable() : nullptr) {
-        std::string why;
-        topics = std::make_shared<PageTopics>(PageTopics::read(table, q.firstVolume, q.lastVolume, &why));
-        if (!why.empty())
-            qCWarning(lcCanon, "the topics of the pages cannot be read: %s", why.c_str());
-    }
-    const bool withTopics = topics && topics->hasTable();
-    if (!withTopics && onlyWithTopics->isChecked())
+    // Where the topics of the volumes searched are is read once, on a thread of its own
+    // while the scan goes on; the results wait for it to be put in the list. A reading
+    // still going for a search before is let finish first: the table is not read by two
+    // threads at once.
+    if (placesReader_.joinable())
+        placesReader_.join();
+    const std::shared_ptr<corpus::LoadedCorpus> table = session_.topicTable ? session_.topicTable() : nullptr;
+    if (!table && onlyWithTopics->isChecked())
         onlyWithTopics->setChecked(false); // no topics to keep pages by
-    onlyWithTopics->setVisible(withTopics);
+    onlyWithTopics->setVisible(bool(table));
     model_.clear();
     model_.setQuery(q);
-    model_.setTopics(withTopics ? topics : nullptr);
+    model_.setTopics(nullptr);
+    topicsReady_ = !table;
+    finishedEarly_.reset();
     openedTopicPages_ = 0;
     pending_.clear();
     addTimer_->stop();
@@ -208,6 +210,18 @@ void SearchWindow::start() {
     searchButton->setEnabled(true);
     cancelButton->setEnabled(true);
     const int gen = ++generation_;
+    if (table) {
+        const int placesFor = ++placesGeneration_;
+        placesReader_ = std::thread([this, table, placesFor, first = q.firstVolume, last = q.lastVolume] {
+            PlacesRead r{placesFor, nullptr, {}};
+            r.topics = std::make_shared<const PageTopics>(PageTopics::read(table, first, last, &r.why));
+            {
+                std::lock_guard<std::mutex> l(placesMutex_);
+                placesDone_ = std::move(r);
+            }
+            QMetaObject::invokeMethod(this, [this] { takePlaces(); }, Qt::QueuedConnection);
+        });
+    }
     // The engine's threads hand their results to this window's thread.
     Search::Callbacks cb;
     cb.volume = [this, gen](VolumeHits v) {
@@ -242,6 +256,11 @@ void SearchWindow::start() {
 }
 
 void SearchWindow::cancel() {
+    if (!topicsReady_ && placesReader_.joinable()) {
+        // What was found so far goes in the list with its topics: their reading is short.
+        placesReader_.join();
+        takePlaces();
+    }
     if (!search_)
         return;
     search_->cancel();
@@ -268,9 +287,34 @@ void SearchWindow::addVolume(VolumeHits v) {
         addTimer_->start();
 }
 
+void SearchWindow::takePlaces() {
+    std::optional<PlacesRead> r;
+    {
+        std::lock_guard<std::mutex> l(placesMutex_);
+        r.swap(placesDone_);
+    }
+    if (!r || r->generation != placesGeneration_)
+        return; // taken already, or a later search reads its own
+    if (!r->why.empty())
+        qCWarning(lcCanon, "the topics of the pages cannot be read: %s", r->why.c_str());
+    const bool withTopics = r->topics->hasTable();
+    if (!withTopics && onlyWithTopics->isChecked())
+        onlyWithTopics->setChecked(false);
+    onlyWithTopics->setVisible(withTopics);
+    model_.setTopics(withTopics ? std::move(r->topics) : nullptr);
+    topicsReady_ = true;
+    addPending(); // what came meanwhile, stopped or not
+    showSummary(summaryLine_);
+    if (finishedEarly_) {
+        const Summary s = *finishedEarly_;
+        finishedEarly_.reset();
+        finished(s);
+    }
+}
+
 void SearchWindow::addPending() {
     addTimer_->stop();
-    if (pending_.empty())
+    if (pending_.empty() || !topicsReady_)
         return;
     // The volumes that came together are put in first and opened after: the list then lays
     // its rows out once for them all, not once for each.
@@ -340,6 +384,11 @@ void SearchWindow::showSummary(const QString& line) {
 }
 
 void SearchWindow::finished(const Summary& s) {
+    if (!topicsReady_) {
+        // Done once its results are in the list, with the topics beside them.
+        finishedEarly_ = s;
+        return;
+    }
     addPending();
     running_ = false;
     cancelButton->setEnabled(false);

@@ -11,6 +11,10 @@
 #include <QDialog>
 #include <QTimer>
 #include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
 
 class QCheckBox;
 class QLabel;
@@ -98,6 +102,20 @@ class SearchWindow : public QDialog {
     std::vector<VolumeHits> pending_;
     QTimer* addTimer_ = nullptr;
     int generation_ = 0; // results of a stopped search are dropped
+    // Where the index's topics are, read for each search on this thread; the results are
+    // put in the list once it has been read.
+    struct PlacesRead {
+        int generation;
+        std::shared_ptr<const PageTopics> topics;
+        std::string why;
+    };
+    std::thread placesReader_;
+    std::mutex placesMutex_;
+    std::optional<PlacesRead> placesDone_; // read, not yet taken
+    int placesGeneration_ = 0;
+    bool topicsReady_ = true;
+    std::optional<Summary> finishedEarly_; // the scan ended before the places were read
+    void takePlaces();
     bool running_ = false;
     tk::KeptPlace place_{this, [this] { centre(); }};
     void centre();

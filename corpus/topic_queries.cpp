@@ -64,7 +64,7 @@ QString pageTopicsSql() {
     return selectAll() + QStringLiteral(" WHERE CAST(") + qualified(col::kBook) +
            QStringLiteral(" AS INTEGER) = ?1 AND CAST(") + qualified(col::kPage) +
            QStringLiteral(" AS INTEGER) = ?2 AND ") + digitsOnly(col::kBook) + QStringLiteral(" AND ") +
-           digitsOnly(col::kPage);
+           digitsOnly(col::kPage) + QStringLiteral(" ORDER BY rowid"); // the table's order
 }
 
 namespace {
@@ -75,11 +75,13 @@ QString asNumber(std::string_view column) {
 
 QString topicPlacesSql() {
     // The expressions of the page index, so that it orders and limits the rows.
+    // The texts come too: whether they are digits alone is told here, row by row, faster than
+    // the engine's functions tell it.
     return QStringLiteral("SELECT ") + asNumber(col::kBook) + QStringLiteral(", ") +
-           asNumber(col::kPage) + QStringLiteral(", ") + qualified(col::kNo) +
+           asNumber(col::kPage) + QStringLiteral(", ") + qualified(col::kNo) + QStringLiteral(", ") +
+           qualified(col::kBook) + QStringLiteral(", ") + qualified(col::kPage) +
            QStringLiteral(" From ") + name(kTableName) + QStringLiteral(" WHERE ") +
-           asNumber(col::kBook) + QStringLiteral(" BETWEEN ?1 AND ?2 AND ") + digitsOnly(col::kBook) +
-           QStringLiteral(" AND ") + digitsOnly(col::kPage) + QStringLiteral(" ORDER BY ") +
+           asNumber(col::kBook) + QStringLiteral(" BETWEEN ?1 AND ?2 ORDER BY ") +
            asNumber(col::kBook) + QStringLiteral(", ") + asNumber(col::kPage) +
            QStringLiteral(", rowid");
 }
@@ -90,8 +92,18 @@ Result<std::vector<TopicPlace>> topicPlaces(sqlite3* db, long firstVolume, long 
                              &r.error);
     if (!st)
         return r;
+    // As digitsOnly() tells it: blanks (spaces only, as trim() takes them) around digits.
+    const auto digits = [](std::string_view v) {
+        while (!v.empty() && v.front() == ' ')
+            v.remove_prefix(1);
+        while (!v.empty() && v.back() == ' ')
+            v.remove_suffix(1);
+        return !v.empty() && std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
     Statement::Step step;
     while ((step = st->step()) == Statement::Step::Row) {
+        if (!digits(st->text(3)) || !digits(st->text(4)))
+            continue;
         const std::string_view no = st->text(2);
         const auto clamp = [](int64_t v) { return int(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
         r.value.push_back({clamp(st->integer(0)), clamp(st->integer(1)),
