@@ -1,20 +1,14 @@
 #include "canon/page_topics.h"
 
+#include "pagefile/shown_text.h"
+
 #include <algorithm>
 
 namespace canon {
 
 long pageNumber(const QString& page) {
-    // Nine digits at most: no page comes near, and the number stays within a long.
-    if (page.isEmpty() || page.size() > 9)
-        return -1;
-    long n = 0;
-    for (QChar c : page) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return -1;
-        n = n * 10 + (c.unicode() - u'0');
-    }
-    return n;
+    // The engine gives a page's name trimmed: one with blanks around is none it gives.
+    return page.trimmed().size() == page.size() ? pagefile::pageNumber(page) : -1;
 }
 
 PageTopics PageTopics::read(std::shared_ptr<corpus::LoadedCorpus> table, int firstVolume,

@@ -1,5 +1,7 @@
 #include "canon/result_model.h"
 
+#include "reader/page_topics.h"
+
 #include <QColor>
 #include <QPoint>
 #include <algorithm>
@@ -284,16 +286,6 @@ const Snippet& ResultModel::line(const Volume& v, size_t page) const {
 }
 
 namespace {
-// "๓ หัวข้อ": the count in Thai digits, apart from the page's number beside it.
-QString topicCount(uint32_t n) {
-    QString digits = QString::number(n);
-    for (QChar& c : digits)
-        c = QChar(char16_t(0x0E50 + (c.unicode() - u'0')));
-    return digits + QStringLiteral(" หัวข้อ");
-}
-QString text(const corpus::TopicText& t) {
-    return QString::fromUtf8(t.p, qsizetype(t.len));
-}
 // Where a page's row opens, and its topics' rows with it; nothing for another role.
 QVariant placeData(const PageHit& h, int role) {
     switch (role) {
@@ -320,7 +312,7 @@ const ResultModel::Volume::TopicRow* ResultModel::topic(const Volume& v, uint32_
             rows.emplace();
             rows->reserve(list->size());
             for (const corpus::Topic& t : list->topics)
-                rows->push_back({text(t.no()), text(t.title()), t.marked});
+                rows->push_back({t.no().qstring(), t.title().qstring(), t.marked});
         }
         it = v.titles.emplace(page, std::move(rows)).first;
     }
@@ -385,7 +377,7 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
         if (index.column() == 0) {
             QString shown = h.page.isEmpty() ? QStringLiteral("ต้นไฟล์") : QStringLiteral("หน้า ") + h.page;
             if (const uint32_t n = topicsOf(v, page).count)
-                shown += QStringLiteral("  ·  ") + topicCount(n);
+                shown += QStringLiteral("  ·  ") + reader::topicCountText(n);
             return shown;
         }
         return line(v, page).text;

@@ -441,56 +441,44 @@ void SearchWindow::openResult(const QModelIndex& index) {
     results->setFocus();
 }
 
-long SearchWindow::listedPages() const {
+void SearchWindow::walkListedPages(const std::function<bool(const QModelIndex&)>& visit) const {
     const QAbstractItemModel* m = results->model();
-    long n = 0;
     for (int v = 0; v < m->rowCount(); ++v) {
-        const QModelIndex volume = m->index(v, 0);
         if (results->isRowHidden(v, QModelIndex()))
             continue;
-        const int rows = m->rowCount(volume);
-        for (int p = 0; p < rows; ++p)
-            n += results->isRowHidden(p, volume) ? 0 : 1;
+        const QModelIndex volume = m->index(v, 0);
+        for (int p = 0, pages = m->rowCount(volume); p < pages; ++p)
+            if (!results->isRowHidden(p, volume) && !visit(m->index(p, 0, volume)))
+                return;
     }
+}
+
+long SearchWindow::listedPages() const {
+    long n = 0;
+    walkListedPages([&](const QModelIndex&) { return ++n, true; });
     return n;
 }
 
 QModelIndex SearchWindow::listedPage(long k) const {
-    const QAbstractItemModel* m = results->model();
-    if (k < 0)
-        return {};
-    for (int v = 0; v < m->rowCount(); ++v) {
-        if (results->isRowHidden(v, QModelIndex()))
-            continue;
-        const QModelIndex volume = m->index(v, 0);
-        const int rows = m->rowCount(volume);
-        for (int p = 0; p < rows; ++p) {
-            if (results->isRowHidden(p, volume))
-                continue;
+    QModelIndex found;
+    if (k >= 0)
+        walkListedPages([&](const QModelIndex& page) {
             if (k-- == 0)
-                return m->index(p, 0, volume);
-        }
-    }
-    return {};
+                found = page;
+            return !found.isValid();
+        });
+    return found;
 }
 
 long SearchWindow::listedPosition(const QModelIndex& page) const {
-    const QAbstractItemModel* m = results->model();
-    const QModelIndex volume = page.parent();
-    if (!volume.isValid())
-        return -1;
-    long n = 0;
-    for (int v = 0; v < volume.row(); ++v) {
-        if (results->isRowHidden(v, QModelIndex()))
-            continue;
-        const QModelIndex before = m->index(v, 0);
-        const int rows = m->rowCount(before);
-        for (int p = 0; p < rows; ++p)
-            n += results->isRowHidden(p, before) ? 0 : 1;
-    }
-    for (int p = 0; p < page.row(); ++p)
-        n += results->isRowHidden(p, volume) ? 0 : 1;
-    return n;
+    long n = 0, at = -1;
+    walkListedPages([&](const QModelIndex& p) {
+        if (p == page)
+            at = n;
+        ++n;
+        return at < 0;
+    });
+    return at;
 }
 
 void SearchWindow::reject() {

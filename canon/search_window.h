@@ -10,6 +10,7 @@
 
 #include <QDialog>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -77,6 +78,8 @@ class SearchWindow : public QDialog {
   private:
     // The result pages as the list shows them, counted from 0 over the volumes.
     long listedPages() const;
+    // Each of them, in order, until visit returns false.
+    void walkListedPages(const std::function<bool(const QModelIndex&)>& visit) const;
     QModelIndex listedPage(long k) const;
     long listedPosition(const QModelIndex& page) const;
     void addVolume(VolumeHits v);

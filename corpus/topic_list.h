@@ -3,6 +3,8 @@
 // never move, the two flags decided as the row is read.
 #include "corpus/statement.h"
 
+#include <QString>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -20,6 +22,7 @@ struct TopicText {
     const char* p = nullptr;
     uint32_t len = 0;
     std::string_view view() const { return {p, len}; }
+    QString qstring() const { return QString::fromUtf8(p, qsizetype(len)); }
 };
 
 // A topic's seven texts lie one after another, in this order.

@@ -1588,14 +1588,21 @@ PageInput inputOf(QStringView html, int base) {
 
 } // namespace
 
-bool isPageNumber(QStringView name) {
+long pageNumber(QStringView name) {
     const QStringView t = name.trimmed();
     if (t.isEmpty() || t.size() > 9)
-        return false;
-    for (QChar c : t)
+        return -1;
+    long n = 0;
+    for (QChar c : t) {
         if (c < u'0' || c > u'9')
-            return false;
-    return true;
+            return -1;
+        n = n * 10 + (c.unicode() - u'0');
+    }
+    return n;
+}
+
+bool isPageNumber(QStringView name) {
+    return pageNumber(name) >= 0;
 }
 
 Layout layoutOf(QStringView name) {

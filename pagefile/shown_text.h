@@ -69,8 +69,10 @@ std::vector<Tag> readTags(QStringView html);
 // The page's text as the view shows it. html is the page's decoded text.
 ShownText showPage(QStringView html);
 
-// Whether an anchor's name, trimmed, is a printed page's number.
+// Whether an anchor's name, trimmed, is a printed page's number: one to nine digits.
 bool isPageNumber(QStringView name);
+// That number ("0123" is 123); -1 for a name that is none.
+long pageNumber(QStringView name);
 
 // How the view lays out an element, by its lower-case name, for those that cut a page
 // into parts and keep its nesting whole: the page's own frame (html, head, body), blocks,

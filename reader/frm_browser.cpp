@@ -222,7 +222,7 @@ void frmBrowser::placeChanged() {
         titledPage_ = brwWebBrowser->currentPage();
         setWindowTitle(movedTitle(volume, titledPage_));
     }
-    followedPage_ = QString::fromLatin1("\x01"); // whatever the top shows now is news
+    followedPage_.reset(); // whatever the top shows now is news
     follow();
 }
 

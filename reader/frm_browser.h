@@ -109,7 +109,7 @@ class frmBrowser : public QDialog {
     void showResultPosition();
     QTimer* follow_ = nullptr;
     QTimer* resultCount_ = nullptr;
-    QString followedPage_; // the page at the top when last followed
+    std::optional<QString> followedPage_; // the page at the top when last followed
     QString titledPage_;   // the page the title names
     PageTopics pageTopics_;
     QString topicsFile_; // the file pageTopics_ was read for

@@ -2,6 +2,7 @@
 
 #include "corpus/topic_queries.h"
 #include "reader/log.h"
+#include "pagefile/shown_text.h"
 #include "thai/digits.h"
 
 #include <set>
@@ -17,9 +18,7 @@ QString topicCountText(long count) {
 }
 
 int pageNumber(const QString& name) {
-    bool ok = false;
-    const int n = name.trimmed().toInt(&ok);
-    return ok && n >= 0 ? n : -1;
+    return int(pagefile::pageNumber(name));
 }
 
 void PageTopics::clear() {
@@ -27,12 +26,6 @@ void PageTopics::clear() {
     volume_ = 0;
     byPage_.clear();
 }
-
-namespace {
-QString text(corpus::TopicText t) {
-    return QString::fromUtf8(t.p, qsizetype(t.len));
-}
-} // namespace
 
 void PageTopics::read(const std::shared_ptr<corpus::LoadedCorpus>& table, int volume,
                       const std::vector<PageParts::Anchor>& pages) {
@@ -56,7 +49,7 @@ void PageTopics::read(const std::shared_ptr<corpus::LoadedCorpus>& table, int vo
             continue;
         std::vector<PageTopic>& out = byPage_[page];
         for (const corpus::Topic& t : topics.value->topics)
-            out.push_back({page, text(t.no()), text(t.title()), text(t.blue()), text(t.red()), t.marked});
+            out.push_back({page, t.no().qstring(), t.title().qstring(), t.blue().qstring(), t.red().qstring(), t.marked});
     }
 }
 

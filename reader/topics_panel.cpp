@@ -87,7 +87,6 @@ void TopicsPanel::setTopics(const PageTopics& topics, const QString& page) {
 void TopicsPanel::listFile(const PageTopics& topics) {
     listed_ = &topics;
     listedGeneration_ = topics.generation();
-    listedPage_ = QString::fromLatin1("\x01");
     model->clear();
     rowOfPage_.clear();
     othersRow_ = -1;

@@ -146,7 +146,7 @@ TEST(PageDecoding, TheCharsetLabelIsReadByHandAsItsPatternReadsIt) {
         "charset=", "charset=\"\"", "charset = ;charset=windows-874", "charsetcharset=x",
         "chArSeT\v=\fUtf8", "charset=\xA0utf8", "charset=a:b.c_d-e9 rest", "c", "charse",
         "charset==x",
-        "charset=''x", "charset\x85=x", "\xC3\x89charset=\xC9x", "content=\"text/html; charset=windows-874\"",
+        "charset=''x", "charset\x85=x", "\xC3\x89" "charset=\xC9" "x", "content=\"text/html; charset=windows-874\"",
     };
     for (const QByteArray& l : labels)
         EXPECT_EQ(pagefile::charsetLabel(l), pagefile::charsetLabelByPattern(l)) << l.toStdString();

@@ -260,8 +260,9 @@ TEST(ThePageBeingRead, TheTitleAndTheCopiedReferenceFollowTheScrolling) {
         EXPECT_TRUE(opened.contains(QStringLiteral("บรรทัด"))) << "opened with the topic's title";
         // Scrolling within page 3 keeps the title as it opened.
         wheel(view, -1);
-        if (view->currentPage() == QStringLiteral("3"))
+        if (view->currentPage() == QStringLiteral("3")) {
             EXPECT_EQ(b.windowTitle(), opened);
+        }
         // On down the wheel until page 4 is at the top.
         for (int k = 0; k < 200 && view->currentPage() != QStringLiteral("4"); ++k)
             wheel(view, -1);

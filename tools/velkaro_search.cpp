@@ -101,7 +101,7 @@ int topicsOn(const QString& place, const QString& folder) {
     const corpus::Result<corpus::Topics> r = corpus::topicsAtPage(loaded->db(), volume, page);
     if (!r.ok())
         return fail(QString::fromStdString(r.error));
-    const auto text = [](const corpus::TopicText& t) { return cell(QString::fromUtf8(t.p, qsizetype(t.len))); };
+    const auto text = [](const corpus::TopicText& t) { return cell(t.qstring()); };
     std::string out;
     for (const corpus::Topic& t : r.value->topics)
         out += QStringLiteral("%1\t%2\t%3\t%4\n")

@@ -42,19 +42,19 @@ QString TopicModel::subItem(int row, int index) const {
         return {};
     switch (index) {
     case 0:
-        return rowText(text(t->no()), text(t->title()));
+        return rowText(t->no().qstring(), t->title().qstring());
     case 1:
-        return text(t->blue());
+        return t->blue().qstring();
     case 2:
-        return fileMarker(text(t->no()), t->ownPage ? QStringLiteral("1") : QString());
+        return fileMarker(t->no().qstring(), t->ownPage ? QStringLiteral("1") : QString());
     case 3:
-        return text(t->red());
+        return t->red().qstring();
     case 4:
-        return text(t->book());
+        return t->book().qstring();
     case 5:
-        return text(t->page());
+        return t->page().qstring();
     case 6:
-        return text(t->line());
+        return t->line().qstring();
     default:
         return {};
     }
@@ -62,7 +62,7 @@ QString TopicModel::subItem(int row, int index) const {
 
 QString TopicModel::toolTip(int row) const {
     const corpus::Topic* t = topic(row);
-    return t ? text(t->title()) : QString();
+    return t ? t->title().qstring() : QString();
 }
 
 bool TopicModel::isRed(int row) const {

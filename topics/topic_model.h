@@ -32,9 +32,6 @@ class TopicModel : public QAbstractTableModel {
     bool isRed(int row) const;
 
   private:
-    static QString text(const corpus::TopicText& t) {
-        return QString::fromUtf8(t.p, qsizetype(t.len));
-    }
     const corpus::Topic* topic(int row) const;
 
     std::shared_ptr<const corpus::TopicList> topics_;

@@ -26,9 +26,6 @@
 namespace topics {
 
 namespace {
-QString str(const corpus::TopicText& t) {
-    return QString::fromUtf8(t.p, qsizetype(t.len));
-}
 } // namespace
 
 TopicPane::TopicPane(tk::Platform& platform, tk::DBFunction& db, tk::WindowState& state,
@@ -155,7 +152,7 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
         keep(2, tp.red());
     }
     // The widest title counted the module's way leaves its count where the module keeps it.
-    module.MeasureThaiText(str(topics[widestRecord].title()));
+    module.MeasureThaiText(topics[widestRecord].title().qstring());
     const int16_t width0 =
         fittedTitleColumnWidth(widest, widestDrawnRow(*list, std::move(cellsOf)),
                                tk::twipsPerPixel());
@@ -178,9 +175,9 @@ void TopicPane::fill(const QString& sql, const std::vector<QVariant>& params, Ki
         // Short texts of a few shapes ("เล่มที่ 2 หน้า 45"): fewer candidates do.
         for (size_t record : widestByCells(std::move(shownCells[i]), 32)) {
             const corpus::Topic& tp = topics[record];
-            texts << (i == 0   ? str(tp.blue())
-                      : i == 2 ? str(tp.red())
-                               : fileMarker(str(tp.no()), QStringLiteral("1")));
+            texts << (i == 0   ? tp.blue().qstring()
+                      : i == 2 ? tp.red().qstring()
+                               : fileMarker(tp.no().qstring(), QStringLiteral("1")));
         }
         shownWidth[i] = fittedColumnWidth(designed[i], drawnWidth(headers[int(i)], texts),
                                           tk::twipsPerPixel());
@@ -262,7 +259,7 @@ int TopicPane::widestDrawnRow(const corpus::TopicList& list,
     QStringList rows;
     for (size_t record : widestByCells(std::move(cellsOf), 128)) {
         const corpus::Topic& tp = list.topics[record];
-        rows << rowText(str(tp.no()), str(tp.title()));
+        rows << rowText(tp.no().qstring(), tp.title().qstring());
     }
     return drawnWidth(QString(), rows);
 }
