@@ -15,9 +15,8 @@ int main(int argc, char** argv) {
     tk::QtPlatform platform;
     corpus::CorpusStore store;
     tk::DBFunction db(platform, store);
-    shell::Form1 form(platform, db);
+    // On the screen at once, loaded, and painted whole when the event loop starts.
+    shell::Form1 form(platform, db, shell::Form1::Start::MappedFirst);
     QApplication::setWindowIcon(form.windowIcon()); // the same pictures, not read again
-    form.Form_Load();
-    form.show();
     return app.exec();
 }

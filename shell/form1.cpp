@@ -24,10 +24,22 @@
 namespace shell {
 
 Form1::Form1(tk::Platform& platform, tk::DBFunction& db, QWidget* parent)
+    : Form1(platform, db, Start::Built, parent) {}
+
+Form1::Form1(tk::Platform& platform, tk::DBFunction& db, Start start, QWidget* parent)
     : QWidget(parent), Timer1(100, this), Timer2(2000, this), Timer3(3000, this),
       platform_(platform), db_(db) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(kForm1Caption);
+    tk::WindowGeometry(this).setClientSize(15240, 11025);
+    // Mapped by its title and size alone, the window is framed and placed by the window
+    // system while the fonts are found and the controls built; the first paint waits for
+    // the event loop, so it draws the whole window as the other start does.
+    if (start == Start::MappedFirst)
+        show();
     // The program icon's and the shelf's pictures are decoded beside the building of the
-    // window, which needs the icon at its end and the shelf's only at its first layout.
+    // window, which needs the icon at its end and the shelf's only at its first layout;
+    // started after the mapping, which they would slow by taking the processors from it.
     tk::decodeProgramIconAhead();
     pictures_.prefetch(platform_.AppPath(), Shelf::firstPagePictures(platform_.AppPath()));
     buildControls();
@@ -120,6 +132,19 @@ Form1::Form1(tk::Platform& platform, tk::DBFunction& db, QWidget* parent)
     connect(&browser->model(), &QAbstractItemModel::modelReset, this, [this] { noticeUnreadRows(); });
     Timer2.onTimer = [this] { Timer2_Timer(); };
     Timer3.onTimer = [this] { Timer3_Timer(); };
+    if (start == Start::MappedFirst) {
+        Form_Load();
+        showBuiltControls();
+    }
+}
+
+void Form1::showBuiltControls() {
+    // Controls made inside a shown window stay hidden until shown; a shown one shows its
+    // own in turn. Those hidden on purpose stay hidden.
+    for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (!w->isWindow() && !w->testAttribute(Qt::WA_WState_ExplicitShowHide))
+            w->show();
+    Form_Resize(); // the layout the first resize found no controls for
 }
 
 Form1::~Form1() = default;

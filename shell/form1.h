@@ -47,7 +47,12 @@ inline const QString kForm1Caption =
 class Form1 : public QWidget {
     Q_OBJECT
   public:
+    // How the window comes to the screen: built whole, then loaded and shown by the caller;
+    // or mapped first, its controls built and loaded while the window system puts it up,
+    // before anything paints.
+    enum class Start { Built, MappedFirst };
     Form1(tk::Platform& platform, tk::DBFunction& db, QWidget* parent = nullptr);
+    Form1(tk::Platform& platform, tk::DBFunction& db, Start start, QWidget* parent = nullptr);
     ~Form1() override;
 
     // Handlers of this window.
@@ -125,6 +130,7 @@ class Form1 : public QWidget {
     QAction* canonSearch_ = nullptr;
     QTimer* unreadNoteTimer_ = nullptr;
     void buildControls();
+    void showBuiltControls();
     void nameForScreenReaders();
     void createBook(int index);
 

@@ -79,9 +79,6 @@ QPushButton* pictureButton(QWidget* parent, const char* name, const QPixmap& fac
 } // namespace
 
 void Form1::buildControls() {
-    setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(kForm1Caption);
-    tk::WindowGeometry(this).setClientSize(15240, 11025);
     const QColor white(255, 255, 255);
 
     // Window-level controls, back to front.

@@ -2,7 +2,10 @@
 
 #include "jet4_writer.h"
 
+#include <QAbstractButton>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
 #include <QFileInfo>
 #include <QFile>
 #include <QProcess>
@@ -99,6 +102,71 @@ QString sampleFolder() {
         written = true;
     }
     return dir.path();
+}
+
+namespace {
+void describe(QWidget& w, const QString& path, QStringList& out) {
+    QString texts;
+    bool picture = false;
+    if (auto* b = qobject_cast<QAbstractButton*>(&w)) {
+        texts = b->text();
+        picture = !b->icon().isNull();
+    } else if (auto* l = qobject_cast<QLabel*>(&w)) {
+        texts = l->text();
+        picture = !l->pixmap().isNull();
+    } else if (auto* e = qobject_cast<QLineEdit*>(&w)) {
+        texts = e->text() + QLatin1Char('|') + e->placeholderText();
+    }
+    // A hidden part of Qt's own (a scroll bar's box, say) keeps whatever place it last had.
+    const bool own = !w.objectName().isEmpty() && !w.objectName().startsWith(QLatin1String("qt_"));
+    const QRect g = w.isVisible() || own ? w.geometry() : QRect();
+    out << QStringLiteral("%1 %2 (%3,%4 %5x%6) %7 %8 [%9] tip[%10] name[%11] %12 %13")
+               .arg(path, QString::fromLatin1(w.metaObject()->className()))
+               .arg(g.x())
+               .arg(g.y())
+               .arg(g.width())
+               .arg(g.height())
+               .arg(w.isVisible() ? QStringLiteral("shown") : QStringLiteral("hidden"))
+               .arg(w.font().toString(), texts, w.toolTip(), w.accessibleName())
+               .arg(picture ? QStringLiteral("picture") : QStringLiteral("-"))
+               .arg(w.isEnabled() ? QStringLiteral("enabled") : QStringLiteral("disabled"));
+    int i = 0;
+    for (QWidget* child : w.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (!child->isWindow())
+            describe(*child, path + QLatin1Char('/') +
+                                 (child->objectName().isEmpty() ? QString::number(i++)
+                                                                : child->objectName()),
+                     out);
+}
+} // namespace
+
+QString firstDifference(const QStringList& want, const QStringList& got) {
+    for (qsizetype i = 0; i < std::max(want.size(), got.size()); ++i)
+        if (want.value(i) != got.value(i))
+            return QStringLiteral("line %1: want \"%2\", got \"%3\"").arg(i).arg(want.value(i), got.value(i));
+    return QString();
+}
+
+QStringList describeControls(QWidget& window) {
+    QStringList out{QStringLiteral("window %1x%2 %3")
+                        .arg(window.width())
+                        .arg(window.height())
+                        .arg(window.windowTitle())};
+    int i = 0;
+    // The focus ring is left out: it follows the active window.
+    for (QWidget* child : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (!child->isWindow() && child->objectName() != QLatin1String("focusMark"))
+            describe(*child, child->objectName().isEmpty() ? QString::number(i++)
+                                                           : child->objectName(),
+                     out);
+    QStringList tabs;
+    QWidget* w = window.nextInFocusChain();
+    for (int n = 0; w != &window && n < 1000; w = w->nextInFocusChain(), ++n)
+        if (w->focusPolicy() & Qt::TabFocus)
+            tabs << (w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
+                                              : w->objectName());
+    out << QStringLiteral("tab order: ") + tabs.join(QLatin1Char(' '));
+    return out;
 }
 
 } // namespace fixtures

@@ -65,6 +65,21 @@ struct App {
     explicit App(const QString& folder) : platform(folder) { form.Form_Load(); }
 };
 
+// The main window as the program starts it: mapped first, built and loaded on the way.
+struct StartedApp {
+    tk::ScriptedPlatform platform;
+    corpus::CorpusStore store;
+    tk::DBFunction db{platform, store};
+    shell::Form1 form{platform, db, shell::Form1::Start::MappedFirst};
+    explicit StartedApp(const QString& folder) : platform(folder) {}
+};
+
+// Every control of a window, a line each, in the order of its children: kind, place,
+// whether it shows, font, texts, names, picture or none; then the tab order.
+QStringList describeControls(QWidget& window);
+// The first line where two descriptions differ, or nothing.
+QString firstDifference(const QStringList& want, const QStringList& got);
+
 // The same over a fresh folder holding these topics.
 struct AppWith : Folder, App {
     Folder& folder = *this;

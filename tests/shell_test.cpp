@@ -436,3 +436,23 @@ TEST(Form1, TheNextShelfPageRightAfterTheStartShowsItsCoversAndTheirClicksAsk) {
                   QStringLiteral("คุณต้องการเปิดอ่านพระไตรปิฎกเล่มที่ 8 ใช่หรือไม่"));
     }
 }
+
+// The program maps its window before it builds the controls: once on the screen, that
+// window is the one built whole and then shown, control by control, and answers the mouse.
+TEST(StartUp, AWindowMappedFirstIsTheWindowBuiltFirstAndAnswersClicks) {
+    Window built;
+    built.form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&built.form));
+    fixtures::StartedApp started(fixtures::sampleFolder());
+    EXPECT_TRUE(started.form.isVisible());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&started.form));
+    const QStringList want = fixtures::describeControls(built.form);
+    const QStringList got = fixtures::describeControls(started.form);
+    EXPECT_GT(want.size(), 100);
+    EXPECT_EQ(fixtures::firstDifference(want, got).toStdString(), "");
+    EXPECT_TRUE(started.platform.boxes.empty());
+    QTest::mouseClick(started.form.command1, Qt::LeftButton);
+    EXPECT_GT(started.form.listView1->model()->rowCount(), 0);
+    EXPECT_TRUE(started.form.listView1->isVisible());
+    EXPECT_TRUE(started.platform.boxes.empty());
+}

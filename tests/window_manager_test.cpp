@@ -192,3 +192,25 @@ TEST(WindowManager, TheCanonSearchWindowIsAtItsPlaceInEveryOpening) {
         });
     EXPECT_EQ(bad.toStdString(), "");
 }
+
+// The program's window is mapped before its controls are built, so the window manager frames
+// and places it while they are: on every start it settles as the window built first does.
+TEST(WindowManager, AWindowMappedFirstSettlesAsTheWindowBuiltFirstOnEveryStart) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs a window manager";
+    QStringList want;
+    QSize wantFrame;
+    {
+        Framed built;
+        want = fixtures::describeControls(built.form);
+        wantFrame = tk::frameRect(&built.form).size();
+    }
+    for (int start = 0; start < kOpenings; ++start) {
+        SCOPED_TRACE(start);
+        fixtures::StartedApp app(fixtures::sampleFolder());
+        const QRect frame = settledFrame(app.form);
+        ASSERT_EQ(frame.size(), wantFrame);
+        const QStringList got = fixtures::describeControls(app.form);
+        ASSERT_EQ(fixtures::firstDifference(want, got).toStdString(), "");
+    }
+}
