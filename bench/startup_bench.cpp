@@ -1,7 +1,7 @@
 // Start-up under a real X server (Xvfb, started here), from the moment a process is started:
 // - shell.cold_start_vs_bare_ratio: until the program's main window is mapped, against a
-//   bare Qt window of the same size (bare-window); the two take turns, at least eight
-//   runs each, and the figure is the ratio of their medians;
+//   bare Qt window of the same size (bare-window); the two take turns, sixteen runs
+//   each, and the figure is the ratio of their medians;
 // - shell.cold_start_first_paint_ms: until that window shows its first paint, beside the
 //   bare window's;
 // - corpus.first_list_after_start_ms: until the first collection's groups are shown, the
@@ -218,7 +218,7 @@ int main(int argc, char** argv) {
     startOf(c, screen->root, {reader}, env); // the files in the cache, as on any later start
     startOf(c, screen->root, {bare}, env);
     std::vector<double> ours, theirs, oursPainted, theirsPainted;
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 16; ++i) { // a median that a passing stall on the machine moves little
         const Start o = startOf(c, screen->root, {reader}, env);
         const Start t = startOf(c, screen->root, {bare}, env);
         ours.push_back(o.mapped);
