@@ -72,10 +72,11 @@ void stop(pid_t pid) {
     ::waitpid(pid, nullptr, 0);
 }
 
-// A row of the screen's pixels, as the server holds them.
-std::vector<uint8_t> rowOf(xcb_connection_t* c, xcb_window_t w, int16_t x, int16_t y, uint16_t width) {
+// Rows of a window's pixels, as the server holds them.
+std::vector<uint8_t> pixelsOf(xcb_connection_t* c, xcb_window_t w, int16_t x, int16_t y, uint16_t width,
+                              uint16_t height = 1) {
     xcb_get_image_reply_t* r = xcb_get_image_reply(
-        c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, w, x, y, width, 1, ~0u), nullptr);
+        c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, w, x, y, width, height, ~0u), nullptr);
     if (!r)
         return {};
     const uint8_t* d = xcb_get_image_data(r);
@@ -100,9 +101,7 @@ Start startOf(xcb_connection_t* c, xcb_window_t root, const std::vector<std::str
     const int screenHeight = screen ? screen->height : 0;
     const uint16_t screenWidth = screen ? screen->width : 0;
     free(screen);
-    std::vector<std::vector<uint8_t>> before;
-    for (int y = 0; y < screenHeight; ++y)
-        before.push_back(rowOf(c, root, 0, int16_t(y), screenWidth));
+    const std::vector<uint8_t> before = pixelsOf(c, root, 0, 0, screenWidth, uint16_t(screenHeight));
     Start out;
     const auto start = Clock::now();
     const pid_t pid = spawn(args, env);
@@ -128,12 +127,12 @@ Start startOf(xcb_connection_t* c, xcb_window_t root, const std::vector<std::str
           : nullptr;
     if (g && at && at->dst_y >= 0 && at->dst_y < screenHeight && at->dst_x >= 0) {
         const uint16_t width = uint16_t(std::min<int>(g->width, screenWidth - at->dst_x));
-        const std::vector<uint8_t>& full = before[size_t(at->dst_y)];
-        const size_t bytes = full.size() / std::max<size_t>(1, screenWidth);
-        const std::vector<uint8_t> under(full.begin() + ptrdiff_t(at->dst_x * bytes),
-                                         full.begin() + ptrdiff_t((at->dst_x + width) * bytes));
+        const size_t bytes = before.size() / std::max<size_t>(1, size_t(screenWidth) * size_t(screenHeight));
+        const auto row = before.begin() + ptrdiff_t(size_t(at->dst_y) * screenWidth * bytes);
+        const std::vector<uint8_t> under(row + ptrdiff_t(at->dst_x * bytes),
+                                         row + ptrdiff_t((at->dst_x + width) * bytes));
         while (out.painted < 0 && bench::ms(Clock::now() - start) < 20000) {
-            if (rowOf(c, window, 0, int16_t(g->height / 2), width) != under)
+            if (pixelsOf(c, window, 0, int16_t(g->height / 2), width) != under)
                 out.painted = bench::ms(Clock::now() - start);
             else
                 ::usleep(2000); // the server and the program keep the processors

@@ -12,7 +12,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <algorithm>
-#include <cerrno>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -85,44 +84,18 @@ constexpr qint64 kAtOnce = 4ll << 20;
 // Larger than any page file: not read at all.
 constexpr qint64 kMaxFile = 256ll << 20;
 
-// A page file searched the quick way; nothing where it cannot be read. One no larger than
-// kAtOnce is read whole into a buffer kept for the next file: dearer page faults make
-// mapping each file twice as slow in some virtual machines, and a file cut short meanwhile
-// is searched as far as it was read, where a mapping would fault. A larger one is mapped,
-// the pages behind the search let go as it goes, so that it takes little memory.
-std::optional<QuickOutcome> quickRead(const CanonFile& f, const std::vector<SearchWord>& words, bool allWords,
-                                      const std::atomic<bool>& stop) {
+// A page file larger than kAtOnce searched the quick way through a mapping of it, the pages
+// behind the search let go as it goes, so that it takes little memory; nothing where it
+// cannot be mapped.
+std::optional<QuickOutcome> quickMapped(const CanonFile& f, const std::vector<SearchWord>& words, bool allWords,
+                                        const std::atomic<bool>& stop) {
     const int fd = ::open(QFile::encodeName(f.path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    QuickInput in;
-    in.stop = &stop;
-    if (st.st_size <= kAtOnce) {
-        thread_local std::vector<char> buffer;
-        if (buffer.size() < size_t(st.st_size))
-            buffer.resize(size_t(st.st_size));
-        size_t got = 0;
-        bool failed = false;
-        while (got < size_t(st.st_size) && !failed) {
-            const ssize_t n = ::read(fd, buffer.data() + got, size_t(st.st_size) - got);
-            if (n > 0)
-                got += size_t(n);
-            else if (n == 0)
-                break; // cut short since: what there is
-            else
-                failed = errno != EINTR; // the full reading then tells what went wrong
-        }
-        ::close(fd);
-        if (failed || got == 0)
-            return std::nullopt;
-        return quickSearchRaw(buffer.data(), qsizetype(got), words, allWords, in);
-    }
-    void* map = mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    void* map = MAP_FAILED;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        map = mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
     ::close(fd);
     if (map == MAP_FAILED)
         return std::nullopt;
@@ -130,6 +103,8 @@ std::optional<QuickOutcome> quickRead(const CanonFile& f, const std::vector<Sear
     madvise(map, size, MADV_SEQUENTIAL);
     const size_t page = size_t(sysconf(_SC_PAGESIZE));
     size_t released = 0;
+    QuickInput in;
+    in.stop = &stop;
     in.release = [&](qsizetype upTo) {
         const size_t cut = size_t(upTo) / page * page;
         if (cut > released + (4u << 20)) {
@@ -151,9 +126,12 @@ std::optional<std::vector<PageHit>> searchFile(const CanonFile& f, const std::ve
                                           : "cannot be read");
         return std::nullopt;
     }
-    // The file is opened for the full reading only where the quick way cannot answer.
-    if (q.linesLater)
-        if (auto quick = quickRead(f, words, q.allWords, stop)) {
+    // The quick way answers most files; the full reading takes the rest.
+    const bool atOnce = f.size <= kAtOnce;
+    // A large file is mapped for the quick way and opened for the full reading only where
+    // that is needed.
+    if (!atOnce && q.linesLater)
+        if (auto quick = quickMapped(f, words, q.allWords, stop)) {
             if (quick->stopped)
                 return std::nullopt;
             if (quick->pages)
@@ -166,8 +144,10 @@ std::optional<std::vector<PageHit>> searchFile(const CanonFile& f, const std::ve
     }
     PageSearch search(words, q.allWords);
     bool whole;
-    if (f.size <= kAtOnce) {
-        // Into a buffer kept for the next file.
+    if (atOnce) {
+        // Read once into a buffer kept for the next file, for both ways: mapping each file
+        // costs page faults that made the scan twice as slow in some virtual machines, and
+        // a file cut short meanwhile is searched as far as it was read.
         thread_local QByteArray raw;
         raw.resize(f.size);
         const qint64 got = file.read(raw.data(), f.size);
@@ -176,6 +156,15 @@ std::optional<std::vector<PageHit>> searchFile(const CanonFile& f, const std::ve
             return std::nullopt;
         }
         raw.resize(got);
+        if (q.linesLater) {
+            QuickInput in;
+            in.stop = &stop;
+            QuickOutcome quick = quickSearchRaw(raw.constData(), raw.size(), words, q.allWords, in);
+            if (quick.stopped)
+                return std::nullopt;
+            if (quick.pages)
+                return std::move(quick.pages);
+        }
         whole = pagefile::readPageBytes(raw, search, &stop);
     } else {
         whole = pagefile::readPageFile(file, search, &stop);

@@ -191,9 +191,7 @@ void SearchWindow::start() {
     if (placesReader_.joinable())
         placesReader_.join();
     const std::shared_ptr<corpus::LoadedCorpus> table = session_.topicTable ? session_.topicTable() : nullptr;
-    if (!table && onlyWithTopics->isChecked())
-        onlyWithTopics->setChecked(false); // no topics to keep pages by
-    onlyWithTopics->setVisible(bool(table));
+    offerTopicFilter(bool(table));
     model_.clear();
     model_.setQuery(q);
     model_.setTopics(nullptr);
@@ -298,9 +296,7 @@ void SearchWindow::takePlaces() {
     if (!r->why.empty())
         qCWarning(lcCanon, "the topics of the pages cannot be read: %s", r->why.c_str());
     const bool withTopics = r->topics->hasTable();
-    if (!withTopics && onlyWithTopics->isChecked())
-        onlyWithTopics->setChecked(false);
-    onlyWithTopics->setVisible(withTopics);
+    offerTopicFilter(withTopics);
     model_.setTopics(withTopics ? std::move(r->topics) : nullptr);
     topicsReady_ = true;
     addPending(); // what came meanwhile, stopped or not
@@ -310,6 +306,12 @@ void SearchWindow::takePlaces() {
         finishedEarly_.reset();
         finished(s);
     }
+}
+
+void SearchWindow::offerTopicFilter(bool offered) {
+    if (!offered && onlyWithTopics->isChecked())
+        onlyWithTopics->setChecked(false); // no topics to keep pages by
+    onlyWithTopics->setVisible(offered);
 }
 
 void SearchWindow::addPending() {

@@ -119,6 +119,8 @@ class SearchWindow : public QDialog {
     bool topicsReady_ = true;
     std::optional<Summary> finishedEarly_; // the scan ended before the places were read
     void takePlaces();
+    // The filter by topics, where there are topics; unchecked where there are none.
+    void offerTopicFilter(bool offered);
     bool running_ = false;
     tk::KeptPlace place_{this, [this] { centre(); }};
     void centre();

@@ -61,17 +61,14 @@ struct App {
     tk::ScriptedPlatform platform;
     corpus::CorpusStore store;
     tk::DBFunction db{platform, store};
-    shell::Form1 form{platform, db};
-    explicit App(const QString& folder) : platform(folder) { form.Form_Load(); }
-};
-
-// The main window as the program starts it: mapped first, built and loaded on the way.
-struct StartedApp {
-    tk::ScriptedPlatform platform;
-    corpus::CorpusStore store;
-    tk::DBFunction db{platform, store};
-    shell::Form1 form{platform, db, shell::Form1::Start::MappedFirst};
-    explicit StartedApp(const QString& folder) : platform(folder) {}
+    shell::Form1 form;
+    // Built, then loaded; or as the program starts it: mapped first, built and loaded on
+    // the way.
+    explicit App(const QString& folder, shell::Form1::Start start = shell::Form1::Start::Built)
+        : platform(folder), form(platform, db, start) {
+        if (start == shell::Form1::Start::Built)
+            form.Form_Load();
+    }
 };
 
 // Every control of a window, a line each, in the order of its children: kind, place,

@@ -443,7 +443,7 @@ TEST(StartUp, AWindowMappedFirstIsTheWindowBuiltFirstAndAnswersClicks) {
     Window built;
     built.form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&built.form));
-    fixtures::StartedApp started(fixtures::sampleFolder());
+    fixtures::App started(fixtures::sampleFolder(), shell::Form1::Start::MappedFirst);
     EXPECT_TRUE(started.form.isVisible());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&started.form));
     const QStringList want = fixtures::describeControls(built.form);

@@ -207,7 +207,7 @@ TEST(WindowManager, AWindowMappedFirstSettlesAsTheWindowBuiltFirstOnEveryStart) 
     }
     for (int start = 0; start < kOpenings; ++start) {
         SCOPED_TRACE(start);
-        fixtures::StartedApp app(fixtures::sampleFolder());
+        fixtures::App app(fixtures::sampleFolder(), shell::Form1::Start::MappedFirst);
         const QRect frame = settledFrame(app.form);
         ASSERT_EQ(frame.size(), wantFrame);
         const QStringList got = fixtures::describeControls(app.form);
